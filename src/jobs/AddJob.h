@@ -1,0 +1,62 @@
+#pragma once
+// Adding a job: the file dialog(s), the geometry for a Set CHS job, the seven
+// cells, and the new row. The window supplies the dialogs through AddJobView.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/Messages.h"
+#include "dialogs/Chs.h"
+#include "jobs/JobTable.h"
+#include "jobs/modMain.h"
+#include "runner/Quoting.h"
+
+namespace qm {
+
+enum class JobKind { Update = 0, Merge = 1, SetChs = 2 };
+
+struct FileChoice {
+  std::string FileTitle;  // file name with extension, no folder
+  std::string FileName;   // full path
+};
+
+struct OpenRequest {
+  std::string_view DialogTitle;
+  std::string_view Filter;  // "description|pattern", one file type
+};
+
+inline constexpr OpenRequest kChdRequest{"Seleziona file CHD...", "Compressed Hunk of Data (*.chd)|*.chd"};
+inline constexpr OpenRequest kDiffRequest{"Seleziona file Diff...", "Diff File (*.diff)|*.diff"};
+inline constexpr std::string_view kTableFullMessage =
+    "La coda è piena: non si possono accodare più di 32767 lavori.";
+
+class AddJobView {
+ public:
+  virtual ~AddJobView() = default;
+  // Enables or disables the tool bar frame with the add and Remove buttons.
+  virtual void SetToolbarEnabled(bool enabled) = 0;
+  // Shows the modal file-open dialog; nullopt when the user cancels.
+  virtual std::optional<FileChoice> ShowOpen(const OpenRequest& request) = 0;
+  // Shows the geometry dialog; returns the last confirmed geometry.
+  virtual ChsGeometry GetCHS() = 0;
+  virtual void ShowMessage(std::string_view text, MessageIcon icon) = 0;
+};
+
+enum class AddResult { Added, Cancelled, TableFull };
+
+struct PathRules {
+  PathStyle paths;
+  Interpreter interpreter;
+};
+
+// The whole add operation for one click of an add button. The tool bar is
+// disabled while it runs and enabled again on every path.
+AddResult AddJob(JobTable& table, JobKind kind, AddJobView& view, PathRules rules);
+
+// The seven cells of a job; `diff` is the diff selection of a Merge (its
+// FileName supplies the folder and temporary name), `geometry` that of a Set CHS.
+JobCells ComposeJob(JobKind kind, const FileChoice& chd, const FileChoice* diff,
+                    const ChsGeometry& geometry, PathRules rules);
+
+}  // namespace qm

@@ -1,0 +1,61 @@
+#pragma once
+// The job queue, held in its grid: row 0 is the header, rows 1..JobCount()
+// hold the jobs in the order added. A job is nothing but its seven cells.
+
+#include <array>
+#include <string>
+
+#include "jobs/Grid.h"
+
+namespace qm {
+
+enum JobColumn : int {
+  kColImage = 0,        // image file name, no folder
+  kColShortFolder = 1,  // folder shortened for display
+  kColAction = 2,       // "Update", "Merge" or "SetCHS"
+  kColTemp = 3,         // temporary output name (base name + ".tmp")
+  kColFolder = 4,       // full folder, no trailing separator
+  kColDiff = 5,         // diff file name, no folder
+  kColArgs = 6,         // the tool's argument string
+  kJobColumns = 7,
+};
+
+using JobCells = std::array<std::string, kJobColumns>;
+
+class JobTable {
+ public:
+  // The count is 16-bit signed in the original design; the table keeps that
+  // limit so a queue never outgrows what the batch bar was built for.
+  static constexpr int kMaxJobs = 32767;
+
+  JobTable();
+
+  Grid& grid() { return grid_; }
+  const Grid& grid() const { return grid_; }
+  int JobCount() const { return jobCount_; }
+  bool Full() const { return jobCount_ >= kMaxJobs; }
+
+  // Header texts, bold header cells 0..3 (leaving the current cell at (0,3)),
+  // widths and alignment of columns 0..2. Run once when the window loads.
+  void SetUp();
+
+  // Acts on the grid's current row: the header does nothing; row 1 clears the
+  // whole table (rows stay, header restored, count 0); a job row below it is
+  // deleted. A blank row below the last job is left alone.
+  void Remove();
+
+  // Writes the job into row JobCount()+1; every job but the first appends a
+  // blank row at the bottom first. Returns false (nothing changed) when the table is full.
+  bool Append(const JobCells& cells);
+
+  // The cells of job n (1-based).
+  JobCells Job(int n) const;
+
+ private:
+  void WriteHeader();
+
+  Grid grid_;
+  int jobCount_ = 0;
+};
+
+}  // namespace qm

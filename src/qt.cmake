@@ -1,0 +1,13 @@
+# The Qt windows (Linux front end) and the quillmere executable.
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+set(CMAKE_AUTOMOC ON)
+add_library(quillmere_qt STATIC
+  app/qt/frmMain.cpp
+  dialogs/qt/frmSetCHS.cpp
+)
+target_include_directories(quillmere_qt PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(quillmere_qt PUBLIC quillmere_runner Qt6::Widgets
+                      PRIVATE quillmere_warnings)
+
+add_executable(quillmere app/qt/main.cpp)
+target_link_libraries(quillmere PRIVATE quillmere_qt quillmere_warnings)

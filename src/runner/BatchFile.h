@@ -1,0 +1,34 @@
+#pragma once
+// The text of the per-job batch file, for both interpreters. Pure functions:
+// writing, encoding and running the file belong to the platform layer.
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+// The cells of a job that the runner reads.
+struct BatchJob {
+  std::string image;   // column 0
+  std::string action;  // column 2; only "Update" (exact case) renames
+  std::string temp;    // column 3
+  std::string folder;  // column 4, no trailing separator
+  std::string args;    // column 6, names already quoted for the interpreter
+};
+
+// Exit status the batch file gives when an update finds IMG.old already there.
+inline constexpr int kBackupExistsStatus = 3;
+
+// /bin/sh script, "\n" line ends: change into the job folder, run the tool by
+// its quoted path with column 6, and for an update, only when the tool
+// succeeded and no IMG.old exists, rename IMG to IMG.old and TMP to IMG. The
+// script's exit status is the tool's (or non-zero when a step failed).
+std::string PosixBatchScript(const BatchJob& job, std::string_view toolPath);
+
+// automate.bat text, CRLF line ends: the drive line, CD into the folder, the
+// quoted tool path with column 6, and for an update the two REN lines guarded
+// so they run only after the tool succeeded and when IMG.old is absent. Every
+// name is quoted for cmd.exe and "%" is doubled. UTF-8: the platform encodes it.
+std::string CmdBatchFile(const BatchJob& job, std::string_view programFolder);
+
+}  // namespace qm
