@@ -1,0 +1,44 @@
+// The line quoted for a failed job: the last non-blank thing the tool said.
+#include <gtest/gtest.h>
+
+#include "runner/LastLine.h"
+
+namespace qm {
+namespace {
+
+struct LastLineCase {
+  const char* name;
+  std::vector<std::string> chunks;
+  std::string expected;
+};
+
+class LastLineRows : public ::testing::TestWithParam<LastLineCase> {};
+
+TEST_P(LastLineRows, KeepsTheLastNonBlankLine) {
+  LastLine last;
+  for (const auto& chunk : GetParam().chunks) last.Feed(chunk);
+  EXPECT_EQ(last.Text(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, LastLineRows,
+    ::testing::Values(
+        LastLineCase{"Empty", {}, ""},
+        LastLineCase{"ErrorAfterProgress", {"Compressing hunk 1/10... (ratio=5%)\r", "Error: disk full\n"}, "Error: disk full"},
+        LastLineCase{"SplitAcrossChunks", {"Err", "or: bad", " file\r\n"}, "Error: bad file"},
+        LastLineCase{"BlankLinesIgnored", {"first\n", "   \n", "\r\n"}, "first"},
+        LastLineCase{"UnfinishedLineWins", {"done\n", "Error: no newline"}, "Error: no newline"},
+        LastLineCase{"Trimmed", {"  padded  \r"}, "padded"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(LastLine, StaysBoundedOnEndlessLine) {
+  LastLine last;
+  const std::string block(4096, 'x');
+  for (int i = 0; i < 1000; ++i) last.Feed(block);
+  EXPECT_EQ(last.Text().size(), LastLine::kMaxLength);
+  last.Reset();
+  EXPECT_EQ(last.Text(), "");
+}
+
+}  // namespace
+}  // namespace qm
