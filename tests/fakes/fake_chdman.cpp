@@ -1,0 +1,260 @@
+// fake_chdman: stands in for the CHD tool in tests. Plain C++ only, so that it
+// builds wherever the program does.
+//
+// Command lines (names relative to the working folder, as the batch file
+// passes them):
+//   -update IMG OUT       writes OUT = "UPDATED:" + the bytes of IMG
+//   -merge IMG DIFF OUT   writes OUT = "MERGED:" + IMG + "+" + DIFF
+//   -setchs IMG C H S     writes IMG.chs = "CHS C H S\n"; IMG is left as it is
+// A wrong command line prints "Error: usage ..." and exits 1; a missing IMG
+// (or DIFF) prints "Error: file not found" and exits 1; C, H and S must be
+// decimal digits, else "Error: invalid geometry" and exit 1.
+//
+// While it works it prints progress lines "Compressing hunk N/M... (ratio=NN%)"
+// each ended by "\r" alone, alternately on standard output and standard error,
+// every line written in two flushed pieces split at a varying place, and at
+// the end "Compression complete ... (ratio=40.0%)\n" before exiting 0. The
+// output file is created with its prefix ("UPDATED:", "MERGED:") before the
+// first progress line and completed after the last, so a tool stopped halfway
+// leaves a partial file.
+//
+// Environment:
+//   FAKE_CHDMAN_LOG=PATH    append one record per run (see FakeToolLog.h):
+//                           argc, the working folder and every argv element,
+//                           each ended by a NUL byte, then "\n". The argc field
+//                           is decimal text. NUL cannot occur in an argument.
+//   FAKE_CHDMAN_HUNKS=M     total hunks M (default 1000); about 20 lines, N
+//                           from 0 to M.
+//   FAKE_CHDMAN_MODE=
+//     ok                    (default) as above
+//     fail                  prints "Error: something failed\n", exits 1, writes nothing
+//     crash                 half the progress, part of the output, then abort()
+//     partial               half the progress, part of the output, then
+//                           "Error: write failed\n" and exit 1
+//     garbage               malformed progress-like lines and random bytes
+//                           (FAKE_CHDMAN_SEED, default 1) instead of progress,
+//                           then succeeds
+//     silent=SECONDS        prints nothing for that long, then works
+//     hang                  prints one progress line, then sleeps forever
+//     slow=MS               waits MS milliseconds before each progress line
+//     flood=BYTES           prints at least BYTES bytes of progress lines, then works
+// A marker in IMG's file name overrides the mode for that run, so one batch
+// can hold jobs that behave differently: FAIL, CRASH, PARTIAL, GARBAGE, HANG
+// (upper case, anywhere in the name).
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Mode {
+  std::string name = "ok";
+  long value = 0;  // SECONDS, MS or BYTES
+};
+
+Mode ParseMode(const char* text) {
+  Mode mode;
+  if (!text || !*text) return mode;
+  const std::string s = text;
+  const auto eq = s.find('=');
+  mode.name = s.substr(0, eq);
+  if (eq != std::string::npos) mode.value = std::strtol(s.c_str() + eq + 1, nullptr, 10);
+  return mode;
+}
+
+void Write(std::FILE* stream, const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fflush(stream);
+}
+
+void Fail(const std::string& message) {
+  Write(stderr, "Error: " + message + "\n");
+  std::exit(1);
+}
+
+void SleepMs(long ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+[[noreturn]] void SleepForever() {
+  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
+bool ReadFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+void Log(int argc, char** argv) {
+  const char* path = std::getenv("FAKE_CHDMAN_LOG");
+  if (!path || !*path) return;
+  std::string record = std::to_string(argc);
+  record += '\0';
+  std::error_code ec;
+  record += std::filesystem::current_path(ec).string();
+  record += '\0';
+  for (int i = 0; i < argc; ++i) {
+    record += argv[i];
+    record += '\0';
+  }
+  record += '\n';
+  // One write per record, appended, so parallel runs do not interleave.
+  if (std::FILE* f = std::fopen(path, "ab")) {
+    std::setvbuf(f, nullptr, _IOFBF, record.size() + 1);
+    std::fwrite(record.data(), 1, record.size(), f);
+    std::fclose(f);
+  }
+}
+
+bool AllDigits(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+std::string ProgressLine(long n, long m) {
+  const long ratio = m > 0 ? 100 - (n * 60) / m : 100;
+  return "Compressing hunk " + std::to_string(n) + "/" + std::to_string(m) + "... (ratio=" +
+         std::to_string(ratio) + "%)\r";
+}
+
+// Two flushed writes per line, so a reader meets lines cut at every place.
+void PrintLine(const std::string& line, unsigned index) {
+  std::FILE* stream = index % 2 == 0 ? stdout : stderr;
+  const std::size_t cut = (index * 7u) % line.size();
+  Write(stream, line.substr(0, cut));
+  Write(stream, line.substr(cut));
+}
+
+std::string GarbageLine(std::mt19937& rng) {
+  static const char* const kShapes[] = {
+      "Compressing hunk /1000... (ratio=50%)\r",
+      "Compressing hunk 12/... (ratio=50%)\r",
+      "Compressing hunk 12-1000... (ratio=50%)\r",
+      "Compressing hunk 12/1000 (ratio=50%)\r",
+      "Compressing hunk x1/1000... (ratio=50%)\r",
+      "Compressing hunk 99999999999/1000... (ratio=50%)\r",
+      "Compressing hunk 5/0... (ratio=0%)\r",
+      "Compressing hunk 500/10... (ratio=1%)\r",
+      "Compressing hunk 1/1000... (ratio=50%\r",
+      "compressing hunk 3/1000... (ratio=50%)\r",
+      ") stray parenthesis\n",
+      "Compressing hunk -5/1000... (ratio=50%)\r",
+  };
+  const std::uint32_t pick = rng() % (sizeof kShapes / sizeof kShapes[0] + 1);
+  if (pick < sizeof kShapes / sizeof kShapes[0]) return kShapes[pick];
+  std::string noise(1 + rng() % 80, ' ');
+  for (char& c : noise) c = static_cast<char>(rng() % 256);
+  return noise + "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Log(argc, argv);
+
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::string command = args.empty() ? std::string() : args[0];
+  std::vector<std::string> inputs;
+  std::string output, body;
+  if (command == "-update" && args.size() == 3) {
+    inputs = {args[1]};
+    output = args[2];
+  } else if (command == "-merge" && args.size() == 4) {
+    inputs = {args[1], args[2]};
+    output = args[3];
+  } else if (command == "-setchs" && args.size() == 5) {
+    inputs = {args[1]};
+    output = args[1] + ".chs";
+    for (int i = 2; i <= 4; ++i)
+      if (!AllDigits(args[i])) Fail("invalid geometry");
+  } else {
+    Fail("usage: -update IMG OUT | -merge IMG DIFF OUT | -setchs IMG C H S");
+  }
+
+  Mode mode = ParseMode(std::getenv("FAKE_CHDMAN_MODE"));
+  const std::string imageName = std::filesystem::path(args[1]).filename().string();
+  for (const char* marker : {"FAIL", "CRASH", "PARTIAL", "GARBAGE", "HANG"}) {
+    if (imageName.find(marker) != std::string::npos) {
+      mode.name = marker;
+      for (char& c : mode.name) c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+
+  std::vector<std::string> contents(inputs.size());
+  for (std::size_t i = 0; i < inputs.size(); ++i)
+    if (!ReadFile(inputs[i], contents[i])) Fail("file not found");
+
+  if (mode.name == "fail") Fail("something failed");
+  if (mode.name == "silent") SleepMs(mode.value * 1000);
+
+  std::string prefix;
+  if (command == "-update") {
+    prefix = "UPDATED:";
+    body = contents[0];
+  } else if (command == "-merge") {
+    prefix = "MERGED:";
+    body = contents[0] + "+" + contents[1];
+  } else {
+    body = "CHS " + args[2] + " " + args[3] + " " + args[4] + "\n";
+  }
+
+  std::ofstream out;
+  if (command != "-setchs") {
+    out.open(output, std::ios::binary | std::ios::trunc);
+    if (!out) Fail("cannot write " + output);
+    out << prefix << std::flush;
+  }
+
+  long hunks = 1000;
+  if (const char* h = std::getenv("FAKE_CHDMAN_HUNKS")) hunks = std::strtol(h, nullptr, 10);
+  if (hunks < 0) hunks = 0;
+  const long step = hunks >= 20 ? hunks / 20 : 1;
+
+  if (mode.name == "garbage") {
+    const char* seed = std::getenv("FAKE_CHDMAN_SEED");
+    std::mt19937 rng(seed ? static_cast<std::uint32_t>(std::strtoul(seed, nullptr, 10)) : 1u);
+    for (unsigned i = 0; i < 30; ++i) PrintLine(GarbageLine(rng), i);
+  } else {
+    std::vector<long> done;
+    for (long n = 0; n < hunks; n += step) done.push_back(n);
+    done.push_back(hunks);
+    const std::size_t half = std::max<std::size_t>(1, done.size() / 2);
+    long printed = 0;
+    for (unsigned i = 0;; ++i) {
+      const bool more = i < done.size() || (mode.name == "flood" && printed < mode.value);
+      if (!more) break;
+      if (mode.name == "slow") SleepMs(mode.value);
+      const std::string line = ProgressLine(done[i % done.size()], hunks);
+      PrintLine(line, i);
+      printed += static_cast<long>(line.size());
+      if (mode.name == "hang") SleepForever();
+      if (i + 1 == half && (mode.name == "crash" || mode.name == "partial")) {
+        out << body.substr(0, body.size() / 2) << std::flush;
+        if (mode.name == "crash") std::abort();
+        Fail("write failed");
+      }
+    }
+  }
+
+  if (command == "-setchs") {
+    out.open(output, std::ios::binary | std::ios::trunc);
+    if (!out) Fail("cannot write " + output);
+  }
+  out << body << std::flush;
+  if (!out) Fail("cannot write " + output);
+  out.close();
+  Write(stdout, "Compression complete ... (ratio=40.0%)\n");
+  return 0;
+}
