@@ -32,7 +32,9 @@ bool ShellPlain(char c) {
 bool NeedsQuoting(std::string_view name, Interpreter interp) {
   if (name.empty()) return true;
   for (char c : name) {
-    const bool special = interp == Interpreter::Cmd ? CmdSpecial(c) || c < ' ' : !ShellPlain(c);
+    // Control characters need quotes; UTF-8 bytes (0x80 and above) are letters.
+    const bool control = static_cast<unsigned char>(c) < 0x20;
+    const bool special = interp == Interpreter::Cmd ? CmdSpecial(c) || control : !ShellPlain(c);
     if (special) return true;
   }
   return false;

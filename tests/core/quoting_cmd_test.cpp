@@ -1,0 +1,191 @@
+// Quoting for the Windows command interpreter, checked by reading the quoted
+// line back the way the two readers on Windows do: cmd.exe (which decides
+// what is an operator) and the C runtime of the tool (which splits the
+// arguments). The readers are modelled here, so this runs on every platform.
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runner/Quoting.h"
+
+namespace qm {
+namespace {
+
+// cmd.exe: every '"' toggles the quote state; outside quotes these characters
+// redirect, pipe, chain, group or escape. Returns the first such character
+// found outside quotes, or 0; `endsQuoted` tells whether a quote is left open.
+char CmdOperatorOutsideQuotes(std::string_view line, bool* endsQuoted) {
+  bool quoted = false;
+  char found = 0;
+  for (char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && !found && std::string_view("&|<>^()").find(c) != std::string_view::npos) {
+      found = c;
+    }
+  }
+  *endsQuoted = quoted;
+  return found;
+}
+
+// The C runtime's argument splitter: blanks and tabs outside quotes separate
+// arguments; 2n backslashes before '"' give n backslashes and the quote
+// toggles, 2n+1 give n backslashes and a literal '"'; other backslashes are
+// literal; inside quotes "" is a literal '"'.
+std::vector<std::string> CrtArguments(std::string_view line) {
+  std::vector<std::string> args;
+  std::string current;
+  bool inArg = false;
+  bool quoted = false;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const char c = line[i];
+    if (c == '\\') {
+      std::size_t n = 0;
+      while (i + n < line.size() && line[i + n] == '\\') ++n;
+      inArg = true;
+      if (i + n < line.size() && line[i + n] == '"') {
+        current.append(n / 2, '\\');
+        if (n % 2 == 1) {
+          current += '"';
+          i += n + 1;
+        } else {
+          i += n;  // the quote is read as a quote on the next turn
+        }
+      } else {
+        current.append(n, '\\');
+        i += n;
+      }
+      continue;
+    }
+    if (c == '"') {
+      inArg = true;
+      if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+        current += '"';
+        i += 2;
+      } else {
+        quoted = !quoted;
+        ++i;
+      }
+      continue;
+    }
+    if ((c == ' ' || c == '\t') && !quoted) {
+      if (inArg) args.push_back(current);
+      current.clear();
+      inArg = false;
+      ++i;
+      continue;
+    }
+    current += c;
+    inArg = true;
+    ++i;
+  }
+  if (inArg) args.push_back(current);
+  return args;
+}
+
+struct NameRow {
+  std::string_view label;
+  std::string_view name;
+};
+
+// Test output names the row instead of dumping its bytes.
+void PrintTo(const NameRow& row, std::ostream* os) { *os << row.label; }
+
+std::string RowLabel(const testing::TestParamInfo<NameRow>& info) { return std::string(info.param.label); }
+
+// Names a Windows user could pick or craft, plus characters the file system
+// forbids but a caller might still pass.
+const NameRow kHostileNames[] = {
+    {"Blank", "my disk.chd"},
+    {"LeadingAndTrailingBlanks", "  disk.chd  "},
+    {"Ampersand", "a&b.chd"},
+    {"ChainedCommand", "x & del /q *.*"},
+    {"DoubleAmpersand", "x && echo pwned"},
+    {"Pipe", "a|b.chd"},
+    {"Redirections", "x > out.txt < in.txt"},
+    {"Parentheses", "Giochi (2003).chd"},
+    {"Caret", "a^b.chd"},
+    {"CommaSemicolonEquals", "a,b;c=d.chd"},
+    {"EmbeddedQuote", "a\"b.chd"},
+    {"OnlyQuote", "\""},
+    {"QuotePair", "\"\""},
+    {"QuoteThenOperator", "\" & echo pwned & \""},
+    {"TrailingBackslash", "dir\\"},
+    {"BlankAndTrailingBackslash", "my dir\\"},
+    {"BlankAndTwoTrailingBackslashes", "my dir\\\\"},
+    {"BackslashBeforeQuote", "a\\\"b"},
+    {"TwoBackslashesBeforeQuote", "a\\\\\"b"},
+    {"InnerBackslashes", "a\\\\b"},
+    {"Tab", "a\tb.chd"},
+    {"Accented", "Perché così è.chd"},
+    {"Empty", ""},
+};
+
+class CmdQuotingTest : public testing::TestWithParam<NameRow> {};
+
+TEST_P(CmdQuotingTest, NameIsOneInertArgument) {
+  const std::string_view name = GetParam().name;
+  const std::string line = "chdman.exe " + QuoteName(name, Interpreter::Cmd) + " last.tmp";
+
+  bool endsQuoted = false;
+  EXPECT_EQ(CmdOperatorOutsideQuotes(line, &endsQuoted), 0) << line;
+  EXPECT_FALSE(endsQuoted) << line;
+
+  const std::vector<std::string> expected{"chdman.exe", std::string(name), "last.tmp"};
+  EXPECT_EQ(CrtArguments(line), expected) << line;
+}
+
+INSTANTIATE_TEST_SUITE_P(Hostile, CmdQuotingTest, testing::ValuesIn(kHostileNames), RowLabel);
+
+TEST(CmdQuotingLineTest, AllNamesOnOneLineReadBackInOrder) {
+  std::string line = "chdman.exe";
+  std::vector<std::string> expected{"chdman.exe"};
+  for (const NameRow& row : kHostileNames) {
+    line += ' ' + QuoteName(row.name, Interpreter::Cmd);
+    expected.emplace_back(row.name);
+  }
+  bool endsQuoted = false;
+  EXPECT_EQ(CmdOperatorOutsideQuotes(line, &endsQuoted), 0) << line;
+  EXPECT_FALSE(endsQuoted);
+  EXPECT_EQ(CrtArguments(line), expected) << line;
+}
+
+// The readers themselves, so that a broken model cannot pass every name.
+TEST(CmdReaderModelTest, SeesOperatorsAndSplitsUnquotedNames) {
+  bool endsQuoted = false;
+  EXPECT_EQ(CmdOperatorOutsideQuotes("a & b", &endsQuoted), '&');
+  EXPECT_EQ(CmdOperatorOutsideQuotes("\"a\" & \"b\"", &endsQuoted), '&');
+  EXPECT_EQ(CmdOperatorOutsideQuotes("\"a & b\"", &endsQuoted), 0);
+  EXPECT_EQ(CmdOperatorOutsideQuotes("\"a\\\" & b\"", &endsQuoted), '&');  // \" still toggles cmd
+  EXPECT_EQ(CmdOperatorOutsideQuotes("\"a", &endsQuoted), 0);
+  EXPECT_TRUE(endsQuoted);
+  EXPECT_EQ(CrtArguments("my disk.chd"), (std::vector<std::string>{"my", "disk.chd"}));
+  EXPECT_EQ(CrtArguments("\"a\\\"b\" c\\d \"\""), (std::vector<std::string>{"a\"b", "c\\d", ""}));
+  EXPECT_EQ(CrtArguments("\"a\"\"b\" \"x\\\\\""), (std::vector<std::string>{"a\"b", "x\\"}));
+}
+
+const NameRow kPlainNames[] = {
+    {"Image", "disk.chd"},
+    {"Temporary", "game.tmp"},
+    {"Diff", "patch.diff"},
+    {"DigitsDashUnderscore", "HDD_01-v2.chd"},
+    {"Accented", "Società.chd"},
+};
+
+class PlainNameTest : public testing::TestWithParam<NameRow> {};
+
+TEST_P(PlainNameTest, ComesBackUnchangedForBothInterpreters) {
+  const std::string_view name = GetParam().name;
+  EXPECT_EQ(QuoteName(name, Interpreter::Cmd), name);
+  EXPECT_EQ(QuoteName(name, Interpreter::PosixShell), name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plain, PlainNameTest, testing::ValuesIn(kPlainNames), RowLabel);
+
+}  // namespace
+}  // namespace qm
