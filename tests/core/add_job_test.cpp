@@ -1,0 +1,237 @@
+// Adding jobs through AddJob with a scripted view: the dialogs answer from a
+// script and every call the operation makes on the view is recorded.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jobs/AddJob.h"
+
+namespace qm {
+namespace {
+
+class ScriptedView : public AddJobView {
+ public:
+  std::deque<std::optional<FileChoice>> selections;  // nullopt: the user cancels
+  ChsGeometry geometry;                              // what GetCHS returns
+
+  std::vector<bool> toolbarCalls;
+  std::vector<std::string> dialogTitles;
+  std::vector<std::string> dialogFilters;
+  int chsCalls = 0;
+  std::vector<std::string> messages;
+
+  void SetToolbarEnabled(bool enabled) override { toolbarCalls.push_back(enabled); }
+  std::optional<FileChoice> ShowOpen(const OpenRequest& request) override {
+    dialogTitles.emplace_back(request.DialogTitle);
+    dialogFilters.emplace_back(request.Filter);
+    if (selections.empty()) {
+      ADD_FAILURE() << "file dialog shown more often than scripted";
+      return std::nullopt;
+    }
+    std::optional<FileChoice> next = selections.front();
+    selections.pop_front();
+    return next;
+  }
+  ChsGeometry GetCHS() override {
+    ++chsCalls;
+    return geometry;
+  }
+  void ShowMessage(std::string_view text, MessageIcon) override { messages.emplace_back(text); }
+};
+
+constexpr PathRules kWindows{PathStyle::Windows, Interpreter::Cmd};
+constexpr PathRules kPosix{PathStyle::Posix, Interpreter::PosixShell};
+
+const std::vector<bool> kDisabledThenEnabled{false, true};
+
+struct AddRow {
+  std::string_view name;
+  PathRules rules;
+  JobKind kind;
+  FileChoice chd;
+  std::optional<FileChoice> diff;
+  ChsGeometry geometry;
+  JobCells expected;
+};
+
+// Test output names the row instead of dumping its bytes.
+void PrintTo(const AddRow& row, std::ostream* os) { *os << row.name; }
+
+class AddJobRowTest : public testing::TestWithParam<AddRow> {};
+
+TEST_P(AddJobRowTest, WritesTheSevenCellsIntoRowOne) {
+  const AddRow& row = GetParam();
+  JobTable table;
+  table.SetUp();
+  ScriptedView view;
+  view.selections.push_back(row.chd);
+  if (row.kind == JobKind::Merge) view.selections.push_back(row.diff);
+  view.geometry = row.geometry;
+
+  EXPECT_EQ(AddJob(table, row.kind, view, row.rules), AddResult::Added);
+
+  EXPECT_EQ(table.JobCount(), 1);
+  EXPECT_EQ(table.grid().Rows(), 2);  // the first job fills the existing blank row
+  EXPECT_EQ(table.Job(1), row.expected);
+  EXPECT_EQ(table.grid().TextMatrix(0, kColImage), "Immagine");
+  EXPECT_EQ(view.toolbarCalls, kDisabledThenEnabled);
+  EXPECT_EQ(view.chsCalls, row.kind == JobKind::SetChs ? 1 : 0);
+  EXPECT_TRUE(view.selections.empty());
+  EXPECT_TRUE(view.messages.empty());
+}
+
+// The same composition without a table.
+TEST_P(AddJobRowTest, ComposeJobGivesTheSameCells) {
+  const AddRow& row = GetParam();
+  const FileChoice* diff = row.diff ? &*row.diff : nullptr;
+  EXPECT_EQ(ComposeJob(row.kind, row.chd, diff, row.geometry, row.rules), row.expected);
+}
+
+ChsGeometry Unconfirmed() { return ChsGeometry{}; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, AddJobRowTest,
+    testing::Values(
+        AddRow{"Update", kWindows, JobKind::Update, {"disk.chd", "D:\\img\\disk.chd"}, std::nullopt, Unconfirmed(),
+               {"disk.chd", "D:\\img", "Update", "disk.tmp", "D:\\img", "", "-update disk.chd disk.tmp"}},
+        AddRow{"MergeSameFolder", kWindows, JobKind::Merge, {"disk.chd", "D:\\img\\disk.chd"},
+               FileChoice{"disk.diff", "D:\\img\\disk.diff"}, Unconfirmed(),
+               {"disk.chd", "D:\\img", "Merge", "disk.tmp", "D:\\img", "disk.diff",
+                "-merge disk.chd disk.diff disk.tmp"}},
+        AddRow{"MergeTakesFolderAndTempFromDiff", kWindows, JobKind::Merge, {"disk.chd", "D:\\a\\disk.chd"},
+               FileChoice{"patch.diff", "E:\\b\\patch.diff"}, Unconfirmed(),
+               {"disk.chd", "E:\\b", "Merge", "patch.tmp", "E:\\b", "patch.diff",
+                "-merge disk.chd patch.diff patch.tmp"}},
+        AddRow{"SetChsEndsWithOneBlank", kWindows, JobKind::SetChs, {"disk.chd", "D:\\img\\disk.chd"}, std::nullopt,
+               ConfirmChs("1024", "16", "63"),
+               {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd 1024 16 63 "}},
+        AddRow{"SetChsNeverConfirmed", kWindows, JobKind::SetChs, {"disk.chd", "D:\\img\\disk.chd"}, std::nullopt,
+               Unconfirmed(), {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd "}},
+        AddRow{"SetChsAllBoxesEmpty", kWindows, JobKind::SetChs, {"disk.chd", "D:\\img\\disk.chd"}, std::nullopt,
+               ConfirmChs("", "", ""),
+               {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd    "}},
+        AddRow{"DriveRootGivesBareDrive", kWindows, JobKind::Update, {"disk.chd", "C:\\disk.chd"}, std::nullopt,
+               Unconfirmed(), {"disk.chd", "C:", "Update", "disk.tmp", "C:", "", "-update disk.chd disk.tmp"}},
+        AddRow{"AccentedNameStaysUnquoted", kWindows, JobKind::Update, {"Società.chd", "D:\\Città\\Società.chd"},
+               std::nullopt, Unconfirmed(),
+               {"Società.chd", "D:\\Città", "Update", "Società.tmp", "D:\\Città", "", "-update Società.chd Società.tmp"}},
+        AddRow{"LongFolderShortenedForDisplayOnly", kWindows, JobKind::Update,
+               {"disk.chd", "C:\\Documents and Settings\\Utente\\Desktop\\CHD\\disk.chd"}, std::nullopt,
+               Unconfirmed(),
+               {"disk.chd", "C:\\...\\Utente\\Desktop\\CHD", "Update", "disk.tmp",
+                "C:\\Documents and Settings\\Utente\\Desktop\\CHD", "", "-update disk.chd disk.tmp"}},
+        // Names with blanks are quoted: the one deliberate change to the
+        // argument strings, so that the tool sees one argument per name.
+        AddRow{"BlanksQuotedForCmd", kWindows, JobKind::Merge, {"my disk.chd", "D:\\My Games\\my disk.chd"},
+               FileChoice{"new patch.diff", "D:\\My Games\\new patch.diff"}, Unconfirmed(),
+               {"my disk.chd", "D:\\My Games", "Merge", "new patch.tmp", "D:\\My Games", "new patch.diff",
+                "-merge \"my disk.chd\" \"new patch.diff\" \"new patch.tmp\""}},
+        AddRow{"PosixUpdate", kPosix, JobKind::Update, {"disk.chd", "/home/utente/giochi/disk.chd"}, std::nullopt,
+               Unconfirmed(),
+               {"disk.chd", "/home/utente/giochi", "Update", "disk.tmp", "/home/utente/giochi", "",
+                "-update disk.chd disk.tmp"}},
+        AddRow{"PosixRootFolder", kPosix, JobKind::SetChs, {"disk.chd", "/disk.chd"}, std::nullopt,
+               ConfirmChs("1024", "16", "63"),
+               {"disk.chd", "/", "SetCHS", "", "/", "", "-setchs disk.chd 1024 16 63 "}},
+        AddRow{"PosixBlanksQuotedForShell", kPosix, JobKind::Update, {"my disk.chd", "/srv/my disk.chd"},
+               std::nullopt, Unconfirmed(),
+               {"my disk.chd", "/srv", "Update", "my disk.tmp", "/srv", "", "-update 'my disk.chd' 'my disk.tmp'"}},
+        AddRow{"PosixAccentedLongFolder", kPosix, JobKind::Update,
+               {"è.chd", "/home/città/società/università/perché così è/è.chd"}, std::nullopt, Unconfirmed(),
+               {"è.chd", "/.../.../.../università/perché così è", "Update", "è.tmp",
+                "/home/città/società/università/perché così è", "", "-update è.chd è.tmp"}}),
+    [](const testing::TestParamInfo<AddRow>& info) { return std::string(info.param.name); });
+
+TEST(AddJobDialogTest, MergeAsksForTheImageThenTheDiffFile) {
+  JobTable table;
+  table.SetUp();
+  ScriptedView view;
+  view.selections = {FileChoice{"disk.chd", "D:\\disk.chd"}, FileChoice{"disk.diff", "D:\\disk.diff"}};
+  AddJob(table, JobKind::Merge, view, kWindows);
+  EXPECT_EQ(view.dialogTitles, (std::vector<std::string>{"Seleziona file CHD...", "Seleziona file Diff..."}));
+  EXPECT_EQ(view.dialogFilters, (std::vector<std::string>{"Compressed Hunk of Data (*.chd)|*.chd",
+                                                          "Diff File (*.diff)|*.diff"}));
+}
+
+struct CancelRow {
+  std::string_view name;
+  JobKind kind;
+  int cancelAt;  // 0: the image dialog, 1: the diff dialog
+};
+
+void PrintTo(const CancelRow& row, std::ostream* os) { *os << row.name; }
+
+class AddJobCancelTest : public testing::TestWithParam<CancelRow> {};
+
+TEST_P(AddJobCancelTest, LeavesTheTableAsItWasAndTheToolbarEnabled) {
+  const CancelRow& row = GetParam();
+  JobTable table;
+  table.SetUp();
+  ScriptedView first;
+  first.selections = {FileChoice{"old.chd", "D:\\old.chd"}};
+  ASSERT_EQ(AddJob(table, JobKind::Update, first, kWindows), AddResult::Added);
+  const JobCells before = table.Job(1);
+
+  ScriptedView view;
+  for (int i = 0; i < row.cancelAt; ++i) view.selections.push_back(FileChoice{"new.chd", "E:\\x\\new.chd"});
+  view.selections.push_back(std::nullopt);
+  view.geometry = ConfirmChs("1", "2", "3");
+
+  EXPECT_EQ(AddJob(table, row.kind, view, kWindows), AddResult::Cancelled);
+  EXPECT_EQ(table.JobCount(), 1);
+  EXPECT_EQ(table.grid().Rows(), 2);
+  EXPECT_EQ(table.Job(1), before);
+  EXPECT_EQ(table.Job(2), JobCells{});
+  EXPECT_EQ(view.toolbarCalls, kDisabledThenEnabled);
+  EXPECT_EQ(view.chsCalls, 0);
+  EXPECT_TRUE(view.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, AddJobCancelTest,
+    testing::Values(CancelRow{"UpdateImage", JobKind::Update, 0}, CancelRow{"MergeImage", JobKind::Merge, 0},
+                    CancelRow{"MergeDiff", JobKind::Merge, 1}, CancelRow{"SetChsImage", JobKind::SetChs, 0}),
+    [](const testing::TestParamInfo<CancelRow>& info) { return std::string(info.param.name); });
+
+TEST(AddJobRowsTest, EveryJobAfterTheFirstAppendsARowAndTheSameFileMayRepeat) {
+  JobTable table;
+  table.SetUp();
+  for (int n = 1; n <= 3; ++n) {
+    ScriptedView view;
+    view.selections = {FileChoice{"disk.chd", "D:\\img\\disk.chd"}};
+    ASSERT_EQ(AddJob(table, JobKind::Update, view, kWindows), AddResult::Added);
+    EXPECT_EQ(table.JobCount(), n);
+    EXPECT_EQ(table.grid().Rows(), n + 1);
+    EXPECT_EQ(table.grid().TextMatrix(n, kColArgs), "-update disk.chd disk.tmp");
+  }
+  EXPECT_EQ(table.Job(1), table.Job(3));
+}
+
+TEST(AddJobFullTableTest, RefusesWithoutShowingTheFileDialog) {
+  JobTable table;
+  table.SetUp();
+  JobCells cells{"disk.chd", "D:", "Update", "disk.tmp", "D:", "", "-update disk.chd disk.tmp"};
+  for (int n = 1; n <= JobTable::kMaxJobs; ++n) ASSERT_TRUE(table.Append(cells));
+  ASSERT_EQ(table.JobCount(), 32767);
+  const int rows = table.grid().Rows();
+
+  for (JobKind kind : {JobKind::Update, JobKind::Merge, JobKind::SetChs}) {
+    ScriptedView view;
+    EXPECT_EQ(AddJob(table, kind, view, kWindows), AddResult::TableFull);
+    EXPECT_TRUE(view.dialogTitles.empty());
+    EXPECT_EQ(view.chsCalls, 0);
+    EXPECT_EQ(view.toolbarCalls, kDisabledThenEnabled);
+  }
+  EXPECT_FALSE(table.Append(cells));
+  EXPECT_EQ(table.JobCount(), 32767);
+  EXPECT_EQ(table.grid().Rows(), rows);
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,87 @@
+// The geometry dialog's logic: the key filter of its three boxes and the
+// text a confirmation produces.
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "dialogs/Chs.h"
+
+namespace qm {
+namespace {
+
+TEST(FilterChsCharTest, OnlyBackspaceAndDigitsPassOverAllByteCodes) {
+  int passed = 0;
+  for (int code = 0; code <= 255; ++code) {
+    const int result = FilterChsChar(code);
+    const bool digit = code >= '0' && code <= '9';
+    if (code == 8 || digit) {
+      EXPECT_EQ(result, code) << "code " << code;
+      ++passed;
+    } else {
+      EXPECT_EQ(result, 0) << "code " << code;
+    }
+  }
+  EXPECT_EQ(passed, 11);
+}
+
+// Key codes beyond one byte, such as 16-bit codes, are never digits here.
+struct CharRow {
+  std::string_view name;
+  int code;
+};
+
+// Test output names the row instead of dumping its bytes.
+void PrintTo(const CharRow& row, std::ostream* os) { *os << row.name; }
+
+class FilterChsCharTableTest : public testing::TestWithParam<CharRow> {};
+
+TEST_P(FilterChsCharTableTest, IsDiscarded) {
+  EXPECT_EQ(FilterChsChar(GetParam().code), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CodesOutsideOneByte, FilterChsCharTableTest,
+    testing::Values(CharRow{"Negative", -1}, CharRow{"DigitPlus256", '5' + 256},
+                    CharRow{"BackspacePlus256", 8 + 256}, CharRow{"FullwidthDigitZero", 0xFF10}),
+    [](const testing::TestParamInfo<CharRow>& info) { return std::string(info.param.name); });
+
+struct ConfirmRow {
+  std::string_view name;
+  std::string_view c, h, s;
+  std::string_view chsValue;
+};
+
+void PrintTo(const ConfirmRow& row, std::ostream* os) { *os << row.name; }
+
+class ConfirmChsTest : public testing::TestWithParam<ConfirmRow> {};
+
+TEST_P(ConfirmChsTest, TrimsEachBoxAndEndsEveryFieldWithABlank) {
+  const ConfirmRow& row = GetParam();
+  const ChsGeometry geometry = ConfirmChs(row.c, row.h, row.s);
+  EXPECT_TRUE(geometry.confirmed);
+  EXPECT_EQ(geometry.ChsValue(), row.chsValue);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, ConfirmChsTest,
+    testing::Values(ConfirmRow{"Typical", "1024", "16", "63", "1024 16 63 "},
+                    ConfirmRow{"AllEmpty", "", "", "", "   "},
+                    ConfirmRow{"EmptyCylinders", "", "16", "63", " 16 63 "},
+                    ConfirmRow{"EmptySectors", "1024", "16", "", "1024 16  "},
+                    ConfirmRow{"OuterBlanksTrimmed", "  1024 ", " 16", "63   ", "1024 16 63 "},
+                    ConfirmRow{"OnlyBlanks", "   ", " ", "  ", "   "},
+                    ConfirmRow{"InnerBlanksKept", " 10 24 ", "1 6", "6  3", "10 24 1 6 6  3 "},
+                    ConfirmRow{"TabIsNotABlank", "\t1024", "16\t", "63", "\t1024 16\t 63 "},
+                    ConfirmRow{"NoValidation", "0", "99999999999", "abc", "0 99999999999 abc "}),
+    [](const testing::TestParamInfo<ConfirmRow>& info) { return std::string(info.param.name); });
+
+TEST(ChsValueTest, NeverConfirmedIsEmpty) {
+  EXPECT_EQ(ChsGeometry{}.ChsValue(), "");
+  EXPECT_EQ(ConfirmChs("1024", "16", "63").ChsValue().size(), 11u);
+}
+
+}  // namespace
+}  // namespace qm
