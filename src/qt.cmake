@@ -1,10 +1,16 @@
 # The Qt windows (Linux front end) and the quillmere executable.
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
-set(CMAKE_AUTOMOC ON)
+
 add_library(quillmere_qt STATIC
+  app/qt/Icons.cpp
+  app/qt/LayoutBuilder.cpp
+  app/qt/GridModel.cpp
+  app/qt/GridView.cpp
+  app/qt/QtFileOpenDialog.cpp
   app/qt/frmMain.cpp
   dialogs/qt/frmSetCHS.cpp
 )
+set_target_properties(quillmere_qt PROPERTIES AUTOMOC ON)
 target_include_directories(quillmere_qt PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(quillmere_qt PUBLIC quillmere_runner Qt6::Widgets
                       PRIVATE quillmere_warnings)

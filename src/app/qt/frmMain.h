@@ -1,0 +1,83 @@
+#pragma once
+// The main window: tool bar, job grid, progress area and command buttons. It
+// owns the job table, forwards clicks to the job code, and is the view both
+// of adding jobs and of the batch runner.
+
+#include <QWidget>
+#include <memory>
+
+#include "app/qt/FileOpenDialog.h"
+#include "app/qt/LayoutBuilder.h"
+#include "jobs/AddJob.h"
+#include "jobs/JobTable.h"
+#include "runner/BatchView.h"
+
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace qm {
+
+class GridView;
+class frmSetCHS;
+
+class frmMain : public QWidget, public AddJobView, public BatchView {
+  Q_OBJECT
+
+ public:
+  explicit frmMain(QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  JobTable& jobTable() { return table_; }
+
+  // Uses `dialog` (not owned; it must outlive its use) for file selections;
+  // nullptr goes back to the Qt file dialog.
+  void setFileDialog(FileOpenDialog* dialog);
+
+  // AddJobView
+  void SetToolbarEnabled(bool enabled) override;
+  std::optional<FileChoice> ShowOpen(const OpenRequest& request) override;
+  // Opens the geometry dialog; returns the last confirmed geometry, which is
+  // the never-confirmed empty one until the first confirmation.
+  ChsGeometry GetCHS() override;
+  // Shared with BatchView: a modal box with the window's caption and OK only.
+  void ShowMessage(std::string_view text, MessageIcon icon) override;
+
+  // BatchView
+  void SetAddButtonsEnabled(bool enabled) override;
+  void SetBatchButtonsEnabled(bool enabled) override;
+  void SetCurrentBar(int max, int value) override;
+  void SetTotalBar(int max, int value) override;
+  void SetOperation(std::string_view text) override;
+  void ServiceEvents() override;
+
+ private slots:
+  void onAdd(int index);
+  void onRemove();
+  // The batch: start it, cancel it. Filled in with the batch runner.
+  void onStart();
+  void onCancel();
+  // Opens the About dialog. Filled in with that dialog.
+  void onInfo();
+
+ private:
+  static void SetBar(QProgressBar* bar, int max, int value);
+
+  JobTable table_;
+  LayoutBuilder layout_;
+  GridView* grid_;
+  QFrame* fraToolbar_;
+  QLabel* lblOperazione_;
+  QProgressBar* pbCurrent_;
+  QProgressBar* pbTotal_;
+  QPushButton* btnAggiungi_[3];
+  QPushButton* btnRimuovi_;
+  QPushButton* btnComprimi_;
+  std::unique_ptr<FileOpenDialog> qtFileDialog_;
+  FileOpenDialog* fileDialog_;
+  frmSetCHS* setChs_ = nullptr;  // created on first use, then reused
+  ChsGeometry chs_;              // the last confirmed geometry
+};
+
+}  // namespace qm
