@@ -1,0 +1,164 @@
+// The geometry dialog: the key filter of its three boxes, what Conferma
+// makes of their texts, closing without confirming, and reopening.
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "QtTestSupport.h"
+#include "app/qt/frmMain.h"
+#include "dialogs/qt/frmSetCHS.h"
+
+namespace qm {
+namespace {
+
+const char* const kBoxes[] = {"txtC", "txtH", "txtS"};
+
+QLineEdit* Box(QWidget* dialog, int i) { return dialog->findChild<QLineEdit*>(kBoxes[i]); }
+
+QString ToQString(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+class SetChsDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void keyFilter_data() {
+    QTest::addColumn<QTestEventList>("keys");
+    QTest::addColumn<QString>("text");
+
+    auto typed = [](const QString& text) {
+      QTestEventList keys;
+      keys.addKeyClicks(text);
+      return keys;
+    };
+    QTest::newRow("letters") << typed("abcXYZ") << "";
+    QTest::newRow("minus") << typed("-") << "";
+    QTest::newRow("full stop") << typed(".") << "";
+    QTest::newRow("blank") << typed(" ") << "";
+    QTest::newRow("comma and plus") << typed(",+") << "";
+    QTest::newRow("digits") << typed("0123456789") << "0123456789";
+    QTest::newRow("digits among others") << typed("1a2-3.4 5") << "12345";
+
+    QTestEventList backspace = typed("123");
+    backspace.addKeyClick(Qt::Key_Backspace);
+    QTest::newRow("backspace deletes") << backspace << "12";
+
+    QTestEventList arrows = typed("12");
+    arrows.addKeyClick(Qt::Key_Left);
+    arrows.addKeyClicks("3");
+    QTest::newRow("left arrow then a digit") << arrows << "132";
+
+    QTestEventList homeDelete = typed("12");
+    homeDelete.addKeyClick(Qt::Key_Home);
+    homeDelete.addKeyClick(Qt::Key_Delete);
+    QTest::newRow("home and delete") << homeDelete << "2";
+
+    QTestEventList enter = typed("4");
+    enter.addKeyClick(Qt::Key_Return);
+    enter.addKeyClicks("5");
+    QTest::newRow("return is discarded") << enter << "45";
+  }
+
+  // The same keys give the same text in each of the three boxes.
+  void keyFilter() {
+    QFETCH(QTestEventList, keys);
+    QFETCH(QString, text);
+    frmSetCHS dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    for (int i = 0; i < 3; ++i) {
+      keys.simulate(Box(&dialog, i));
+      QCOMPARE(Box(&dialog, i)->text(), text);
+    }
+    QVERIFY(dialog.isVisible());  // no key closed or confirmed it
+  }
+
+  void confirm_data() {
+    QTest::addColumn<QStringList>("typed");   // keys typed into txtC, txtH, txtS
+    QTest::addColumn<QStringList>("pasted");  // then set as text, bypassing the filter
+    QTest::addColumn<QString>("chsValue");
+    QTest::addColumn<QStringList>("fields");
+
+    QTest::newRow("typed geometry") << QStringList{"1024", "16", "63"} << QStringList{} << "1024 16 63 "
+                                    << QStringList{"1024", "16", "63"};
+    QTest::newRow("all boxes empty") << QStringList{"", "", ""} << QStringList{} << "   " << QStringList{"", "", ""};
+    QTest::newRow("cylinders empty") << QStringList{"", "16", "63"} << QStringList{} << " 16 63 "
+                                     << QStringList{"", "16", "63"};
+    QTest::newRow("pasted with blanks around")
+        << QStringList{} << QStringList{"  1024 ", " 16", "63  "} << "1024 16 63 " << QStringList{"1024", "16", "63"};
+    QTest::newRow("pasted with inner blanks")
+        << QStringList{} << QStringList{" 10 24 ", "x", ""} << "10 24 x  " << QStringList{"10 24", "x", ""};
+  }
+
+  void confirm() {
+    QFETCH(QStringList, typed);
+    QFETCH(QStringList, pasted);
+    QFETCH(QString, chsValue);
+    QFETCH(QStringList, fields);
+
+    frmSetCHS dialog;
+    test::WhenModal<frmSetCHS>([&](frmSetCHS* shown) {
+      for (int i = 0; i < 3; ++i) {
+        if (!typed.isEmpty()) QTest::keyClicks(Box(shown, i), typed[i]);
+        if (!pasted.isEmpty()) Box(shown, i)->setText(pasted[i]);
+      }
+      QTest::mouseClick(shown->findChild<QPushButton*>("btnSetCHS"), Qt::LeftButton);
+    });
+    const std::optional<ChsGeometry> geometry = dialog.Ask();
+    QVERIFY(geometry);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(ToQString(geometry->ChsValue()), chsValue);
+    QCOMPARE((QStringList{ToQString(geometry->cylinders), ToQString(geometry->heads), ToQString(geometry->sectors)}),
+             fields);
+  }
+
+  void getChsSequence_data() {
+    QTest::addColumn<QStringList>("answers");  // per showing: "close" or three blank-separated fields
+    QTest::addColumn<QStringList>("values");   // ChsValue returned after each showing
+    QTest::newRow("closed, never confirmed") << QStringList{"close"} << QStringList{""};
+    QTest::newRow("confirmed, then closed") << QStringList{"1024 16 63", "close"}
+                                            << QStringList{"1024 16 63 ", "1024 16 63 "};
+    QTest::newRow("confirmed twice") << QStringList{"1 2 3", "4 5 6", "close"}
+                                     << QStringList{"1 2 3 ", "4 5 6 ", "4 5 6 "};
+  }
+
+  // GetCHS of the main window: each showing starts with empty boxes and the
+  // focus in txtC; closing without confirming returns the previous value.
+  void getChsSequence() {
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, values);
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (qsizetype n = 0; n < answers.size(); ++n) {
+      QStringList seen;
+      QWidget* focus = nullptr;
+      const QString answer = answers[n];
+      test::WhenModal<frmSetCHS>([&, answer](frmSetCHS* shown) {
+        for (int i = 0; i < 3; ++i) seen << Box(shown, i)->text();
+        focus = QApplication::focusWidget();
+        if (answer == QLatin1String("close")) {
+          shown->close();
+          return;
+        }
+        const QStringList fields = answer.split(QLatin1Char(' '));
+        for (int i = 0; i < 3; ++i) QTest::keyClicks(Box(shown, i), fields[i]);
+        QTest::mouseClick(shown->findChild<QPushButton*>("btnSetCHS"), Qt::LeftButton);
+      });
+      const ChsGeometry geometry = window.GetCHS();
+      QCOMPARE(ToQString(geometry.ChsValue()), values[n]);
+      QCOMPARE(seen, QStringList(3, QString()));
+      QVERIFY(focus);
+      QCOMPARE(focus->objectName(), QStringLiteral("txtC"));
+    }
+    // One dialog, reused.
+    QCOMPARE(window.findChildren<frmSetCHS*>().size(), 1);
+  }
+};
+
+}  // namespace qm
+
+QTEST_MAIN(qm::SetChsDialogTest)
+#include "set_chs_dialog_test.moc"
