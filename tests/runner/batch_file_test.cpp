@@ -1,0 +1,135 @@
+// The whole text of the per-job batch file for both interpreters, line by line.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runner/BatchFile.h"
+
+namespace qm {
+namespace {
+
+std::string Join(const std::vector<std::string>& lines, const char* eol) {
+  std::string text;
+  for (const auto& line : lines) text += line + eol;
+  return text;
+}
+
+struct ScriptRow {
+  const char* name;
+  BatchJob job;
+  std::string tool;
+  std::vector<std::string> lines;
+};
+
+const std::string kComment = "# Written by Quillmere for one job; rewritten before every job.";
+const std::string kRefusal = "echo 'Aggiornamento non eseguito: esiste il file .old' >&2; exit 3; fi";
+
+class PosixScriptRows : public ::testing::TestWithParam<ScriptRow> {};
+
+TEST_P(PosixScriptRows, WholeText) {
+  EXPECT_EQ(PosixBatchScript(GetParam().job, GetParam().tool), Join(GetParam().lines, "\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batch, PosixScriptRows,
+    ::testing::Values(
+        ScriptRow{"Update",
+                  {"game.chd", "Update", "game.tmp", "/data/Images", "-update game.chd game.tmp"},
+                  "/opt/q/chdman",
+                  {kComment, "cd -- /data/Images || exit 1",
+                   "if [ -e game.old ] || [ -L game.old ]; then " + kRefusal,
+                   "/opt/q/chdman -update game.chd game.tmp || exit $?", "mv -- game.chd game.old || exit $?",
+                   "mv -- game.tmp game.chd"}},
+        ScriptRow{"Merge",
+                  {"game.chd", "Merge", "patch.tmp", "/data/Images", "-merge game.chd patch.diff patch.tmp"},
+                  "/opt/q/chdman",
+                  {kComment, "cd -- /data/Images || exit 1", "exec /opt/q/chdman -merge game.chd patch.diff patch.tmp"}},
+        ScriptRow{"SetChs",
+                  {"game.chd", "SetCHS", "", "/data/Images", "-setchs game.chd 1024 16 63 "},
+                  "/opt/q/chdman",
+                  {kComment, "cd -- /data/Images || exit 1", "exec /opt/q/chdman -setchs game.chd 1024 16 63 "}},
+        ScriptRow{"LowerCaseUpdateDoesNotRename",
+                  {"game.chd", "update", "game.tmp", "/data/Images", "-update game.chd game.tmp"},
+                  "/opt/q/chdman",
+                  {kComment, "cd -- /data/Images || exit 1", "exec /opt/q/chdman -update game.chd game.tmp"}},
+        ScriptRow{"QuotedNames",
+                  {"a b.chd", "Update", "a b.tmp", "/data/Giochi d'epoca", "-update 'a b.chd' 'a b.tmp'"},
+                  "/opt/my tools/chdman",
+                  {kComment, "cd -- '/data/Giochi d'\\''epoca' || exit 1",
+                   "if [ -e 'a b.old' ] || [ -L 'a b.old' ]; then " + kRefusal,
+                   "'/opt/my tools/chdman' -update 'a b.chd' 'a b.tmp' || exit $?",
+                   "mv -- 'a b.chd' 'a b.old' || exit $?", "mv -- 'a b.tmp' 'a b.chd'"}},
+        // A backslash is part of a POSIX file name, not a folder separator.
+        ScriptRow{"BackslashAndDots",
+                  {"v1.2\\x.chd", "Update", "v1.2\\x.tmp", "/", "-update 'v1.2\\x.chd' 'v1.2\\x.tmp'"},
+                  "/q/chdman",
+                  {kComment, "cd -- / || exit 1",
+                   "if [ -e 'v1.2\\x.old' ] || [ -L 'v1.2\\x.old' ]; then " + kRefusal,
+                   "/q/chdman -update 'v1.2\\x.chd' 'v1.2\\x.tmp' || exit $?",
+                   "mv -- 'v1.2\\x.chd' 'v1.2\\x.old' || exit $?", "mv -- 'v1.2\\x.tmp' 'v1.2\\x.chd'"}}),
+    [](const auto& info) { return info.param.name; });
+
+const std::string kStop = "IF %ERRORLEVEL% NEQ 0 EXIT %ERRORLEVEL%";
+const std::string kEcho = " ECHO Aggiornamento non eseguito: esiste il file .old";
+
+class CmdFileRows : public ::testing::TestWithParam<ScriptRow> {};
+
+TEST_P(CmdFileRows, WholeText) {
+  EXPECT_EQ(CmdBatchFile(GetParam().job, GetParam().tool), Join(GetParam().lines, "\r\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batch, CmdFileRows,
+    ::testing::Values(
+        ScriptRow{"Update",
+                  {"game.chd", "Update", "game.tmp", "D:\\Images", "-update game.chd game.tmp"},
+                  "C:\\Tools\\",
+                  {"@ECHO OFF", "D:", "CD D:\\Images\\", "IF ERRORLEVEL 1 EXIT 1", "IF EXIST game.old" + kEcho,
+                   "IF EXIST game.old EXIT 3", "\"C:\\Tools\\chdman.exe\" -update game.chd game.tmp", kStop,
+                   "REN game.chd game.old", kStop, "REN game.tmp game.chd", "EXIT %ERRORLEVEL%"}},
+        ScriptRow{"MergeWithCmdCharacters",
+                  {"a^b (1).chd", "Merge", "x%y.tmp", "D:\\Giochi & Demo (100%)",
+                   "-merge \"a^b (1).chd\" \"x%y.diff\" \"x%y.tmp\""},
+                  "C:\\Program Files\\Q 100%",
+                  {"@ECHO OFF", "D:", "CD \"D:\\Giochi & Demo (100%%)\\\"", "IF ERRORLEVEL 1 EXIT 1",
+                   "\"C:\\Program Files\\Q 100%%\\chdman.exe\" -merge \"a^b (1).chd\" \"x%%y.diff\" \"x%%y.tmp\"",
+                   "EXIT %ERRORLEVEL%"}},
+        ScriptRow{"UpdateWithBlanksAndPercent",
+                  {"my game 50%.chd", "Update", "my game 50%.tmp", "E:\\Arcade",
+                   "-update \"my game 50%.chd\" \"my game 50%.tmp\""},
+                  "C:\\Tools\\",
+                  {"@ECHO OFF", "E:", "CD E:\\Arcade\\", "IF ERRORLEVEL 1 EXIT 1",
+                   "IF EXIST \"my game 50%%.old\"" + kEcho, "IF EXIST \"my game 50%%.old\" EXIT 3",
+                   "\"C:\\Tools\\chdman.exe\" -update \"my game 50%%.chd\" \"my game 50%%.tmp\"", kStop,
+                   "REN \"my game 50%%.chd\" \"my game 50%%.old\"", kStop,
+                   "REN \"my game 50%%.tmp\" \"my game 50%%.chd\"", "EXIT %ERRORLEVEL%"}},
+        ScriptRow{"UpdateWithParentheses",
+                  {"game (Disc 1).v2.chd", "Update", "game (Disc 1).v2.tmp", "D:\\Images",
+                   "-update \"game (Disc 1).v2.chd\" \"game (Disc 1).v2.tmp\""},
+                  "C:\\Tools\\",
+                  {"@ECHO OFF", "D:", "CD D:\\Images\\", "IF ERRORLEVEL 1 EXIT 1",
+                   "IF EXIST \"game (Disc 1).v2.old\"" + kEcho, "IF EXIST \"game (Disc 1).v2.old\" EXIT 3",
+                   "\"C:\\Tools\\chdman.exe\" -update \"game (Disc 1).v2.chd\" \"game (Disc 1).v2.tmp\"", kStop,
+                   "REN \"game (Disc 1).v2.chd\" \"game (Disc 1).v2.old\"", kStop,
+                   "REN \"game (Disc 1).v2.tmp\" \"game (Disc 1).v2.chd\"", "EXIT %ERRORLEVEL%"}},
+        ScriptRow{"UncFolder",
+                  {"disk.chd", "SetCHS", "", "\\\\nas\\roms\\hd", "-setchs disk.chd 100 16 63 "},
+                  "C:\\Tools\\",
+                  {"@ECHO OFF", "PUSHD \\\\nas\\roms\\hd\\", "IF ERRORLEVEL 1 EXIT 1",
+                   "\"C:\\Tools\\chdman.exe\" -setchs disk.chd 100 16 63 ", "EXIT %ERRORLEVEL%"}},
+        ScriptRow{"DriveRootAndLowerCaseUpdate",
+                  {"game.chd", "update", "game.tmp", "D:", "-update game.chd game.tmp"},
+                  "C:\\",
+                  {"@ECHO OFF", "D:", "CD D:\\", "IF ERRORLEVEL 1 EXIT 1",
+                   "\"C:\\chdman.exe\" -update game.chd game.tmp", "EXIT %ERRORLEVEL%"}},
+        ScriptRow{"VariableLookalikes",
+                  {"%PATH%.chd", "Merge", "a.tmp", "c:\\%USERPROFILE%", "-merge %PATH%.chd a.diff a.tmp"},
+                  "C:\\%TEMP%\\",
+                  {"@ECHO OFF", "c:", "CD c:\\%%USERPROFILE%%\\", "IF ERRORLEVEL 1 EXIT 1",
+                   "\"C:\\%%TEMP%%\\chdman.exe\" -merge %%PATH%%.chd a.diff a.tmp", "EXIT %ERRORLEVEL%"}}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace qm
