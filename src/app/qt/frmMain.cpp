@@ -1,5 +1,6 @@
 #include "app/qt/frmMain.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
@@ -44,7 +45,8 @@ frmMain::frmMain(QWidget* parent)
       btnRimuovi_(layout_.get<QPushButton>("btnRimuovi")),
       btnComprimi_(layout_.get<QPushButton>("btnComprimi")),
       qtFileDialog_(std::make_unique<QtFileOpenDialog>(this)),
-      fileDialog_(qtFileDialog_.get()) {
+      fileDialog_(qtFileDialog_.get()),
+      runner_(std::make_unique<BatchRunner>(table_, *this, NativeRunnerSettings())) {
   grid_->setGrid(&table_.grid());
   // The load handler: the table's header, widths and alignment, and no operation shown.
   table_.SetUp();
@@ -65,6 +67,21 @@ frmMain::~frmMain() {
   grid_->setGrid(nullptr);
 }
 
+void frmMain::setRunnerSettings(RunnerSettings settings) {
+  if (runner_->Running()) return;
+  runner_ = std::make_unique<BatchRunner>(table_, *this, std::move(settings));
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  if (runner_->Running()) {
+    runner_->Abort();
+    closeAfterBatch_ = true;
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
 void frmMain::setFileDialog(FileOpenDialog* dialog) {
   fileDialog_ = dialog ? dialog : qtFileDialog_.get();
 }
@@ -75,9 +92,15 @@ void frmMain::onAdd(int index) {
 
 void frmMain::onRemove() { table_.Remove(); }
 
-void frmMain::onStart() {}
+void frmMain::onStart() {
+  runner_->Start();
+  if (closeAfterBatch_) {
+    closeAfterBatch_ = false;
+    close();
+  }
+}
 
-void frmMain::onCancel() {}
+void frmMain::onCancel() { runner_->Cancel(); }
 
 void frmMain::onInfo() {}
 

@@ -10,6 +10,7 @@
 #include "app/qt/LayoutBuilder.h"
 #include "jobs/AddJob.h"
 #include "jobs/JobTable.h"
+#include "runner/BatchRunner.h"
 #include "runner/BatchView.h"
 
 class QFrame;
@@ -30,6 +31,10 @@ class frmMain : public QWidget, public AddJobView, public BatchView {
   ~frmMain() override;
 
   JobTable& jobTable() { return table_; }
+
+  // Runs batches with `settings` instead of the program's own folder and tool.
+  void setRunnerSettings(RunnerSettings settings);
+  BatchRunner& runner() { return *runner_; }
 
   // Uses `dialog` (not owned; it must outlive its use) for file selections;
   // nullptr goes back to the Qt file dialog.
@@ -52,10 +57,14 @@ class frmMain : public QWidget, public AddJobView, public BatchView {
   void SetOperation(std::string_view text) override;
   void ServiceEvents() override;
 
+ protected:
+  // Closing during a batch cancels it first; the window closes when it ends.
+  void closeEvent(QCloseEvent* event) override;
+
  private slots:
   void onAdd(int index);
   void onRemove();
-  // The batch: start it, cancel it. Filled in with the batch runner.
+  // The batch: run it (returns when it has ended), cancel it.
   void onStart();
   void onCancel();
   // Opens the About dialog. Filled in with that dialog.
@@ -78,6 +87,8 @@ class frmMain : public QWidget, public AddJobView, public BatchView {
   FileOpenDialog* fileDialog_;
   frmSetCHS* setChs_ = nullptr;  // created on first use, then reused
   ChsGeometry chs_;              // the last confirmed geometry
+  std::unique_ptr<BatchRunner> runner_;
+  bool closeAfterBatch_ = false;
 };
 
 }  // namespace qm

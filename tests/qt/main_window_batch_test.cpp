@@ -1,0 +1,227 @@
+// Running the queue through the real main window: clicks on "Avvia" and
+// "Annulla", the fake tool installed as chdman, real /bin/sh and batch file.
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "FakeToolLog.h"
+#include "QtTestSupport.h"
+#include "TempTree.h"
+#include "app/qt/frmMain.h"
+#include "platform/processes.h"
+#include "runner/KillApp.h"
+
+namespace qm {
+
+namespace fs = std::filesystem;
+using test::ReadAll;
+using test::WriteAll;
+
+class MainWindowBatchTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::TempTree> tree_;
+  std::unique_ptr<test::ScriptedFileDialog> files_;
+  frmMain* window_ = nullptr;
+  QStringList messages_;
+  QList<QMessageBox::Icon> icons_;
+
+  QPushButton* button(const char* name) { return window_->findChild<QPushButton*>(name); }
+  QProgressBar* bar(const char* name) { return window_->findChild<QProgressBar*>(name); }
+  std::vector<test::FakeToolCall> calls() const { return test::ReadFakeToolLog(tree_->log().string()); }
+
+  fs::path image(const std::string& name) {
+    WriteAll(tree_->data() / name, "original:" + name);
+    return tree_->data() / name;
+  }
+
+  void queueUpdate(const fs::path& chd) {
+    files_->push(QString::fromStdString(chd.string()));
+    QTest::mouseClick(button("btnAggiungi_0"), Qt::LeftButton);
+  }
+
+  // Presses "Avvia" and answers every message box of the batch with OK.
+  void runBatch() {
+    auto* watcher = new QTimer(this);
+    connect(watcher, &QTimer::timeout, this, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        messages_ << box->text();
+        icons_ << box->icon();
+        box->accept();
+      }
+    });
+    watcher->start(5);
+    QTest::mouseClick(button("btnComprimi"), Qt::LeftButton);
+    delete watcher;
+  }
+
+  void verifyIdle() {
+    for (const char* name : {"btnAggiungi_0", "btnAggiungi_1", "btnAggiungi_2", "btnRimuovi", "btnComprimi",
+                             "btnAnnulla", "btnInfo"})
+      QVERIFY2(button(name)->isEnabled(), name);
+    QCOMPARE(bar("pbCurrent")->value(), 0);
+    QCOMPARE(bar("pbTotal")->value(), 0);
+    QCOMPARE(window_->findChild<QLabel*>("lblOperazione")->text(), QString());
+    QVERIFY(MatchingDescendants(ListProcesses(), CurrentProcessId(), "chdman").empty());
+  }
+
+ private slots:
+  void init() {
+    tree_ = std::make_unique<test::TempTree>();
+    tree_->InstallTool(QM_FAKE_CHDMAN);
+    qputenv("FAKE_CHDMAN_LOG", QByteArray::fromStdString(tree_->log().string()));
+    qunsetenv("FAKE_CHDMAN_MODE");
+    window_ = new frmMain;
+    window_->setRunnerSettings({tree_->program().string() + "/", "chdman", "automate.sh",
+                                Interpreter::PosixShell, tree_->privateFolder().string() + "/"});
+    files_ = std::make_unique<test::ScriptedFileDialog>(QStringList{});
+    window_->setFileDialog(files_.get());
+    window_->show();
+    messages_.clear();
+    icons_.clear();
+  }
+
+  void cleanup() {
+    delete window_;
+    window_ = nullptr;
+    tree_.reset();
+  }
+
+  void threeKindsInOneBatch() {
+    qputenv("FAKE_CHDMAN_MODE", "slow=15");
+    const fs::path game = image("game.chd");
+    queueUpdate(game);
+    fs::create_directories(tree_->data() / "diffs");
+    WriteAll(tree_->data() / "diffs" / "patch.diff", "delta");
+    WriteAll(tree_->data() / "diffs" / "disk.chd", "base");
+    files_->push(QString::fromStdString((tree_->data() / "disk.chd").string()));
+    files_->push(QString::fromStdString((tree_->data() / "diffs" / "patch.diff").string()));
+    QTest::mouseClick(button("btnAggiungi_1"), Qt::LeftButton);
+    files_->push(QString::fromStdString(game.string()));
+    test::WhenModal<QDialog>([](QDialog* dialog) {
+      const char* boxes[] = {"txtC", "txtH", "txtS"};
+      const char* values[] = {"1024", "16", "63"};
+      for (int i = 0; i < 3; ++i) QTest::keyClicks(dialog->findChild<QLineEdit*>(boxes[i]), values[i]);
+      QTest::mouseClick(dialog->findChild<QPushButton*>("btnSetCHS"), Qt::LeftButton);
+    });
+    QTest::mouseClick(button("btnAggiungi_2"), Qt::LeftButton);
+    QCOMPARE(window_->jobTable().JobCount(), 3);
+
+    // Sample the window while the batch runs: bars and locked buttons.
+    int highestTotal = 0, highestCurrentMax = 0;
+    bool startLocked = true, removeLocked = true, addLocked = true;
+    QStringList operations;
+    auto* sampler = new QTimer(this);
+    connect(sampler, &QTimer::timeout, this, [&] {
+      if (!window_->runner().Running()) return;
+      highestTotal = std::max(highestTotal, bar("pbTotal")->value());
+      highestCurrentMax = std::max(highestCurrentMax, bar("pbCurrent")->maximum());
+      startLocked = startLocked && !button("btnComprimi")->isEnabled();
+      removeLocked = removeLocked && !button("btnRimuovi")->isEnabled();
+      addLocked = addLocked && !button("btnAggiungi_1")->isEnabled();
+      const QString op = window_->findChild<QLabel*>("lblOperazione")->text();
+      if (!operations.contains(op)) operations << op;
+    });
+    sampler->start(1);
+    runBatch();
+    delete sampler;
+
+    const auto log = calls();
+    QCOMPARE(log.size(), size_t{3});
+    QCOMPARE(log[0].argv, (std::vector<std::string>{log[0].argv[0], "-update", "game.chd", "game.tmp"}));
+    QCOMPARE(log[1].argv, (std::vector<std::string>{log[1].argv[0], "-merge", "disk.chd", "patch.diff", "patch.tmp"}));
+    QCOMPARE(fs::path(log[1].cwd), tree_->data() / "diffs");
+    QCOMPARE(log[2].argv, (std::vector<std::string>{log[2].argv[0], "-setchs", "game.chd", "1024", "16", "63"}));
+    QCOMPARE(ReadAll(tree_->data() / "game.old"), std::string("original:game.chd"));
+    QCOMPARE(ReadAll(game), std::string("UPDATED:original:game.chd"));
+    QCOMPARE(ReadAll(tree_->data() / "diffs" / "patch.tmp"), std::string("MERGED:base+delta"));
+
+    QCOMPARE(messages_, QStringList{"Operazione terminata con successo."});
+    QCOMPARE(icons_.value(0), QMessageBox::Information);
+    QVERIFY2(highestTotal > 100, "the batch bar never moved past the first job");
+    QCOMPARE(highestCurrentMax, 10);  // 1000 hunks: a maximum of 1000 / 100
+    QVERIFY(startLocked && removeLocked && addLocked);
+    QVERIFY(operations.contains("Update di 'game.chd'"));
+    verifyIdle();
+  }
+
+  void cancelDuringSecondJob() {
+    queueUpdate(image("first.chd"));
+    const fs::path hang = image("HANG.chd");
+    queueUpdate(hang);
+    queueUpdate(image("third.chd"));
+    auto* canceller = new QTimer(this);
+    connect(canceller, &QTimer::timeout, this, [&] {
+      if (calls().size() == 2 && fs::exists(tree_->data() / "HANG.tmp") && button("btnAnnulla")->isEnabled())
+        QTest::mouseClick(button("btnAnnulla"), Qt::LeftButton);
+    });
+    canceller->start(10);
+    runBatch();
+    delete canceller;
+
+    QCOMPARE(calls().size(), size_t{2});
+    QCOMPARE(messages_, QStringList{"Operazione annullata dall'utente."});
+    QCOMPARE(icons_.value(0), QMessageBox::Critical);
+    QCOMPARE(ReadAll(hang), std::string("original:HANG.chd"));
+    QVERIFY(!fs::exists(tree_->data() / "HANG.old"));
+    QVERIFY(!fs::exists(tree_->data() / "HANG.tmp"));
+    QVERIFY(!window_->runner().CancelRequested());
+    verifyIdle();
+  }
+
+  void failedJobIsNamedInTheMessage() {
+    queueUpdate(image("FAIL.chd"));
+    queueUpdate(image("good.chd"));
+    runBatch();
+    QCOMPARE(messages_.size(), 1);
+    QCOMPARE(icons_.value(0), QMessageBox::Warning);
+    QVERIFY2(messages_[0].contains("FAIL.chd: Error: something failed"), qPrintable(messages_[0]));
+    QVERIFY(!messages_[0].contains("good.chd"));
+    QCOMPARE(ReadAll(tree_->data() / "FAIL.chd"), std::string("original:FAIL.chd"));
+    QCOMPARE(window_->jobTable().grid().Mark(1), RowMark::Failed);
+    QCOMPARE(window_->jobTable().grid().Mark(2), RowMark::Succeeded);
+    verifyIdle();
+  }
+
+  void missingToolIsReportedAndNothingRuns() {
+    fs::remove(tree_->program() / "chdman");
+    queueUpdate(image("game.chd"));
+    runBatch();
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].contains(QString::fromStdString((tree_->program() / "chdman").string())),
+             qPrintable(messages_[0]));
+    QVERIFY(calls().empty());
+    verifyIdle();
+  }
+
+  void closingDuringABatchCancelsItQuietly() {
+    const fs::path hang = image("HANG.chd");
+    queueUpdate(hang);
+    auto* closer = new QTimer(this);
+    connect(closer, &QTimer::timeout, this, [&] {
+      if (calls().size() == 1 && window_->isVisible()) window_->close();
+    });
+    closer->start(10);
+    runBatch();
+    delete closer;
+
+    QVERIFY(!window_->isVisible());
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(ReadAll(hang), std::string("original:HANG.chd"));
+    QVERIFY(!fs::exists(tree_->data() / "HANG.old"));
+    QVERIFY(!fs::exists(tree_->data() / "HANG.tmp"));
+    QVERIFY(MatchingDescendants(ListProcesses(), CurrentProcessId(), "chdman").empty());
+  }
+};
+
+}  // namespace qm
+
+QTEST_MAIN(qm::MainWindowBatchTest)
+#include "main_window_batch_test.moc"
