@@ -138,15 +138,16 @@ class Consumer {
     }
   }
 
-  const std::optional<Hunks>& Latest() const { return latest_; }
+  // The newest good line; total 0 when there was none.
+  const Hunks& Latest() const { return latest_; }
 
  private:
   void Take(std::string_view body) {
-    if (auto hunks = ParseBody(body)) latest_ = hunks;
+    if (auto hunks = ParseBody(body)) latest_ = *hunks;
   }
 
   std::string& buffer_;
-  std::optional<Hunks> latest_;
+  Hunks latest_{0, 0};
 };
 
 }  // namespace
@@ -158,9 +159,9 @@ std::optional<ProgressUpdate> ProgressParser::Feed(std::string_view chunk, int c
   if (rest && !buffer_.empty()) rest = consumer.ResumeLine(*rest);
   if (rest) consumer.Scan(*rest);
 
-  const auto& latest = consumer.Latest();
-  if (!latest) return std::nullopt;
-  return BarsFor(latest->done, latest->total, currentJob, totalMax);
+  const Hunks& latest = consumer.Latest();
+  if (latest.total == 0) return std::nullopt;
+  return BarsFor(latest.done, latest.total, currentJob, totalMax);
 }
 
 std::optional<ProgressUpdate> BarsFor(long long n, long long m, int currentJob, int totalMax) {
