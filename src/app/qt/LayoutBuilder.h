@@ -1,7 +1,7 @@
 #pragma once
 // Builds a window from its WindowSpec: one widget per control, parented to
 // its container (the window itself is the client area), placed at its twips
-// converted to pixels, named by ObjectName, in the spec's font, and chained
+// converted to pixels, named by ObjectName, in the table's font, and chained
 // for Tab in tab-index order. The same builder serves every window.
 
 #include <QWidget>
@@ -26,7 +26,7 @@ class LayoutBuilder {
     return qobject_cast<T*>(widget(name, index));
   }
 
-  // Moves the window where the spec places it: centred over its parent's
+  // Moves the window where its table places it: centred over its parent's
   // window or on its screen; the system default leaves the position alone.
   void place() const;
 
