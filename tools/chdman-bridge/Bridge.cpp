@@ -1,0 +1,256 @@
+#include "Bridge.h"
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "Utf8Path.h"
+#include "WorkFiles.h"
+
+namespace qm::bridge {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kCopyBlock = 1 << 20;
+
+bool Exists(const std::string& name) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(PathFromUtf8(name), ec));
+}
+
+void Remove(const std::string& name) {
+  std::error_code ec;
+  fs::remove(PathFromUtf8(name), ec);
+}
+
+// Removes the files it holds when it goes out of scope, unless released.
+class RemoveOnExit {
+ public:
+  explicit RemoveOnExit(std::vector<std::string> names) : names_(std::move(names)) {}
+  RemoveOnExit(const RemoveOnExit&) = delete;
+  RemoveOnExit& operator=(const RemoveOnExit&) = delete;
+  ~RemoveOnExit() {
+    for (const std::string& name : names_) Remove(name);
+  }
+  void Keep(const std::string& name) { std::erase(names_, name); }
+
+ private:
+  std::vector<std::string> names_;
+};
+
+std::string GeometryRefusal(const std::string& image, const HardDiskGeometry& g, std::uint64_t capacity,
+                            std::uint64_t logical) {
+  return "Error: the geometry " + Describe(g) + " holds " + GroupDigits(capacity) + " bytes, less than the " +
+         GroupDigits(logical) + " bytes of " + image + "; the image was not changed";
+}
+
+}  // namespace
+
+int Bridge::Run(const OldCommand& command) {
+  // What a bridge killed earlier left in this folder.
+  fs::path folder = PathFromUtf8(command.image).parent_path();
+  if (folder.empty()) folder = ".";
+  RemoveStaleWorkFiles(folder, host_.pid, host_.processRunning);
+
+  const Outcome outcome = command.kind == OldCommandKind::SetChs ? SetChs(command) : Copy(command);
+  if (!outcome.ok()) {
+    // On a line of its own after any progress line: the program quotes the last line.
+    host_.write("\n" + outcome.reason + "\n");
+  }
+  return outcome.status;
+}
+
+Bridge::Outcome Bridge::Copy(const OldCommand& command) {
+  ImageInfo source;
+  if (Outcome o = Info(MeasuredImage(command), source); !o.ok()) return o;
+
+  const bool outputExisted = Exists(command.output);
+  ProgressTranslator translator(source.totalHunks);
+  Outcome o = Stage(CopyArguments(command), translator);
+  if (o.ok() && !source.dataSha1.empty()) {
+    ImageInfo written;
+    o = Info(command.output, written);
+    if (o.ok() && written.dataSha1 != source.dataSha1) {
+      o = {kExitFailure, "Error: the data of " + command.output + " (SHA1 " + written.dataSha1 +
+                             ") differs from that of " + MeasuredImage(command) + " (SHA1 " + source.dataSha1 + ")"};
+    }
+  }
+  if (o.ok()) {
+    host_.write(translator.StageEndLine());
+  } else if (!outputExisted) {
+    Remove(command.output);
+  }
+  return o;
+}
+
+Bridge::Outcome Bridge::SetChs(const OldCommand& command) {
+  const std::string& image = command.image;
+  ImageInfo info;
+  if (Outcome o = Info(image, info); !o.ok()) return o;
+  if (!info.geometry) {
+    return {kExitFailure, "Error: " + image + " has no hard disk geometry (GDDD metadata): it is not a hard disk image"};
+  }
+  if (!info.parentSha1.empty()) {
+    return {kExitFailure, "Error: " + image + " is a difference image (it has a parent); merge it before setting its geometry"};
+  }
+  const HardDiskGeometry geometry{command.cylinders, command.heads, command.sectors, info.geometry->bytesPerSector};
+  const std::uint64_t capacity = Capacity(geometry);
+  if (capacity < info.logicalBytes) {
+    return {kExitFailure, GeometryRefusal(image, geometry, capacity, info.logicalBytes)};
+  }
+  if (geometry == *info.geometry) {
+    host_.write("Geometry of " + image + " is already " + GdddText(geometry) + "\n");
+    return {};
+  }
+  // The image is replaced, never written; refuse as the tool would for a file it may not write.
+  if (!std::fstream(PathFromUtf8(image), std::ios::in | std::ios::out | std::ios::binary)) {
+    return {kExitFailure, "Error: " + image + " is not writeable; the image was not changed"};
+  }
+
+  const std::string work1 = Utf8FromPath(WorkFilePath(PathFromUtf8(image), host_.pid, 1));
+  const std::string work2 = Utf8FromPath(WorkFilePath(PathFromUtf8(image), host_.pid, 2));
+  RemoveOnExit cleanup({work1, work2});
+  Remove(work1);
+  Remove(work2);
+  Outcome o = info.compressed() ? SetChsCompressed(image, info, geometry, work1, work2)
+                                : SetChsUncompressed(image, info, geometry, work1);
+  if (o.ok()) host_.write("Geometry of " + image + " set to " + GdddText(geometry) + "\n");
+  return o;
+}
+
+// Copy, new metadata on the copy, check, replace: addmeta never touches the image.
+Bridge::Outcome Bridge::SetChsUncompressed(const std::string& image, const ImageInfo& info,
+                                           const HardDiskGeometry& geometry, const std::string& work) {
+  ProgressTranslator copying(info.totalHunks);
+  if (Outcome o = CopyFileWithProgress(image, work, copying); !o.ok()) return o;
+  ProgressTranslator quiet(info.totalHunks);
+  if (Outcome o = Stage({"addmeta", "-i", work, "-t", "GDDD", "-vt", GdddText(geometry)}, quiet); !o.ok()) return o;
+
+  ImageInfo result;
+  if (Outcome o = Info(work, result); !o.ok()) return o;
+  if (result.geometry != geometry || result.logicalBytes != info.logicalBytes || result.totalHunks != info.totalHunks ||
+      result.compressed()) {
+    return {kExitFailure, "Error: the copy of " + image + " does not read back as expected; the image was not changed"};
+  }
+  if (Outcome o = Replace(work, image); !o.ok()) return o;
+  host_.write(copying.StageEndLine());
+  return {};
+}
+
+// A compressed image cannot take new metadata: it is expanded into work1,
+// given the geometry there, compressed again with its own codecs and hunk
+// size into work2, verified, and only then put in the image's place.
+Bridge::Outcome Bridge::SetChsCompressed(const std::string& image, const ImageInfo& info,
+                                         const HardDiskGeometry& geometry, const std::string& work1,
+                                         const std::string& work2) {
+  constexpr int kStages = 3;
+  ProgressTranslator expanding(info.totalHunks, 0, kStages);
+  if (Outcome o = Stage({"copy", "-i", image, "-o", work1, "-c", "none"}, expanding); !o.ok()) return o;
+  if (Outcome o = Stage({"addmeta", "-i", work1, "-t", "GDDD", "-vt", GdddText(geometry)}, expanding); !o.ok()) {
+    return o;
+  }
+  host_.write(expanding.StageEndLine());
+
+  ProgressTranslator compressing(info.totalHunks, 1, kStages);
+  if (Outcome o = Stage({"copy", "-i", work1, "-o", work2, "-c", CompressionOption(info), "-hs",
+                         std::to_string(info.hunkBytes)},
+                        compressing);
+      !o.ok()) {
+    return o;
+  }
+  host_.write(compressing.StageEndLine());
+  Remove(work1);
+
+  ProgressTranslator verifying(info.totalHunks, 2, kStages);
+  if (Outcome o = Stage({"verify", "-i", work2}, verifying); !o.ok()) return o;
+
+  ImageInfo result;
+  if (Outcome o = Info(work2, result); !o.ok()) return o;
+  if (result.geometry != geometry || result.dataSha1 != info.dataSha1 || result.codecs != info.codecs ||
+      result.hunkBytes != info.hunkBytes || result.logicalBytes != info.logicalBytes) {
+    return {kExitFailure, "Error: the new copy of " + image + " does not match it (data SHA1 " + result.dataSha1 +
+                              ", expected " + info.dataSha1 + "); the image was not changed"};
+  }
+  if (Outcome o = Replace(work2, image); !o.ok()) return o;
+  host_.write(verifying.StageEndLine());
+  return {};
+}
+
+Bridge::Outcome Bridge::Info(const std::string& image, ImageInfo& info) {
+  std::string text;
+  ProgressTranslator errors(0);
+  const ToolRunner::Result r = host_.tool.Run({"info", "-i", image}, [&](std::string_view chunk) {
+    text.append(chunk);
+    errors.Feed(chunk);
+  });
+  errors.Flush();
+  if (host_.tool.Interrupted() != 0) return Interruption();
+  if (!r.startError.empty()) return {kExitFailure, r.startError};
+  if (r.status != 0 || errors.ErrorReported()) {
+    const std::string reason = errors.ErrorReason().empty() ? "Error: chdman info failed on " + image : errors.ErrorReason();
+    return {r.status != 0 ? r.status : kExitFailure, reason};
+  }
+  std::optional<ImageInfo> parsed = ParseImageInfo(text);
+  if (!parsed) return {kExitFailure, "Error: chdman info printed no readable description of " + image};
+  info = std::move(*parsed);
+  return {};
+}
+
+Bridge::Outcome Bridge::Stage(const std::vector<std::string>& args, ProgressTranslator& translator) {
+  const ToolRunner::Result r = host_.tool.Run(args, [&](std::string_view chunk) {
+    const std::string out = translator.Feed(chunk);
+    if (!out.empty()) host_.write(out);
+  });
+  if (const std::string rest = translator.Flush(); !rest.empty()) host_.write(rest);
+  if (host_.tool.Interrupted() != 0) return Interruption();
+  if (!r.startError.empty()) return {kExitFailure, r.startError};
+  if (r.status == 0 && !translator.ErrorReported()) return {};
+  std::string reason = translator.ErrorReason();
+  if (reason.empty()) reason = "Error: chdman " + args.front() + " ended with status " + std::to_string(r.status);
+  return {r.status != 0 ? r.status : kExitFailure, reason};
+}
+
+Bridge::Outcome Bridge::CopyFileWithProgress(const std::string& from, const std::string& to,
+                                             ProgressTranslator& translator) {
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(PathFromUtf8(from), ec);
+  std::ifstream in(PathFromUtf8(from), std::ios::binary);
+  std::ofstream out(PathFromUtf8(to), std::ios::binary | std::ios::trunc);
+  if (ec || !in || !out) return {kExitFailure, "Error: cannot copy " + from + " to " + to};
+
+  std::vector<char> block(kCopyBlock);
+  std::uintmax_t copied = 0;
+  std::string lastLine;
+  host_.write(translator.LineAt(0, 1));
+  while (in) {
+    in.read(block.data(), static_cast<std::streamsize>(block.size()));
+    const std::streamsize got = in.gcount();
+    if (got <= 0) break;
+    if (!out.write(block.data(), got)) return {kExitFailure, "Error: writing " + to + " failed"};
+    copied += static_cast<std::uintmax_t>(got);
+    if (std::string line = translator.LineAt(copied, size); line != lastLine) {
+      host_.write(line);
+      lastLine = std::move(line);
+    }
+    if (host_.tool.Interrupted() != 0) return Interruption();
+  }
+  out.close();
+  if (in.bad() || !out || copied != size) return {kExitFailure, "Error: copying " + from + " to " + to + " failed"};
+  return {};
+}
+
+Bridge::Outcome Bridge::Replace(const std::string& replacement, const std::string& image) {
+  std::error_code ec;
+  const fs::perms perms = fs::status(PathFromUtf8(image), ec).permissions();
+  if (!ec) fs::permissions(PathFromUtf8(replacement), perms, ec);
+  fs::rename(PathFromUtf8(replacement), PathFromUtf8(image), ec);
+  if (ec) return {kExitFailure, "Error: " + image + " could not be replaced (" + ec.message() + "); it was not changed"};
+  return {};
+}
+
+Bridge::Outcome Bridge::Interruption() const {
+  return {host_.tool.Interrupted(), "Error: interrupted; nothing was changed"};
+}
+
+}  // namespace qm::bridge

@@ -1,0 +1,35 @@
+#pragma once
+// What the bridge needs to know of an image, read from the text the current
+// tool prints for `info -i IMAGE`.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Geometry.h"
+
+namespace qm::bridge {
+
+struct ImageInfo {
+  int version = 0;
+  std::uint64_t logicalBytes = 0;
+  std::uint32_t hunkBytes = 0;
+  std::uint64_t totalHunks = 0;
+  std::vector<std::string> codecs;  // short names ("lzma", "zlib"); empty when uncompressed
+  std::string dataSha1;             // empty when not shown (uncompressed images)
+  std::string parentSha1;           // empty when the image has no parent
+  std::optional<HardDiskGeometry> geometry;  // GDDD metadata of index 0, when present
+
+  bool compressed() const { return !codecs.empty(); }
+};
+
+// nullopt when the version, logical size, hunk size, hunk count or
+// compression line is missing or unreadable.
+std::optional<ImageInfo> ParseImageInfo(std::string_view text);
+
+// The codecs as the tool's "-c" option takes them: "lzma,zlib" or "none".
+std::string CompressionOption(const ImageInfo& info);
+
+}  // namespace qm::bridge

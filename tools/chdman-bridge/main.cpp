@@ -1,0 +1,60 @@
+// The bridge: takes the tool's old command line, runs the current chdman.
+
+#include <filesystem>
+#include <string>
+#include <variant>
+
+#include "Bridge.h"
+#include "BridgeOs.h"
+#include "OldCommand.h"
+#include "ProcessToolRunner.h"
+#include "ToolLocator.h"
+#include "Utf8Path.h"
+#include "platform/files.h"
+#include "platform/processes.h"
+
+namespace {
+
+using namespace qm::bridge;
+
+// Set for the tools the bridge starts: a bridge that finds it set was started
+// by a bridge, which means the "current chdman" found was a bridge too.
+constexpr const char* kNestedVariable = "QUILLMERE_CHDMAN_BRIDGE";
+
+void Write(std::string_view text) { WriteOutput(text.data(), text.size()); }
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return !b.empty() && std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), ec);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args = CommandLineArguments(argc, argv);
+  const auto parsed = ParseOldCommand(args);
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    Write(Usage() + *error + "\n");
+    return kExitFailure;
+  }
+  if (GetEnvironment(kNestedVariable)) {
+    Write(std::string("Error: the chdman this bridge found is a bridge as well; set ") + kToolVariable +
+          " to the path of the real chdman\n");
+    return kExitFailure;
+  }
+
+  const std::string self = OwnExecutablePath();
+  const LocatedTool tool = LocateTool(
+      {GetEnvironment(kToolVariable), GetEnvironment("PATH").value_or(""), PathListSeparator(), qm::ToolFileName()},
+      {IsExecutableFile, [&](const std::string& path) { return SameFile(path, self); }});
+  if (tool.path.empty()) {
+    Write(tool.error + "\n");
+    return kExitFailure;
+  }
+  SetEnvironment(kNestedVariable, std::to_string(qm::CurrentProcessId()));
+
+  CatchTerminationRequests();
+  ProcessToolRunner runner(tool.path);
+  Bridge bridge({runner, Write, qm::CurrentProcessId(), ProcessRunning});
+  return bridge.Run(std::get<OldCommand>(parsed));
+}
