@@ -15,5 +15,12 @@ target_include_directories(quillmere_qt PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(quillmere_qt PUBLIC quillmere_runner Qt6::Widgets
                       PRIVATE quillmere_warnings)
 
+# The icons as resources ":/icons/NAME-SIZE.png", from the committed PNGs
+# (scripts/make-icons regenerates them); Icons.cpp initialises them, so any
+# executable linking quillmere_qt carries them.
+set(QUILLMERE_ICON_DIR ${PROJECT_SOURCE_DIR}/assets/icons)
+target_sources(quillmere_qt PRIVATE ${QUILLMERE_ICON_DIR}/icons.qrc)
+set_target_properties(quillmere_qt PROPERTIES AUTORCC ON)
+
 add_executable(quillmere app/qt/main.cpp)
 target_link_libraries(quillmere PRIVATE quillmere_qt quillmere_warnings)

@@ -1,6 +1,6 @@
 #pragma once
-// The program's icons, drawn in code at 16, 24, 32 and 48 pixels so that
-// every size is sharp. Placeholders until finished art replaces them.
+// The program's icons, from the PNGs under assets/icons/ compiled into the
+// executable as Qt resources (":/icons/NAME-SIZE.png").
 
 #include <QIcon>
 #include <QPixmap>
@@ -9,10 +9,11 @@
 
 namespace qm {
 
-// Every size of one icon; a null icon for IconId::None.
+// Every drawn size of one icon; a null icon for IconId::None.
 QIcon MakeIcon(IconId id);
 
-// One image of `size` x `size` pixels, transparent around the drawing.
+// The image of `size` x `size` pixels: the drawn one where that size exists,
+// else the largest drawn one scaled. Null for IconId::None.
 QPixmap IconPixmap(IconId id, int size);
 
 }  // namespace qm
