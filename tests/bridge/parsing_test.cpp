@@ -1,0 +1,209 @@
+// The bridge's readers and writers of text: the old command line, the
+// tool's `info` description, geometry, Windows command lines, the search for
+// the tool, and the names of working files.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "Geometry.h"
+#include "ImageInfo.h"
+#include "OldCommand.h"
+#include "ToolLocator.h"
+#include "WindowsCommandLine.h"
+#include "WorkFiles.h"
+
+namespace qm::bridge {
+namespace {
+
+using Args = std::vector<std::string>;
+
+struct CommandRow {
+  const char* name;
+  Args args;
+  Args copy;                // the current tool's copy arguments; empty: none
+  std::string error;        // part of the refusal; empty: accepted
+};
+void PrintTo(const CommandRow& row, std::ostream* os) { *os << row.name; }
+
+class OldCommandTest : public testing::TestWithParam<CommandRow> {};
+
+TEST_P(OldCommandTest, ParsesOrRefuses) {
+  const CommandRow& row = GetParam();
+  const auto parsed = ParseOldCommand(row.args);
+  if (!row.error.empty()) {
+    ASSERT_TRUE(std::holds_alternative<std::string>(parsed));
+    EXPECT_NE(std::get<std::string>(parsed).find(row.error), std::string::npos) << std::get<std::string>(parsed);
+    return;
+  }
+  ASSERT_TRUE(std::holds_alternative<OldCommand>(parsed)) << std::get<std::string>(parsed);
+  if (!row.copy.empty()) {
+    EXPECT_EQ(CopyArguments(std::get<OldCommand>(parsed)), row.copy);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, OldCommandTest,
+    testing::Values(
+        CommandRow{"update", {"-update", "a b.chd", "a b.tmp"}, {"copy", "-i", "a b.chd", "-o", "a b.tmp"}, ""},
+        CommandRow{"merge reads the diff with the image as parent", {"-merge", "d.chd", "p.diff", "p.tmp"},
+                   {"copy", "-i", "p.diff", "-ip", "d.chd", "-o", "p.tmp"}, ""},
+        CommandRow{"set chs", {"-setchs", "d.chd", "1024", "16", "63"}, {}, ""},
+        CommandRow{"no command", {}, {}, "no command"},
+        CommandRow{"current syntax is not taken", {"copy", "-i", "a", "-o", "b"}, {}, "unknown command copy"},
+        CommandRow{"upper case is another command", {"-UPDATE", "a", "b"}, {}, "unknown command"},
+        CommandRow{"update without output", {"-update", "a.chd"}, {}, "IMAGE OUTPUT"},
+        CommandRow{"merge with one too many", {"-merge", "a", "b", "c", "d"}, {}, "IMAGE DIFF OUTPUT"},
+        CommandRow{"geometry missing a field", {"-setchs", "d.chd", "16", "63"}, {}, "CYLINDERS HEADS SECTORS"},
+        CommandRow{"zero heads", {"-setchs", "d.chd", "10", "0", "63"}, {}, "whole numbers"},
+        CommandRow{"geometry beyond a C int", {"-setchs", "d.chd", "2147483648", "1", "1"}, {}, "whole numbers"},
+        CommandRow{"empty name", {"-update", "", "b.tmp"}, {}, "empty file name"}));
+
+TEST(OldCommandTest, SetChsCarriesTheThreeCounts) {
+  const auto parsed = ParseOldCommand({"-setchs", "d.chd", "2147483647", "16", "063"});
+  ASSERT_TRUE(std::holds_alternative<OldCommand>(parsed));
+  const OldCommand& c = std::get<OldCommand>(parsed);
+  EXPECT_EQ(c.cylinders, 2147483647u);
+  EXPECT_EQ(c.heads, 16u);
+  EXPECT_EQ(c.sectors, 63u);
+}
+
+// Texts as chdman 0.251 prints them.
+constexpr const char* kCompressed =
+    "chdman - banner\nInput file:   c.chd\nFile Version: 5\nLogical size: 4,194,304 bytes\nHunk Size:    4,096 bytes\n"
+    "Total Hunks:  1,024\nUnit Size:    512 bytes\nCompression:  lzma (LZMA), zlib (Deflate), huff (Huffman), flac (FLAC)\n"
+    "CHD size:     4,196,553 bytes\nRatio:        100.1%\nSHA1:         ff84267b0c7cb9a96de9e705ea333fb31f865fa2\n"
+    "Data SHA1:    e2b28a67e2b09f50e783add3521b62c55f396587\n"
+    "Metadata:     Tag='GDDD'  Index=0  Length=33 bytes\n              CYLS:16,HEADS:16,SECS:32,BPS:512.\n";
+constexpr const char* kUncompressedTwoEntries =
+    "File Version: 5\nLogical size: 8,192 bytes\nHunk Size:    4,096 bytes\nTotal Hunks:  2\nCompression:  none\n"
+    "Metadata:     Tag='IDNT'  Index=0  Length=20 bytes\n              Data SHA1: not this one\n"
+    "Metadata:     Tag='GDDD'  Index=1  Length=30 bytes\n              CYLS:1,HEADS:1,SECS:1,BPS:256.\n"
+    "Metadata:     Tag='GDDD'  Index=0  Length=32 bytes\n              CYLS:1,HEADS:2,SECS:8,BPS:512.\n";
+constexpr const char* kChild =
+    "File Version: 5\nLogical size: 4,194,304 bytes\nHunk Size:    4,096 bytes\nTotal Hunks:  1,024\nCompression:  zlib (Deflate)\n"
+    "Data SHA1:    e0b2aed2cbabe91b09ee7e3908b95a35596f12fc\nParent SHA1:  ff84267b0c7cb9a96de9e705ea333fb31f865fa2\n";
+
+TEST(ImageInfoTest, ReadsTheFieldsTheBridgeUses) {
+  const auto c = ParseImageInfo(kCompressed);
+  ASSERT_TRUE(c.has_value());
+  EXPECT_EQ(c->version, 5);
+  EXPECT_EQ(c->logicalBytes, 4194304u);
+  EXPECT_EQ(c->hunkBytes, 4096u);
+  EXPECT_EQ(c->totalHunks, 1024u);
+  EXPECT_EQ(CompressionOption(*c), "lzma,zlib,huff,flac");
+  EXPECT_EQ(c->dataSha1, "e2b28a67e2b09f50e783add3521b62c55f396587");
+  EXPECT_EQ(c->geometry, (HardDiskGeometry{16, 16, 32, 512}));
+
+  // Only the value of GDDD index 0 is the geometry; a metadata value is never a field.
+  const auto u = ParseImageInfo(kUncompressedTwoEntries);
+  ASSERT_TRUE(u.has_value());
+  EXPECT_FALSE(u->compressed());
+  EXPECT_EQ(CompressionOption(*u), "none");
+  EXPECT_EQ(u->dataSha1, "");
+  EXPECT_EQ(u->geometry, (HardDiskGeometry{1, 2, 8, 512}));
+
+  const auto child = ParseImageInfo(kChild);
+  ASSERT_TRUE(child.has_value());
+  EXPECT_EQ(child->parentSha1, "ff84267b0c7cb9a96de9e705ea333fb31f865fa2");
+  EXPECT_FALSE(child->geometry.has_value());
+}
+
+TEST(ImageInfoTest, RefusesADescriptionWithoutItsSizes) {
+  EXPECT_FALSE(ParseImageInfo("").has_value());
+  EXPECT_FALSE(ParseImageInfo("Error opening CHD file (x): Invalid file\nFatal error occurred: 1\n").has_value());
+  std::string noHunks = kCompressed;
+  noHunks.erase(noHunks.find("Total Hunks"), noHunks.find("Unit Size") - noHunks.find("Total Hunks"));
+  EXPECT_FALSE(ParseImageInfo(noHunks).has_value());
+}
+
+struct GeometryRow {
+  const char* text;
+  std::optional<HardDiskGeometry> parsed;
+  std::uint64_t capacity;
+};
+void PrintTo(const GeometryRow& row, std::ostream* os) { *os << row.text; }
+
+class GeometryTest : public testing::TestWithParam<GeometryRow> {};
+
+TEST_P(GeometryTest, ParsesAndMeasures) {
+  const auto g = ParseGddd(GetParam().text);
+  EXPECT_EQ(g, GetParam().parsed);
+  if (!g) return;
+  EXPECT_EQ(Capacity(*g), GetParam().capacity);
+  EXPECT_EQ(ParseGddd(GdddText(*g)), g);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, GeometryTest,
+    testing::Values(GeometryRow{"CYLS:16,HEADS:16,SECS:32,BPS:512.", HardDiskGeometry{16, 16, 32, 512}, 4194304},
+                    GeometryRow{"CYLS:1,HEADS:1,SECS:1,BPS:1", HardDiskGeometry{1, 1, 1, 1}, 1},
+                    GeometryRow{"CYLS:2147483647,HEADS:2147483647,SECS:2147483647,BPS:2147483647",
+                                HardDiskGeometry{2147483647u, 2147483647u, 2147483647u, 2147483647u}, UINT64_MAX},
+                    GeometryRow{"CYLS:0,HEADS:16,SECS:32,BPS:512", std::nullopt, 0},
+                    GeometryRow{"CYLS:16,HEADS:16,SECS:32", std::nullopt, 0},
+                    GeometryRow{"HEADS:16,CYLS:16,SECS:32,BPS:512", std::nullopt, 0}));
+
+TEST(GeometryTest, DigitsAreGroupedAsTheToolPrintsThem) {
+  for (const auto& [value, text] : std::vector<std::pair<std::uint64_t, std::string>>{
+           {0, "0"}, {999, "999"}, {1000, "1,000"}, {4194304, "4,194,304"}, {UINT64_MAX, "18,446,744,073,709,551,615"}}) {
+    EXPECT_EQ(GroupDigits(value), text);
+  }
+}
+
+TEST(WindowsCommandLineTest, ArgumentsSurviveTheRuntimesSplitting) {
+  const std::vector<std::pair<std::string, std::string>> rows = {
+      {"plain.chd", "plain.chd"},     {"", "\"\""},
+      {"a b.chd", "\"a b.chd\""},     {"C:\\dir\\x.chd", "C:\\dir\\x.chd"},
+      {"a\"b", "\"a\\\"b\""},         {"C:\\my dir\\", "\"C:\\my dir\\\\\""},
+      {"x\\\\\"y", "\"x\\\\\\\\\\\"y\""}, {"tab\there", "\"tab\there\""}};
+  for (const auto& [arg, quoted] : rows) EXPECT_EQ(QuoteWindowsArgument(arg), quoted) << arg;
+  EXPECT_EQ(WindowsCommandLine("C:\\Program Files\\chdman.exe", {"info", "-i", "a b"}),
+            "\"C:\\Program Files\\chdman.exe\" info -i \"a b\"");
+}
+
+struct LocatorRow {
+  const char* name;
+  std::optional<std::string> variable;
+  std::string path;
+  std::string found;  // empty: none
+};
+void PrintTo(const LocatorRow& row, std::ostream* os) { *os << row.name; }
+
+class ToolLocatorTest : public testing::TestWithParam<LocatorRow> {};
+
+TEST_P(ToolLocatorTest, FindsTheCurrentToolNeverTheBridge) {
+  const std::set<std::string> executables = {"/usr/bin/chdman", "/opt/q/chdman", "/opt/new/chdman", "/home/u/chdman"};
+  const ToolChecks checks{[&](const std::string& p) { return executables.count(p) > 0; },
+                          [](const std::string& p) { return p == "/opt/q/chdman"; }};
+  const LocatedTool tool = LocateTool({GetParam().variable, GetParam().path, ':', "chdman"}, checks);
+  EXPECT_EQ(tool.path, GetParam().found);
+  EXPECT_EQ(tool.error.empty(), !tool.path.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Searches, ToolLocatorTest,
+    testing::Values(LocatorRow{"first on PATH", std::nullopt, "/nowhere:/usr/bin:/opt/new", "/usr/bin/chdman"},
+                    LocatorRow{"the bridge on PATH is skipped", std::nullopt, "/opt/q:/opt/new", "/opt/new/chdman"},
+                    LocatorRow{"empty entries are skipped", std::nullopt, "::/opt/new:", "/opt/new/chdman"},
+                    LocatorRow{"only the bridge", std::nullopt, "/opt/q:/nowhere", ""},
+                    LocatorRow{"variable wins", "/home/u/chdman", "/usr/bin", "/home/u/chdman"},
+                    LocatorRow{"empty variable means unset", "", "/usr/bin", "/usr/bin/chdman"},
+                    LocatorRow{"variable naming the bridge", "/opt/q/chdman", "/usr/bin", ""},
+                    LocatorRow{"variable naming nothing", "/home/u/gone", "/usr/bin", ""}));
+
+TEST(WorkFilesTest, OnlyWorkingFileNamesHaveAnOwner) {
+  const std::vector<std::pair<std::string, std::optional<long>>> rows = {
+      {"game.chd.setchs-4711-1.tmp", 4711}, {"a.setchs-b.chd.setchs-12-2.tmp", 12},
+      {"game.chd.setchs--1.tmp", std::nullopt}, {"game.chd.setchs-12-.tmp", std::nullopt},
+      {"game.chd.setchs-1x-1.tmp", std::nullopt}, {".setchs-12-1.tmp", std::nullopt},
+      {"game.tmp", std::nullopt}, {"game.chd.setchs-12-1.tmp.old", std::nullopt}};
+  for (const auto& [name, owner] : rows) EXPECT_EQ(WorkFileOwner(name), owner) << name;
+  EXPECT_EQ(WorkFileOwner(WorkFilePath("dir/game.chd", 99, 2).filename().string()), 99);
+}
+
+}  // namespace
+}  // namespace qm::bridge

@@ -1,0 +1,143 @@
+// The bridge's rewriting of the current tool's output: progress lines into
+// the old form (read back by the program's own parser), errors noticed even
+// when the tool exits 0, and the same result however the output is cut.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "ProgressTranslator.h"
+#include "runner/ProgressParser.h"
+
+namespace qm::bridge {
+namespace {
+
+std::string TranslateWhole(std::string_view output, std::uint64_t hunks, int stage = 0, int stages = 1) {
+  ProgressTranslator t(hunks, stage, stages);
+  std::string text = t.Feed(output);
+  return text + t.Flush();
+}
+
+struct TranslationRow {
+  const char* name;
+  std::uint64_t hunks;
+  int stage, stages;
+  std::string_view input;
+  std::string_view expected;
+};
+void PrintTo(const TranslationRow& row, std::ostream* os) { *os << row.name; }
+
+class TranslationTest : public testing::TestWithParam<TranslationRow> {};
+
+TEST_P(TranslationTest, Translates) {
+  const TranslationRow& row = GetParam();
+  EXPECT_EQ(TranslateWhole(row.input, row.hunks, row.stage, row.stages), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, TranslationTest,
+    testing::Values(
+        TranslationRow{"percentage becomes hunks", 1000, 0, 1, "Compressing, 12.3% complete... (ratio=45.6%)  \r",
+                       "Compressing hunk 123/1000... (ratio=45.6%)  \r"},
+        TranslationRow{"hunks are rounded down", 1024, 0, 1, "Compressing, 99.9% complete... (ratio=9.0%)  \r",
+                       "Compressing hunk 1022/1024... (ratio=9.0%)  \r"},
+        TranslationRow{"second of three stages", 900, 1, 3, "Compressing, 50.0% complete... (ratio=1.0%)  \r",
+                       "Compressing hunk 450/900... (ratio=1.0%)  \r"},
+        TranslationRow{"last stage ends on the total", 1000, 2, 3, "Compressing, 100.0% complete... (ratio=1.0%)  \r",
+                       "Compressing hunk 1000/1000... (ratio=1.0%)  \r"},
+        TranslationRow{"whole percent", 200, 0, 1, "Compressing, 7% complete... (ratio=3.0%)  \r",
+                       "Compressing hunk 14/200... (ratio=3.0%)  \r"},
+        TranslationRow{"verifying is named in the parentheses", 1000, 0, 1, "Verifying, 40.0% complete...  \r",
+                       "Compressing hunk 400/1000... (Verifying)  \r"},
+        TranslationRow{"line ended by a newline still ends in a carriage return", 10, 0, 1,
+                       "Compressing, 50.0% complete... (ratio=2.0%)\n", "Compressing hunk 5/10... (ratio=2.0%)\r"},
+        TranslationRow{"other lines pass unchanged", 1000, 0, 1,
+                       "chdman - banner\nRaw SHA1 verification successful!\r\n",
+                       "chdman - banner\nRaw SHA1 verification successful!\r\n"},
+        TranslationRow{"a broken percentage passes unchanged", 1000, 0, 1,
+                       "Compressing, 1.% complete...\rCompressing, x% complete...\r",
+                       "Compressing, 1.% complete...\rCompressing, x% complete...\r"},
+        TranslationRow{"unknown hunk count passes progress unchanged", 0, 0, 1,
+                       "Compressing, 50.0% complete... (ratio=2.0%)  \r",
+                       "Compressing, 50.0% complete... (ratio=2.0%)  \r"},
+        TranslationRow{"unfinished last line is translated at the end", 100, 0, 1,
+                       "Compressing, 50.0% complete... (ratio=2.0%)  ", "Compressing hunk 50/100... (ratio=2.0%)  \r"}));
+
+constexpr std::string_view kRun =
+    "chdman - banner\nOutput CHD:   out.tmp\nCompressing, 0.0% complete... (ratio=100.0%)  \r"
+    "Compressing, 43.6% complete... (ratio=69.7%)  \rCompressing, 87.9% complete... (ratio=87.9%)  \r"
+    "Compression complete ... final ratio = 99.9%            \n";
+
+TEST(TranslatorChunksTest, EveryCutOfTheOutputGivesTheSameText) {
+  const std::string whole = TranslateWhole(kRun, 4096);
+  for (std::size_t cut = 0; cut <= kRun.size(); ++cut) {
+    ProgressTranslator t(4096);
+    std::string text = t.Feed(kRun.substr(0, cut));
+    text += t.Feed(kRun.substr(cut));
+    ASSERT_EQ(text + t.Flush(), whole) << "cut at " << cut;
+  }
+  ProgressTranslator bytewise(4096);
+  std::string text;
+  for (char c : kRun) text += bytewise.Feed(std::string_view(&c, 1));
+  text += bytewise.Flush();
+  EXPECT_EQ(text, whole);
+}
+
+// The program's own parser reads the translated lines: its bars follow the job.
+TEST(TranslatorChunksTest, TheProgramsParserSeesEveryTranslatedLine) {
+  ProgressTranslator t(4096);
+  ProgressParser parser;
+  std::optional<ProgressUpdate> last;
+  for (const std::string_view line : {"Compressing, 43.6% complete... (ratio=69.7%)  \r",
+                                      "Compressing, 87.9% complete... (ratio=87.9%)  \r"}) {
+    last = parser.Feed(t.Feed(line), 2, 300);
+    ASSERT_TRUE(last.has_value()) << line;
+  }
+  EXPECT_EQ(last->currentMax, 40);     // 4096 hunks / 100
+  EXPECT_EQ(last->currentValue, 36);   // 3600 hunks done / 100
+  EXPECT_EQ(last->totalValue, 100 + 3600 / 40);
+  t.Feed("Compression complete ... final ratio = 99.9%   \n");
+  const auto end = parser.Feed(t.StageEndLine(), 2, 300);
+  ASSERT_TRUE(end.has_value());
+  EXPECT_EQ(end->currentValue, end->currentMax);
+  EXPECT_NE(t.StageEndLine().find("(ratio=99.9%)"), std::string::npos);
+}
+
+struct ErrorRow {
+  const char* name;
+  std::string_view output;
+  bool reported;
+  std::string_view reason;
+};
+void PrintTo(const ErrorRow& row, std::ostream* os) { *os << row.name; }
+
+class ErrorReportTest : public testing::TestWithParam<ErrorRow> {};
+
+TEST_P(ErrorReportTest, NoticesTheToolsErrorAndItsReason) {
+  ProgressTranslator t(100);
+  t.Feed(GetParam().output);
+  t.Flush();
+  EXPECT_EQ(t.ErrorReported(), GetParam().reported);
+  EXPECT_EQ(t.ErrorReason(), GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, ErrorReportTest,
+    testing::Values(
+        ErrorRow{"open failure", "chdman - b\nError opening CHD file (x.chd): No such file or directory\nFatal error occurred: 1\n",
+                 true, "Error opening CHD file (x.chd): No such file or directory"},
+        ErrorRow{"first error line wins over advice", "Error: file already exists (o.chd)\nUse --force (or -f) to force overwriting\nFatal error occurred: 1\n",
+                 true, "Error: file already exists (o.chd)"},
+        ErrorRow{"plain message before the fatal line", "Logical size: 5\nData size is not divisible by sector size 512\nFatal error occurred: 1\n",
+                 true, "Data size is not divisible by sector size 512"},
+        ErrorRow{"fatal error with status 0", "No verification to be done; CHD is uncompressed\nFatal error occurred: 0\n", true,
+                 "No verification to be done; CHD is uncompressed"},
+        ErrorRow{"unterminated error line", "Compressing, 5.0% complete... (ratio=1.0%)  \rError: write failed", true,
+                 "Error: write failed"},
+        ErrorRow{"a file named Error is no error", "Input file:   Error.chd\nCompression complete ... final ratio = 9.0%\n",
+                 false, ""},
+        ErrorRow{"clean run", kRun, false, ""}));
+
+}  // namespace
+}  // namespace qm::bridge
