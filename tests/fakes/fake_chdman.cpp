@@ -41,6 +41,10 @@
 // A marker in IMG's file name overrides the mode for that run, so one batch
 // can hold jobs that behave differently: FAIL, CRASH, PARTIAL, GARBAGE, HANG
 // (upper case, anywhere in the name).
+//
+// Names are UTF-8 throughout (argv, the log, the files opened); on Windows the
+// command line is taken as UTF-16, so a name reaches the log exactly as the
+// command interpreter passed it, whatever the code pages.
 
 #include <algorithm>
 #include <chrono>
@@ -56,6 +60,15 @@
 #include <vector>
 
 namespace {
+
+namespace fs = std::filesystem;
+
+// A UTF-8 name as a path, and back.
+fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
 
 struct Mode {
   std::string name = "ok";
@@ -89,22 +102,22 @@ void SleepMs(long ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms
 }
 
 bool ReadFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) return false;
   out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return true;
 }
 
-void Log(int argc, char** argv) {
+void Log(const std::vector<std::string>& argv) {
   const char* path = std::getenv("FAKE_CHDMAN_LOG");
   if (!path || !*path) return;
-  std::string record = std::to_string(argc);
+  std::string record = std::to_string(argv.size());
   record += '\0';
   std::error_code ec;
-  record += std::filesystem::current_path(ec).string();
+  record += Utf8(fs::current_path(ec));
   record += '\0';
-  for (int i = 0; i < argc; ++i) {
-    record += argv[i];
+  for (const std::string& arg : argv) {
+    record += arg;
     record += '\0';
   }
   record += '\n';
@@ -159,12 +172,10 @@ std::string GarbageLine(std::mt19937& rng) {
   return noise + "\n";
 }
 
-}  // namespace
+int Run(const std::vector<std::string>& argv) {
+  Log(argv);
 
-int main(int argc, char** argv) {
-  Log(argc, argv);
-
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args(argv.begin() + 1, argv.end());
   const std::string command = args.empty() ? std::string() : args[0];
   std::vector<std::string> inputs;
   std::string output, body;
@@ -184,7 +195,7 @@ int main(int argc, char** argv) {
   }
 
   Mode mode = ParseMode(std::getenv("FAKE_CHDMAN_MODE"));
-  const std::string imageName = std::filesystem::path(args[1]).filename().string();
+  const std::string imageName = Utf8(PathOf(args[1]).filename());
   for (const char* marker : {"FAIL", "CRASH", "PARTIAL", "GARBAGE", "HANG"}) {
     if (imageName.find(marker) != std::string::npos) {
       mode.name = marker;
@@ -212,7 +223,7 @@ int main(int argc, char** argv) {
 
   std::ofstream out;
   if (command != "-setchs") {
-    out.open(output, std::ios::binary | std::ios::trunc);
+    out.open(PathOf(output), std::ios::binary | std::ios::trunc);
     if (!out) Fail("cannot write " + output);
     out << prefix << std::flush;
   }
@@ -249,7 +260,7 @@ int main(int argc, char** argv) {
   }
 
   if (command == "-setchs") {
-    out.open(output, std::ios::binary | std::ios::trunc);
+    out.open(PathOf(output), std::ios::binary | std::ios::trunc);
     if (!out) Fail("cannot write " + output);
   }
   out << body << std::flush;
@@ -258,3 +269,15 @@ int main(int argc, char** argv) {
   Write(stdout, "Compression complete ... (ratio=40.0%)\n");
   return 0;
 }
+
+}  // namespace
+
+#if defined(_WIN32)
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.push_back(Utf8(fs::path(argv[i])));
+  return Run(args);
+}
+#else
+int main(int argc, char** argv) { return Run(std::vector<std::string>(argv, argv + argc)); }
+#endif

@@ -1,13 +1,35 @@
 // fake_sleeper [SECONDS]: prints "ready\n", then sleeps SECONDS (default:
 // until killed) and exits 0. Copied under other names (such as "chdman") it
 // gives tests a process of a known name to find and end.
+//
+// FAKE_SLEEPER_PID_FILE=PATH: first writes its process id there, for tests
+// that start it through a launcher and must find it afterwards.
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
+#if defined(_WIN32)
+#include <process.h>
+#define QM_GETPID _getpid
+#else
+#include <unistd.h>
+#define QM_GETPID getpid
+#endif
+
 int main(int argc, char** argv) {
+  if (const char* pidFile = std::getenv("FAKE_SLEEPER_PID_FILE"); pidFile && *pidFile) {
+    // Written under another name and renamed, so a reader never sees half a number.
+    const std::string partial = std::string(pidFile) + ".part";
+    if (std::FILE* f = std::fopen(partial.c_str(), "wb")) {
+      std::fprintf(f, "%ld", static_cast<long>(QM_GETPID()));
+      std::fclose(f);
+      std::remove(pidFile);
+      std::rename(partial.c_str(), pidFile);
+    }
+  }
   std::fputs("ready\n", stdout);
   std::fflush(stdout);
   if (argc > 1) {
