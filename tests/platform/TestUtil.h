@@ -1,41 +1,59 @@
 #pragma once
 // Helpers shared by the platform tests: a temporary folder, script files and
-// reading a child's output to its end.
-
-#include <stdlib.h>
-#include <sys/stat.h>
+// reading a child's output to its end. Paths are UTF-8 strings, as the
+// platform layer takes them, on both systems.
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "Utf8Path.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/processes.h"
 
 namespace qm::test {
 
-// A fresh folder under /tmp, removed with everything in it.
+// The full path, in the system's form, of a file the build names (the helper
+// programs, the test binary). A cross-built test run under Wine gets the
+// build tree's POSIX paths, which resolve on the current drive (Z:).
+inline std::string BuiltFile(const char* path) {
+  return Utf8(std::filesystem::absolute(std::filesystem::path(path)).make_preferred());
+}
+
+// A fresh folder of ours alone under the system's temporary folder, removed
+// with everything in it.
 class TempDir {
  public:
   TempDir() {
-    char name[] = "/tmp/qm-platform-XXXXXX";
-    if (!::mkdtemp(name)) throw std::runtime_error("mkdtemp failed");
-    path_ = name;
+    namespace fs = std::filesystem;
+    std::random_device random;
+    const fs::path base = fs::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const fs::path candidate = base / ("qm-platform-" + std::to_string(random()));
+      if (fs::create_directory(candidate)) {
+        fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace);
+        path_ = Utf8(candidate);
+      }
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder");
   }
   ~TempDir() {
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    std::filesystem::remove_all(PathOf(path_), ec);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  // The folder joined with `name` by the system's separator.
+  std::string operator/(const std::string& name) const { return Utf8(PathOf(path_) / PathOf(name)); }
 
  private:
   std::string path_;
@@ -49,14 +67,14 @@ inline std::string ShellQuote(const std::string& s) {
 }
 
 inline void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   out << content;
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 // Contents of a file; "<missing>" when it cannot be opened.
 inline std::string ReadFileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) return "<missing>";
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
@@ -67,10 +85,12 @@ inline ChildProcess Start(const std::string& script) {
   return std::move(std::get<ChildProcess>(started));
 }
 
-// Writes `body` to DIR/run.sh and starts it.
+// Writes `body` to DIR/run.sh (run.bat on Windows) and starts it.
 inline ChildProcess StartScript(const TempDir& dir, const std::string& body) {
-  WriteFile(dir / "run.sh", body);
-  return Start(dir / "run.sh");
+  const std::string batch = BatchFileName();
+  const std::string script = dir / ("run" + batch.substr(batch.rfind('.')));
+  WriteFile(script, body);
+  return Start(script);
 }
 
 struct Collected {

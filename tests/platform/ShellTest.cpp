@@ -1,0 +1,71 @@
+// Navigate on POSIX: a stand-in xdg-open first on PATH records what it was
+// asked to open; Navigate must return without waiting for it.
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <thread>
+
+#include "TestUtil.h"
+#include "platform/shell.h"
+
+namespace qm::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Puts `folder` first on PATH for the test's lifetime.
+class PathFirst {
+ public:
+  explicit PathFirst(const std::string& folder) {
+    if (const char* old = std::getenv("PATH")) old_ = old;
+    ::setenv("PATH", (folder + ":" + old_.value_or("/usr/bin:/bin")).c_str(), 1);
+  }
+  ~PathFirst() {
+    if (old_) ::setenv("PATH", old_->c_str(), 1);
+    else ::unsetenv("PATH");
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+class NavigateTo : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(NavigateTo, HandsTheLinkToXdgOpenAsOneArgument) {
+  TempDir dir;
+  const std::string opened = dir / "opened";
+  // Sleeps first: Navigate must not wait for the opener to finish.
+  WriteFile(dir / "xdg-open", "#!/bin/sh\nsleep 1\nprintf '%s|%s' \"$#\" \"$1\" > " + ShellQuote(opened) + ".part\nmv " +
+                                  ShellQuote(opened) + ".part " + ShellQuote(opened) + "\n");
+  std::filesystem::permissions(dir / "xdg-open", std::filesystem::perms::owner_all);
+  PathFirst path(dir.path());
+
+  const auto start = Clock::now();
+  Navigate(GetParam());
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(800));
+
+  const auto deadline = Clock::now() + std::chrono::seconds(10);
+  while (!std::filesystem::exists(opened) && Clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(ReadFileText(opened), std::string("1|") + GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, NavigateTo,
+                         ::testing::Values("http://www.example.org/quillmere", "mailto:autore@example.org",
+                                           "http://example.org/a b?x=1&y='2'$(touch PWNED)`id`;"));
+
+TEST(Navigate, WithoutAnyXdgOpenReturnsQuietly) {
+  TempDir dir;
+  PathFirst path(dir.path());
+  ::setenv("PATH", dir.path().c_str(), 1);  // nothing but the empty folder
+  const auto start = Clock::now();
+  Navigate("http://www.example.org/");
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+}
+
+}  // namespace
+}  // namespace qm::test
