@@ -1,7 +1,9 @@
-// The batch runner end to end without a window: real /bin/sh, the real batch
-// file, the fake tool installed as chdman, a recording view.
+// The batch runner end to end without a window: the system's own interpreter
+// (/bin/sh, or cmd.exe on Windows) running the real batch file, the fake tool
+// installed under the tool's name in a program folder whose path has a blank,
+// and a recording view. The same cases run on both systems; a table says where
+// a system's names or encoding make a row differ.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <chrono>
 #include <functional>
@@ -9,7 +11,10 @@
 
 #include "FakeToolLog.h"
 #include "TempTree.h"
+#include "TestSystem.h"
 #include "jobs/AddJob.h"
+#include "platform/files.h"
+#include "platform/os.h"
 #include "platform/processes.h"
 #include "runner/BatchRunner.h"
 #include "runner/KillApp.h"
@@ -17,9 +22,22 @@
 namespace qm {
 namespace {
 
+using test::PathOf;
 using test::ReadAll;
+using test::Utf8;
 using test::WriteAll;
 namespace fs = std::filesystem;
+
+const bool kCmd = NativeInterpreter() == Interpreter::Cmd;
+
+// A folder as the runner takes it: ending in the system's separator.
+std::string Folder(const fs::path& path) { return Utf8(path) + (kCmd ? '\\' : '/'); }
+
+bool Running(long pid) {
+  for (const ProcessEntry& e : ListProcesses())
+    if (e.pid == pid) return true;
+  return false;
+}
 
 struct Message {
   std::string text;
@@ -60,37 +78,40 @@ class RecordingView : public BatchView {
 class BatchRunnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    tree.InstallTool(QM_FAKE_CHDMAN);
-    setenv("FAKE_CHDMAN_LOG", tree.log().c_str(), 1);
-    unsetenv("FAKE_CHDMAN_MODE");
+    tree.InstallTool(QM_FAKE_CHDMAN, ToolFileName());
+    test::SetEnv("FAKE_CHDMAN_LOG", Utf8(tree.log()));
+    test::UnsetEnv("FAKE_CHDMAN_MODE");
     table.SetUp();
   }
   void TearDown() override {
-    unsetenv("FAKE_CHDMAN_LOG");
-    unsetenv("FAKE_CHDMAN_MODE");
+    test::UnsetEnv("FAKE_CHDMAN_LOG");
+    test::UnsetEnv("FAKE_CHDMAN_MODE");
   }
 
   RunnerSettings Settings() const {
-    return {tree.program().string() + "/", "chdman", "automate.sh", Interpreter::PosixShell,
-            tree.privateFolder().string() + "/"};
+    return {Folder(tree.program()), ToolFileName(), BatchFileName(), NativeInterpreter(),
+            Folder(tree.privateFolder())};
   }
 
   fs::path Image(const std::string& name, const std::string& content = "original") {
-    WriteAll(tree.data() / name, content + ":" + name);
-    return tree.data() / name;
+    WriteAll(tree.data() / PathOf(name), content + ":" + name);
+    return tree.data() / PathOf(name);
   }
 
   void Queue(JobKind kind, const fs::path& chd, const fs::path& diff = {}, ChsGeometry geometry = {}) {
-    const FileChoice c{chd.filename().string(), chd.string()};
-    const FileChoice d{diff.filename().string(), diff.string()};
-    table.Append(ComposeJob(kind, c, diff.empty() ? nullptr : &d, geometry,
-                            {PathStyle::Posix, Interpreter::PosixShell}));
+    const FileChoice c{Utf8(chd.filename()), Utf8(chd)};
+    const FileChoice d{Utf8(diff.filename()), Utf8(diff)};
+    table.Append(ComposeJob(kind, c, diff.empty() ? nullptr : &d, geometry, {NativePathStyle(), NativeInterpreter()}));
   }
 
-  std::vector<test::FakeToolCall> Calls() const { return test::ReadFakeToolLog(tree.log().string()); }
+  std::vector<test::FakeToolCall> Calls() const { return test::ReadFakeToolLog(Utf8(tree.log())); }
 
-  static std::vector<long> OurTools() { return MatchingDescendants(ListProcesses(), CurrentProcessId(), "chdman"); }
-  static std::vector<long> OurShells() { return MatchingDescendants(ListProcesses(), CurrentProcessId(), "sh"); }
+  static std::vector<long> OurTools() {
+    return MatchingDescendants(ListProcesses(), CurrentProcessId(), ToolFileName());
+  }
+  static std::vector<long> OurInterpreters() {
+    return MatchingDescendants(ListProcesses(), CurrentProcessId(), kCmd ? "cmd.exe" : "sh");
+  }
 
   void ExpectIdle(const BatchRunner& runner) {
     EXPECT_FALSE(runner.Running());
@@ -117,16 +138,18 @@ TEST_F(BatchRunnerTest, UpdateMergeAndSetChsRunInOrderInTheirFolders) {
   Queue(JobKind::Merge, disk, diff);
   fs::copy_file(disk, tree.data() / "patches" / "disk.chd");  // the merge runs in the diff's folder
   Queue(JobKind::SetChs, disk, {}, ConfirmChs("1024", "16", "63"));
+  // Where Windows would go for an unquoted "...\program folder\..." path.
+  test::TempTree::CopyProgram(QM_FAKE_CHDMAN, tree.root() / "program.exe");
 
   BatchRunner runner(table, view, Settings());
   runner.Start();
 
   const auto calls = Calls();
-  ASSERT_EQ(calls.size(), 3u);
+  ASSERT_EQ(calls.size(), 3u);  // and none by the program beside the folder
   EXPECT_EQ(calls[0].argv, (std::vector<std::string>{calls[0].argv[0], "-update", "game.chd", "game.tmp"}));
-  EXPECT_EQ(fs::path(calls[0].cwd), tree.data());
+  EXPECT_EQ(PathOf(calls[0].cwd), tree.data());
   EXPECT_EQ(calls[1].argv, (std::vector<std::string>{calls[1].argv[0], "-merge", "disk.chd", "patch.diff", "patch.tmp"}));
-  EXPECT_EQ(fs::path(calls[1].cwd), tree.data() / "patches");
+  EXPECT_EQ(PathOf(calls[1].cwd), tree.data() / "patches");
   EXPECT_EQ(calls[2].argv, (std::vector<std::string>{calls[2].argv[0], "-setchs", "disk.chd", "1024", "16", "63"}));
 
   EXPECT_EQ(ReadAll(tree.data() / "game.old"), "original:game.chd");
@@ -134,6 +157,11 @@ TEST_F(BatchRunnerTest, UpdateMergeAndSetChsRunInOrderInTheirFolders) {
   EXPECT_FALSE(fs::exists(tree.data() / "game.tmp"));
   EXPECT_EQ(ReadAll(tree.data() / "patches" / "patch.tmp"), "MERGED:original:disk.chd+delta");
   EXPECT_TRUE(fs::exists(tree.data() / "disk.chd.chs"));
+  // Merge and Set CHS rename nothing.
+  EXPECT_EQ(ReadAll(tree.data() / "patches" / "disk.chd"), "original:disk.chd");
+  EXPECT_EQ(ReadAll(disk), "original:disk.chd");
+  EXPECT_FALSE(fs::exists(tree.data() / "disk.old"));
+  EXPECT_FALSE(fs::exists(tree.data() / "patches" / "disk.old"));
 
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text, kSuccessMessage);
@@ -165,7 +193,7 @@ TEST_F(BatchRunnerTest, CancelDuringSecondJobStopsEverythingAndKeepsTheImage) {
   EXPECT_FALSE(fs::exists(tree.data() / "HANG.tmp"));
   EXPECT_EQ(ReadAll(tree.data() / "third.chd"), "original:third.chd");
   EXPECT_TRUE(OurTools().empty());
-  EXPECT_TRUE(OurShells().empty());
+  EXPECT_TRUE(OurInterpreters().empty());
   EXPECT_EQ(table.grid().Mark(1), RowMark::Succeeded);
   EXPECT_EQ(table.grid().Mark(2), RowMark::Cancelled);
   EXPECT_EQ(table.grid().Mark(3), RowMark::None);
@@ -214,13 +242,14 @@ TEST_F(BatchRunnerTest, FailingAndCrashingToolsNeverCostTheImage) {
 }
 
 TEST_F(BatchRunnerTest, AMissingToolIsNamedAndNothingRuns) {
-  fs::remove(tree.program() / "chdman");
+  fs::remove(tree.program() / ToolFileName());
   Queue(JobKind::Update, Image("game.chd"));
   BatchRunner runner(table, view, Settings());
   runner.Start();
   ASSERT_EQ(view.messages.size(), 1u);
-  EXPECT_NE(view.messages[0].text.find((tree.program() / "chdman").string()), std::string::npos);
-  EXPECT_FALSE(fs::exists(tree.program() / "automate.sh"));
+  EXPECT_NE(view.messages[0].text.find(Utf8(tree.program() / ToolFileName())), std::string::npos)
+      << view.messages[0].text;
+  EXPECT_FALSE(fs::exists(tree.program() / BatchFileName()));
   EXPECT_TRUE(view.operations.empty());
   ExpectIdle(runner);
 }
@@ -244,7 +273,7 @@ TEST_F(BatchRunnerTest, ASecondUpdateOfTheSameImageFailsBeforeAnyRename) {
 }
 
 TEST_F(BatchRunnerTest, ASilentToolIsCancelledWithoutWaitingForOutput) {
-  setenv("FAKE_CHDMAN_MODE", "silent=30", 1);
+  test::SetEnv("FAKE_CHDMAN_MODE", "silent=30");
   Queue(JobKind::Update, Image("quiet.chd"));
   BatchRunner runner(table, view, Settings());
   const auto start = std::chrono::steady_clock::now();
@@ -260,15 +289,12 @@ TEST_F(BatchRunnerTest, ASilentToolIsCancelledWithoutWaitingForOutput) {
   EXPECT_EQ(ReadAll(tree.data() / "quiet.chd"), "original:quiet.chd");
 }
 
-TEST_F(BatchRunnerTest, AnotherUsersChdmanSurvivesACancel) {
-  // Started through a shell that exits at once, so it is not our descendant.
-  const fs::path pidFile = tree.root() / "other.pid";
+TEST_F(BatchRunnerTest, AnotherUsersToolSurvivesACancel) {
   fs::create_directories(tree.program() / "other");
-  tree.InstallTool(QM_FAKE_SLEEPER, "other/chdman");
-  const std::string command = "'" + (tree.program() / "other" / "chdman").string() + "' 60 >/dev/null 2>&1 & echo $! > '" +
-                              pidFile.string() + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  const pid_t other = static_cast<pid_t>(std::stol(ReadAll(pidFile)));
+  tree.InstallTool(QM_FAKE_SLEEPER, Utf8(fs::path("other") / ToolFileName()));
+  const long other = test::StartOrphan(tree.program() / "other" / ToolFileName(), 60, tree.root() / "other.pid");
+  ASSERT_GT(other, 0);
+  ASSERT_TRUE(Running(other));
 
   Queue(JobKind::Update, Image("HANG.chd"));
   BatchRunner runner(table, view, Settings());
@@ -277,88 +303,194 @@ TEST_F(BatchRunnerTest, AnotherUsersChdmanSurvivesACancel) {
   };
   runner.Start();
   EXPECT_EQ(view.messages.back().text, kCancelMessage);
-  EXPECT_EQ(kill(other, 0), 0) << "a chdman this program did not start was terminated";
-  kill(other, SIGKILL);
+  EXPECT_TRUE(OurTools().empty());
+  EXPECT_TRUE(Running(other)) << "a tool this program did not start was terminated";
+  KillProcess(other, 0);
 }
 
+// 400 jobs pass the 327 at which a 16-bit batch bar would overflow.
 TEST_F(BatchRunnerTest, FourHundredJobsRunWithAFullBatchBar) {
   const fs::path disk = Image("disk.chd");
   for (int i = 0; i < 400; ++i) Queue(JobKind::SetChs, disk, {}, ConfirmChs("1", "2", "3"));
-  setenv("FAKE_CHDMAN_HUNKS", "100", 1);
+  test::SetEnv("FAKE_CHDMAN_HUNKS", "100");
   BatchRunner runner(table, view, Settings());
   runner.Start();
-  unsetenv("FAKE_CHDMAN_HUNKS");
+  test::UnsetEnv("FAKE_CHDMAN_HUNKS");
   EXPECT_EQ(Calls().size(), 400u);
   EXPECT_EQ(view.lastTotal, (std::pair<int, int>{40000, 40000}));
   EXPECT_EQ(view.messages.back().text, kSuccessMessage);
   EXPECT_EQ(table.grid().Mark(400), RowMark::Succeeded);
 }
 
-TEST_F(BatchRunnerTest, TheBatchFileNeverFollowsALinkAndFallsBackToThePrivateFolder) {
+// --- Where the batch file goes ----------------------------------------------
+
+enum class Blocker { LinkToAFile, Folder };
+
+// What may stand at the batch file's name: a symbolic link needs a privilege
+// on Windows, so there only a folder.
+std::vector<Blocker> Blockers() {
+  if (kCmd) return {Blocker::Folder};
+  return {Blocker::LinkToAFile, Blocker::Folder};
+}
+
+class BatchFileBlocked : public BatchRunnerTest, public ::testing::WithParamInterface<Blocker> {};
+
+TEST_P(BatchFileBlocked, NothingIsWrittenThroughItAndThePrivateFolderTakesTheFile) {
   const fs::path victim = tree.root() / "victim";
   WriteAll(victim, "keep me");
-  fs::create_symlink(victim, tree.program() / "automate.sh");
+  if (GetParam() == Blocker::LinkToAFile) fs::create_symlink(victim, tree.program() / BatchFileName());
+  if (GetParam() == Blocker::Folder) fs::create_directory(tree.program() / BatchFileName());
   Queue(JobKind::Update, Image("game.chd"));
   BatchRunner runner(table, view, Settings());
   runner.Start();
   EXPECT_EQ(ReadAll(victim), "keep me");
-  EXPECT_TRUE(fs::exists(tree.privateFolder() / "automate.sh"));
+  EXPECT_TRUE(fs::exists(tree.privateFolder() / BatchFileName()));
+  EXPECT_EQ(ReadAll(tree.data() / "game.chd"), "UPDATED:original:game.chd");
   EXPECT_EQ(view.messages.back().text, kSuccessMessage);
 }
 
+INSTANTIATE_TEST_SUITE_P(Kinds, BatchFileBlocked, ::testing::ValuesIn(Blockers()),
+                         [](const auto& info) { return info.param == Blocker::Folder ? "Folder" : "LinkToAFile"; });
+
 TEST_F(BatchRunnerTest, NoWritableFolderEndsTheBatchWithAnError) {
-  fs::create_symlink(tree.root() / "nowhere", tree.program() / "automate.sh");
+  fs::create_directory(tree.program() / BatchFileName());
   Queue(JobKind::Update, Image("game.chd"));
   Queue(JobKind::Update, Image("other.chd"));
   RunnerSettings settings = Settings();
-  settings.fallbackFolder = (tree.root() / "missing").string() + "/";
+  settings.fallbackFolder = Folder(tree.root() / "missing");
   BatchRunner runner(table, view, settings);
   runner.Start();
   EXPECT_TRUE(Calls().empty());
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].icon, MessageIcon::Stop);
-  EXPECT_NE(view.messages[0].text.find("automate.sh"), std::string::npos) << view.messages[0].text;
+  EXPECT_NE(view.messages[0].text.find(BatchFileName()), std::string::npos) << view.messages[0].text;
   ExpectIdle(runner);
 }
+
+// --- Names ------------------------------------------------------------------
 
 struct HostileName {
   const char* label;
   const char* name;
+  bool windowsName;  // Windows allows the name (no " * ? < > |)
 };
+
+// Each row on both systems where the name can exist.
+std::vector<HostileName> HostileNameRows() {
+  const HostileName rows[] = {
+      {"Blanks", "my disk  image.chd", true},
+      {"SingleQuote", "it's.chd", true},
+      {"DoubleQuote", "say \"hi\".chd", false},
+      {"Substitution", "$(touch PWNED).chd", true},
+      {"Backquotes", "`touch PWNED`.chd", true},
+      {"Semicolon", "a;touch PWNED;.chd", true},
+      {"Ampersand", "a&touch PWNED&.chd", true},
+      {"Percent", "100%x%.chd", true},
+      {"Accented", "citt\xc3\xa0 perch\xc3\xa9.chd", true},
+      {"Dash", "-update.chd", true},
+      {"Glob", "*?[a].chd", false},
+      {"Tilde", "~root.chd", true},
+      // What cmd.exe reads specially: a command after &, escapes, variables.
+      {"CmdCommand", "a & copy NUL PWNED & (b).chd", true},
+      {"Carets", "a^b^^c ^&.chd", true},
+      {"Parentheses", "game (Disc 1) (v1.1).chd", true},
+      {"VariableName", "%PATH% %1 %%.chd", true},
+      {"DelayedExpansion", "!PATH!.chd", true},
+      {"CommaEqualsSemicolon", "a,b=c;d.chd", true},
+  };
+  std::vector<HostileName> names;
+  for (const HostileName& row : rows)
+    if (row.windowsName || !kCmd) names.push_back(row);
+  return names;
+}
+
+void PrintTo(const HostileName& n, std::ostream* os) { *os << n.label; }
 
 class HostileNames : public BatchRunnerTest, public ::testing::WithParamInterface<HostileName> {};
 
 TEST_P(HostileNames, ReachTheToolExactlyAndRunNothing) {
   const std::string name = GetParam().name;
-  const fs::path folder = tree.data() / ("dir " + name.substr(0, name.size() - 4));
+  const std::string base = name.substr(0, name.size() - 4);
+  const fs::path folder = tree.data() / PathOf("dir " + base);
   fs::create_directories(folder);
-  WriteAll(folder / name, "original");
-  Queue(JobKind::Update, folder / name);
+  WriteAll(folder / PathOf(name), "original");
+  Queue(JobKind::Update, folder / PathOf(name));
   BatchRunner runner(table, view, Settings());
   runner.Start();
 
   const auto calls = Calls();
-  ASSERT_EQ(calls.size(), 1u);
-  const std::string base = name.substr(0, name.size() - 4);
+  ASSERT_EQ(calls.size(), 1u) << view.messages.back().text;
   EXPECT_EQ(calls[0].argv, (std::vector<std::string>{calls[0].argv[0], "-update", name, base + ".tmp"}));
-  EXPECT_EQ(fs::path(calls[0].cwd), folder);
-  EXPECT_EQ(ReadAll(folder / name), "UPDATED:original");
-  EXPECT_EQ(ReadAll(folder / (base + ".old")), "original");
+  EXPECT_EQ(PathOf(calls[0].cwd), folder);
+  EXPECT_EQ(ReadAll(folder / PathOf(name)), "UPDATED:original");
+  EXPECT_EQ(ReadAll(folder / PathOf(base + ".old")), "original");
   for (const auto& entry : fs::recursive_directory_iterator(tree.root())) {
     EXPECT_NE(entry.path().filename(), "PWNED") << "an injected command ran: " << entry.path();
   }
   EXPECT_EQ(view.messages.back().text, kSuccessMessage);
 }
 
+INSTANTIATE_TEST_SUITE_P(Names, HostileNames, ::testing::ValuesIn(HostileNameRows()),
+                         [](const auto& info) { return info.param.label; });
+
+// cmd.exe reads a batch file in the OEM code page (850 on an Italian system),
+// which lacks some letters of the ANSI one (1252) and has some it lacks.
+struct EncodedName {
+  const char* label;
+  const char* name;
+  bool inOemCodePage;
+};
+
+void PrintTo(const EncodedName& n, std::ostream* os) { *os << n.label; }
+
+class EncodedNames : public BatchRunnerTest, public ::testing::WithParamInterface<EncodedName> {};
+
+TEST_P(EncodedNames, RunWhenTheInterpreterCanReadThemElseFailBeforeAnything) {
+  const std::string name = GetParam().name;
+  const std::string base = name.substr(0, name.size() - 4);
+  const fs::path image = Image(name);
+  Queue(JobKind::Update, image);
+  BatchRunner runner(table, view, Settings());
+  runner.Start();
+
+  const bool runs = !kCmd || GetParam().inOemCodePage;  // /bin/sh reads UTF-8
+  if (runs) {
+    const auto calls = Calls();
+    ASSERT_EQ(calls.size(), 1u) << view.messages.back().text;
+    EXPECT_EQ(calls[0].argv, (std::vector<std::string>{calls[0].argv[0], "-update", name, base + ".tmp"}));
+    EXPECT_EQ(ReadAll(image), "UPDATED:original:" + name);
+    EXPECT_EQ(view.messages.back().text, kSuccessMessage);
+  } else {
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(ReadAll(image), "original:" + name);
+    EXPECT_FALSE(fs::exists(tree.data() / PathOf(base + ".old")));
+    EXPECT_EQ(view.messages.back().icon, MessageIcon::Warning);
+    EXPECT_NE(view.messages.back().text.find(name + ": "), std::string::npos) << view.messages.back().text;
+    EXPECT_EQ(table.grid().Mark(1), RowMark::Failed);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    Names, HostileNames,
-    ::testing::Values(HostileName{"Blanks", "my disk  image.chd"}, HostileName{"SingleQuote", "it's.chd"},
-                      HostileName{"DoubleQuote", "say \"hi\".chd"}, HostileName{"Substitution", "$(touch PWNED).chd"},
-                      HostileName{"Backquotes", "`touch PWNED`.chd"}, HostileName{"Semicolon", "a;touch PWNED;.chd"},
-                      HostileName{"Ampersand", "a&touch PWNED&.chd"}, HostileName{"Percent", "100%x%.chd"},
-                      HostileName{"Accented", "città perché.chd"}, HostileName{"Dash", "-update.chd"},
-                      HostileName{"Glob", "*?[a].chd"}, HostileName{"Tilde", "~root.chd"}),
+    Names, EncodedNames,
+    ::testing::Values(EncodedName{"AccentedInBoth", "citt\xc3\xa0 \xc3\xa8 perch\xc3\xa9.chd", true},
+                      EncodedName{"BoxDrawingOnlyInOem", "\xe2\x95\x94\xe2\x95\x90\xe2\x95\x97 box.chd", true},
+                      EncodedName{"EuroOnlyInAnsi", "prezzo \xe2\x82\xac.chd", false},
+                      EncodedName{"Japanese", "\xe6\x97\xa5\xe6\x9c\xac.chd", false}),
     [](const auto& info) { return info.param.label; });
+
+// The bytes of the name in the file: OEM for cmd.exe (a-grave is 0x85 in
+// code page 850, 0xE0 in 1252), UTF-8 for /bin/sh.
+TEST_F(BatchRunnerTest, TheBatchFileHoldsNamesInTheInterpretersEncoding) {
+  Queue(JobKind::Update, Image("citt\xc3\xa0.chd"));
+  BatchRunner runner(table, view, Settings());
+  runner.Start();
+  const std::string text = ReadAll(tree.program() / BatchFileName());
+  const std::string expected = kCmd ? "citt\x85.chd" : "citt\xc3\xa0.chd";
+  EXPECT_NE(text.find(expected), std::string::npos) << text;
+  EXPECT_EQ(text.find(kCmd ? "citt\xc3" : "citt\x85"), std::string::npos) << text;
+  EXPECT_EQ(text.find("citt\xe0"), std::string::npos) << text;
+  EXPECT_EQ(view.messages.back().text, kSuccessMessage);
+}
 
 }  // namespace
 }  // namespace qm

@@ -2,14 +2,14 @@
 // A throwaway folder tree for tests that run the real batch path: a program
 // folder holding the fake tool under its real name, a data folder for images.
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
+
+#include "Utf8Path.h"
 
 namespace qm::test {
 
@@ -26,9 +26,15 @@ inline void WriteAll(const fs::path& path, const std::string& text) {
 
 class TempTree {
  public:
+  // A new folder of ours alone under the system's temporary folder.
   TempTree() {
-    std::string pattern = (fs::temp_directory_path() / "quillmere-test-XXXXXX").string();
-    root_ = mkdtemp(pattern.data());
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && root_.empty(); ++attempt) {
+      const fs::path candidate = fs::temp_directory_path() / ("quillmere-test-" + std::to_string(random()));
+      if (fs::create_directory(candidate)) root_ = candidate;
+    }
+    if (root_.empty()) throw std::runtime_error("no temporary folder");
+    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::replace);
     fs::create_directories(program());
     fs::create_directories(data());
     fs::create_directories(privateFolder());
@@ -49,8 +55,13 @@ class TempTree {
   // The fake tool copied (not linked: the process list must see the name)
   // into the program folder as `name`.
   void InstallTool(const std::string& fakeTool, const std::string& name = "chdman") const {
-    fs::copy_file(fakeTool, program() / name, fs::copy_options::overwrite_existing);
-    fs::permissions(program() / name, fs::perms::owner_all);
+    CopyProgram(fakeTool, program() / PathOf(name));
+  }
+
+  // A helper program copied to `target`, runnable there.
+  static void CopyProgram(const std::string& program, const fs::path& target) {
+    fs::copy_file(program, target, fs::copy_options::overwrite_existing);
+    fs::permissions(target, fs::perms::owner_all);
   }
 
  private:
