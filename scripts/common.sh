@@ -11,6 +11,7 @@ QM_PACKAGES=(
   libgtest-dev
   xvfb
   xauth
+  mame-tools  # chdman, run by the bridge and by the tests on real images
 )
 
 QM_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

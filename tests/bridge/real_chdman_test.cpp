@@ -1,0 +1,267 @@
+// Real jobs through the real main window (offscreen): the bridge installed as
+// the program's chdman, today's chdman behind it, small hard disk images of
+// random data made by that chdman. Skipped only when chdman is not installed.
+
+#include <QCryptographicHash>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <random>
+
+#include "QtTestSupport.h"
+#include "TempTree.h"
+#include "app/qt/frmMain.h"
+#include "platform/processes.h"
+
+namespace qm {
+
+namespace fs = std::filesystem;
+using test::ReadAll;
+
+class RealChdmanTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QString chdman_;
+  std::unique_ptr<test::TempTree> tree_;
+  std::unique_ptr<test::ScriptedFileDialog> files_;
+  frmMain* window_ = nullptr;
+  QStringList messages_;
+
+  QPushButton* button(const char* name) { return window_->findChild<QPushButton*>(name); }
+  QProgressBar* bar(const char* name) { return window_->findChild<QProgressBar*>(name); }
+  QString data(const QString& name) const { return QString::fromStdString((tree_->data() / name.toStdString()).string()); }
+
+  // Runs today's chdman by hand in the data folder; its joined output.
+  QString tool(const QStringList& args, int* status = nullptr) {
+    QProcess p;
+    p.setWorkingDirectory(data(""));
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(chdman_, args);
+    p.waitForFinished(120000);
+    if (status) *status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromUtf8(p.readAll());
+  }
+  QString field(const QString& image, const QString& name) {
+    const auto m = QRegularExpression("^" + name + ":\\s*(\\S.*)$", QRegularExpression::MultilineOption)
+                       .match(tool({"info", "-i", image}));
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+  }
+  // SHA1 of an image's data: from `info` when it shows one, else of the extracted data.
+  QString dataSha1(const QString& image) {
+    if (QString sha1 = field(image, "Data SHA1"); !sha1.isEmpty()) return sha1;
+    tool({"extracthd", "-i", image, "-o", "extracted.raw", "-f"});
+    const QString sha1 = sha1Of(QByteArray::fromStdString(ReadAll(tree_->data() / "extracted.raw")));
+    fs::remove(tree_->data() / "extracted.raw");
+    return sha1;
+  }
+  static QString sha1Of(const QByteArray& bytes) {
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex());
+  }
+  static QByteArray randomData(int size, unsigned seed) {
+    std::mt19937 random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+  }
+  // A hard disk image of `raw` (compression "zlib" or "none"); the raw data's
+  // SHA1, or nothing when chdman failed.
+  QString makeImage(const QString& name, const QByteArray& raw, const QString& compression, const QString& parent = {}) {
+    test::WriteAll(tree_->data() / "input.raw", raw.toStdString());
+    QStringList args{"createhd", "-i", "input.raw", "-o", name, "-c", compression};
+    if (!parent.isEmpty()) args << "-op" << parent;
+    int status = -1;
+    const QString out = tool(args, &status);
+    fs::remove(tree_->data() / "input.raw");
+    if (status == 0) return sha1Of(raw);
+    qWarning("%s", qPrintable(out));
+    return {};
+  }
+  QStringList folderNames() const {
+    QStringList names;
+    for (const auto& e : fs::directory_iterator(tree_->data())) names << QString::fromStdString(e.path().filename().string());
+    names.sort();
+    return names;
+  }
+  // Copies of today's tool still working in the data folder.
+  int toolsInDataFolder() const {
+    int count = 0;
+    for (const ProcessEntry& p : ListProcesses()) {
+      std::error_code ec;
+      const fs::path cwd = fs::read_symlink("/proc/" + std::to_string(p.pid) + "/cwd", ec);
+      if (p.image == "chdman" && !ec && fs::equivalent(cwd, tree_->data(), ec)) ++count;
+    }
+    return count;
+  }
+
+  void queue(int kind, const QStringList& paths) {
+    for (const QString& p : paths) files_->push(p);
+    QTest::mouseClick(button(kind == 0 ? "btnAggiungi_0" : kind == 1 ? "btnAggiungi_1" : "btnAggiungi_2"),
+                      Qt::LeftButton);
+  }
+  void queueSetChs(const QString& image, const QStringList& chs) {
+    test::WhenModal<QDialog>([chs](QDialog* dialog) {
+      const char* boxes[] = {"txtC", "txtH", "txtS"};
+      for (int i = 0; i < 3; ++i) QTest::keyClicks(dialog->findChild<QLineEdit*>(boxes[i]), chs[i]);
+      QTest::mouseClick(dialog->findChild<QPushButton*>("btnSetCHS"), Qt::LeftButton);
+    });
+    queue(2, {image});
+  }
+  // Presses "Avvia" and answers the batch's message with OK.
+  void runBatch() {
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        messages_ << box->text();
+        box->accept();
+      }
+    });
+    watcher.start(5);
+    QTest::mouseClick(button("btnComprimi"), Qt::LeftButton);
+  }
+
+ private slots:
+  void initTestCase() {
+    chdman_ = QStandardPaths::findExecutable("chdman");
+    if (chdman_.isEmpty()) QSKIP("chdman is not installed (Debian package mame-tools)");
+    qunsetenv("QUILLMERE_CHDMAN");  // the bridge finds chdman on PATH, as for a user
+  }
+
+  void init() {
+    tree_ = std::make_unique<test::TempTree>();
+    tree_->InstallTool(QM_BRIDGE);
+    window_ = new frmMain;
+    window_->setRunnerSettings({tree_->program().string() + "/", "chdman", "automate.sh", Interpreter::PosixShell,
+                                tree_->privateFolder().string() + "/"});
+    files_ = std::make_unique<test::ScriptedFileDialog>(QStringList{});
+    window_->setFileDialog(files_.get());
+    window_->show();
+    messages_.clear();
+  }
+
+  void cleanup() {
+    delete window_;
+    tree_.reset();
+  }
+
+  void update_data() {
+    QTest::addColumn<QString>("compression");
+    QTest::newRow("compressed") << "zlib";
+    QTest::newRow("uncompressed") << "none";
+  }
+  void update() {
+    QFETCH(QString, compression);
+    const QString rawSha1 = makeImage("disk.chd", randomData(2 << 20, 1), compression);
+    QVERIFY(!rawSha1.isEmpty());
+    const std::string original = ReadAll(tree_->data() / "disk.chd");
+    queue(0, {data("disk.chd")});
+    runBatch();
+
+    QCOMPARE(messages_, QStringList{"Operazione terminata con successo."});
+    QCOMPARE(field("disk.chd", "File Version"), QString("5"));
+    QCOMPARE(dataSha1("disk.chd"), rawSha1);
+    int status = -1;
+    const QString verify = tool({"verify", "-i", "disk.chd"}, &status);
+    QVERIFY2(status == 0 && !verify.contains("Fatal error"), qPrintable(verify));
+    QVERIFY(ReadAll(tree_->data() / "disk.old") == original);
+    QCOMPARE(folderNames(), (QStringList{"disk.chd", "disk.old"}));
+  }
+
+  // The program folder on PATH ahead of /usr/bin: the bridge must skip itself.
+  void mergeWithTheBridgeOnPath() {
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(tree_->program().string()) + ":" + path);
+    QByteArray raw = randomData(2 << 20, 2);
+    QVERIFY(!makeImage("disk.chd", raw, "zlib").isEmpty());
+    raw.replace(100000, 5, "HELLO");
+    const QString childSha1 = makeImage("patch.diff", raw, "zlib", "disk.chd");
+    QVERIFY(!childSha1.isEmpty());
+    queue(1, {data("disk.chd"), data("patch.diff")});
+    runBatch();
+    qputenv("PATH", path);
+
+    QCOMPARE(messages_, QStringList{"Operazione terminata con successo."});
+    QCOMPARE(dataSha1("patch.tmp"), childSha1);
+    QCOMPARE(field("patch.tmp", "Parent SHA1"), QString());
+  }
+
+  void setChs_data() {
+    QTest::addColumn<QString>("compression");
+    QTest::addColumn<QStringList>("chs");
+    QTest::addColumn<bool>("accepted");
+    // 2 MiB are 4,096 sectors of 512 bytes.
+    QTest::newRow("compressed") << "zlib" << QStringList{"16", "16", "16"} << true;
+    QTest::newRow("uncompressed") << "none" << QStringList{"4", "32", "32"} << true;
+    QTest::newRow("compressed, too small") << "zlib" << QStringList{"15", "16", "16"} << false;
+    QTest::newRow("uncompressed, too small") << "none" << QStringList{"16", "16", "15"} << false;
+  }
+  void setChs() {
+    QFETCH(QString, compression);
+    QFETCH(QStringList, chs);
+    QFETCH(bool, accepted);
+    const QString rawSha1 = makeImage("disk.chd", randomData(2 << 20, 3), compression);
+    QVERIFY(!rawSha1.isEmpty());
+    const std::string original = ReadAll(tree_->data() / "disk.chd");
+    queueSetChs(data("disk.chd"), chs);
+    runBatch();
+
+    QCOMPARE(messages_.size(), 1);
+    const QString geometry = QString("CYLS:%1,HEADS:%2,SECS:%3,BPS:512").arg(chs[0], chs[1], chs[2]);
+    if (accepted) {
+      QCOMPARE(messages_[0], QString("Operazione terminata con successo."));
+      QVERIFY2(tool({"info", "-i", "disk.chd"}).contains(geometry), qPrintable(tool({"info", "-i", "disk.chd"})));
+      QCOMPARE(field("disk.chd", "Compression").section(' ', 0, 0), compression);
+      QCOMPARE(dataSha1("disk.chd"), rawSha1);
+    } else {
+      QVERIFY2(messages_[0].contains("disk.chd: Error: the geometry") && messages_[0].contains("less than"),
+               qPrintable(messages_[0]));
+      QVERIFY(ReadAll(tree_->data() / "disk.chd") == original);
+    }
+    QCOMPARE(folderNames(), QStringList{"disk.chd"});
+  }
+
+  // An update long enough to cancel: the bars move first, then Annulla
+  // stops it and nothing but the untouched image remains.
+  void cancelAnUpdateOnceTheBarsMove() {
+    const int size = 16 << 20;
+    QVERIFY(!makeImage("big.chd", randomData(size, 4), "zlib").isEmpty());
+    const std::string original = ReadAll(tree_->data() / "big.chd");
+    queue(0, {data("big.chd")});
+
+    int seenMax = -1, seenValue = -1;
+    QTimer canceller;
+    connect(&canceller, &QTimer::timeout, this, [&] {
+      QProgressBar* current = bar("pbCurrent");
+      if (seenValue < 0 && window_->runner().Running() && current->value() > 0 && current->value() < current->maximum()) {
+        seenMax = current->maximum();
+        seenValue = current->value();
+        QTest::mouseClick(button("btnAnnulla"), Qt::LeftButton);
+      }
+    });
+    canceller.start(5);
+    runBatch();
+
+    QVERIFY2(seenValue > 0, "the current bar never moved during the update");
+    QCOMPARE(seenMax, size / 4096 / 100);  // 4 KiB hunks: M / 100
+    QCOMPARE(messages_, QStringList{"Operazione annullata dall'utente."});
+    QCOMPARE(toolsInDataFolder(), 0);
+    QTest::qWait(300);  // a tool left running would write on
+    QCOMPARE(folderNames(), QStringList{"big.chd"});
+    QVERIFY(ReadAll(tree_->data() / "big.chd") == original);
+    int status = -1;
+    const QString verify = tool({"verify", "-i", "big.chd"}, &status);
+    QVERIFY2(status == 0 && !verify.contains("Fatal error"), qPrintable(verify));
+  }
+};
+
+}  // namespace qm
+
+QTEST_MAIN(qm::RealChdmanTest)
+#include "real_chdman_test.moc"
