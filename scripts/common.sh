@@ -12,6 +12,7 @@ QM_PACKAGES=(
   xvfb
   xauth
   mame-tools  # chdman, run by the bridge and by the tests on real images
+  desktop-file-utils  # desktop-file-validate, for the install test
 )
 
 QM_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -24,3 +24,17 @@ set_target_properties(quillmere_qt PROPERTIES AUTORCC ON)
 
 add_executable(quillmere app/qt/main.cpp)
 target_link_libraries(quillmere PRIVATE quillmere_qt quillmere_warnings)
+
+# cmake --install: the executable in bin/ (chdman goes beside it: the
+# program's folder is the executable's), the desktop entry and the icons.
+include(GNUInstallDirs)
+install(TARGETS quillmere RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmere.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size 16 32 48)
+  install(FILES ${QUILLMERE_ICON_DIR}/png/quillmere-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME quillmere.png)
+endforeach()
+install(FILES ${QUILLMERE_ICON_DIR}/quillmere.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
