@@ -8,6 +8,7 @@ add_library(quillmere_qt STATIC
   app/qt/GridView.cpp
   app/qt/QtFileOpenDialog.cpp
   app/qt/frmMain.cpp
+  dialogs/qt/frmInfo.cpp
   dialogs/qt/frmSetCHS.cpp
 )
 set_target_properties(quillmere_qt PROPERTIES AUTOMOC ON)

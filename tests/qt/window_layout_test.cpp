@@ -1,6 +1,7 @@
-// The main window and the geometry dialog as built: every control's parent,
-// place, caption and name against the pixel values of the window designs,
-// the windows' frames and sizes, the focus order and the state at start.
+// The main window, the geometry dialog and the About dialog as built: every
+// control's parent, place, caption, name, font and colour against the pixel
+// values of the window designs, captions that fit their controls, the
+// windows' frames and sizes, the focus order and the state at start.
 
 #include <QFrame>
 #include <QHeaderView>
@@ -9,12 +10,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
 #include "app/Layout.h"
 #include "app/qt/GridView.h"
 #include "app/qt/frmMain.h"
+#include "dialogs/About.h"
+#include "dialogs/qt/frmInfo.h"
 #include "dialogs/qt/frmSetCHS.h"
 
 namespace qm {
@@ -27,7 +31,12 @@ struct Expected {
   const char* parent;
   QRect pixels;
   const char* text;  // nullptr: the control shows no caption
+  double points = 8.25;
+  bool bold = false;
+  bool navy = false;  // text colour 0x800000 (BBGGRR); else the system's
 };
+
+const std::string kCredit(about::kCredit), kWeb(about::kWebAddress), kMail(about::kMailAddress);
 
 // Pixel values (left, top, width, height) from the window designs.
 const Expected kControls[] = {
@@ -55,10 +64,20 @@ const Expected kControls[] = {
     {"frmSetCHS", "txtH", kNoIndex, "Frame1", {88, 39, 49, 19}, ""},
     {"frmSetCHS", "txtS", kNoIndex, "Frame1", {160, 39, 49, 19}, ""},
     {"frmSetCHS", "btnSetCHS", kNoIndex, "Frame1", {16, 80, 193, 41}, "Conferma"},
+    {"frmInfo", "Frame1", kNoIndex, "frmInfo", {8, 0, 361, 193}, nullptr},
+    {"frmInfo", "lblInt", 0, "Frame1", {67, 24, 226, 20}, kCredit.c_str(), 12, true, true},
+    {"frmInfo", "lblInt", 2, "Frame1", {24, 64, 308, 13}, "Per Contattarmi:", 8.25, true, true},
+    {"frmInfo", "imgWeb", 3, "Frame1", {88, 96, 32, 32}, nullptr},
+    {"frmInfo", "lblWeb", 0, "Frame1", {136, 104, 110, 13}, kWeb.c_str(), 8.25, true, true},
+    {"frmInfo", "imgWeb", 0, "Frame1", {88, 136, 32, 32}, nullptr},
+    {"frmInfo", "lblWeb", 1, "Frame1", {136, 144, 131, 13}, kMail.c_str(), 8.25, true, true},
 };
 
+const char* const kWindows[] = {"frmMain", "frmSetCHS", "frmInfo"};
+
 const WindowSpec& SpecOf(const QString& window) {
-  return window == QLatin1String("frmMain") ? MainWindowLayout() : SetChsLayout();
+  if (window == QLatin1String("frmMain")) return MainWindowLayout();
+  return window == QLatin1String("frmSetCHS") ? SetChsLayout() : InfoLayout();
 }
 
 QString Text(const QWidget* w) {
@@ -75,47 +94,57 @@ class WindowLayoutTest : public QObject {
 
  private:
   QWidget* window(const QString& name) {
-    return name == QLatin1String("frmMain") ? static_cast<QWidget*>(main_) : setChs_;
+    if (name == QLatin1String("frmMain")) return main_;
+    return name == QLatin1String("frmSetCHS") ? static_cast<QWidget*>(setChs_) : info_;
   }
 
   frmMain* main_ = nullptr;
   frmSetCHS* setChs_ = nullptr;
+  frmInfo* info_ = nullptr;
+
+  // The rows of kControls (only those with a caption, if asked) for a
+  // test's _data(), named window/object.
+  static void addControlRows(bool captionedOnly = false) {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    for (const Expected& e : kControls) {
+      if (captionedOnly && !(e.text && *e.text)) continue;
+      const QString object = e.index == kNoIndex ? QString(e.name) : QStringLiteral("%1_%2").arg(e.name).arg(e.index);
+      QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(e.window, object))) << e.window << e.name << e.index;
+    }
+  }
+
+  static const Expected& row(const QString& window, const QString& name, int index) {
+    for (const Expected& e : kControls)
+      if (window == QLatin1String(e.window) && name == QLatin1String(e.name) && index == e.index) return e;
+    qFatal("no row");
+  }
 
  private slots:
   void init() {
     main_ = new frmMain;
     setChs_ = new frmSetCHS;
+    info_ = new frmInfo;
   }
   void cleanup() {
+    delete info_;
     delete setChs_;
     delete main_;
   }
 
-  void control_data() {
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("parent");
-    QTest::addColumn<QRect>("pixels");
-    QTest::addColumn<bool>("hasText");
-    QTest::addColumn<QString>("text");
-    for (const Expected& e : kControls) {
-      const QString object = e.index == kNoIndex ? QString(e.name) : QStringLiteral("%1_%2").arg(e.name).arg(e.index);
-      QTest::newRow(qPrintable(QStringLiteral("%1/%2").arg(e.window, object)))
-          << e.window << e.name << e.index << e.parent << e.pixels << (e.text != nullptr)
-          << QString::fromUtf8(e.text ? e.text : "");
-    }
-  }
+  void control_data() { addControlRows(); }
 
   // The table holds the designed values, and the widget is built from it.
   void control() {
     QFETCH(QString, window);
     QFETCH(QString, name);
     QFETCH(int, index);
-    QFETCH(QString, parent);
-    QFETCH(QRect, pixels);
-    QFETCH(bool, hasText);
-    QFETCH(QString, text);
+    const Expected& e = row(window, name, index);
+    const QString parent = QLatin1String(e.parent);
+    const QRect pixels = e.pixels;
+    const bool hasText = e.text != nullptr;
+    const QString text = QString::fromUtf8(e.text ? e.text : "");
 
     const WindowSpec& spec = SpecOf(window);
     const ControlSpec* c = spec.Find(name.toStdString(), index);
@@ -138,22 +167,65 @@ class WindowLayoutTest : public QObject {
     if (hasText) QCOMPARE(Text(w), text);
     QVERIFY(w->isEnabled());
     QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));
-    QCOMPARE(w->font().pointSizeF(), 8.25);
+    QCOMPARE(w->font().pointSizeF(), e.points);
+    QCOMPARE(w->font().bold(), e.bold);
+    QVERIFY(!w->font().underline());
+    const QColor colour = w->palette().color(QPalette::WindowText);
+    if (e.navy) {
+      QCOMPARE(colour, QColor(0, 0, 128));
+    } else {
+      QCOMPARE(colour, this->window(window)->palette().color(QPalette::WindowText));
+    }
     const bool takesFocus = c->kind == ControlKind::PushButton || c->kind == ControlKind::TextBox ||
                             c->kind == ControlKind::Grid;
     QCOMPARE(w->focusPolicy() != Qt::NoFocus, takesFocus);
-    if (auto* label = qobject_cast<QLabel*>(w)) {
+    if (auto* label = qobject_cast<QLabel*>(w); label && c->kind == ControlKind::Label) {
       QVERIFY(label->alignment() & Qt::AlignVCenter);
       QCOMPARE(bool(label->alignment() & Qt::AlignHCenter), c->align == TextAlign::Center);
+    }
+    // Images show one 32-pixel picture at its natural size.
+    if (auto* image = qobject_cast<QLabel*>(w); image && c->kind == ControlKind::Image) {
+      QCOMPARE(image->pixmap().size(), QSize(32, 32));
+      QVERIFY(!image->hasScaledContents());
     }
     if (auto* frame = qobject_cast<QFrame*>(w); frame && c->kind == ControlKind::Frame)
       QCOMPARE(frame->frameStyle(), QFrame::Box | QFrame::Plain);
     if (auto* button = qobject_cast<QPushButton*>(w)) QVERIFY(!button->icon().isNull());
   }
 
-  // No control of either table is left out of the rows above.
+  void captionFits_data() { addControlRows(true); }
+
+  // With the fonts this system resolves, every caption fits its control: a
+  // label's text within its width, a button's icon, gap and text within its
+  // width less the style's margins. A face wider than the designed one shows
+  // up here as clipped text.
+  void captionFits() {
+    QFETCH(QString, window);
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QWidget* top = this->window(window);
+    top->show();
+    QVERIFY(QTest::qWaitForWindowExposed(top));
+    QWidget* w = top->findChild<QWidget*>(index == kNoIndex ? name : QStringLiteral("%1_%2").arg(name).arg(index));
+    QVERIFY(w);
+    const QFontMetrics metrics(w->font());
+    const QString text = Text(w);
+    int needed = metrics.horizontalAdvance(text);
+    int room = w->contentsRect().width();
+    if (auto* button = qobject_cast<QPushButton*>(w)) {
+      needed += button->iconSize().width() + 4;
+      room -= 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+    }
+    QVERIFY2(needed <= room, qPrintable(QStringLiteral("\"%1\" in %2: needs %3 pixels, has %4")
+                                            .arg(text, QFontInfo(w->font()).family())
+                                            .arg(needed)
+                                            .arg(room)));
+    QVERIFY2(metrics.height() <= w->height(), qPrintable(QStringLiteral("text %1 pixels high").arg(metrics.height())));
+  }
+
+  // No control of any table is left out of the rows above.
   void everyControlHasARow() {
-    for (const char* window : {"frmMain", "frmSetCHS"}) {
+    for (const char* window : kWindows) {
       QSet<QString> listed;
       for (const Expected& e : kControls)
         if (QLatin1String(e.window) == QLatin1String(window)) listed << QStringLiteral("%1#%2").arg(e.name).arg(e.index);
@@ -172,6 +244,8 @@ class WindowLayoutTest : public QObject {
     QTest::addColumn<bool>("hasIcon");
     QTest::newRow("main window") << "frmMain" << QSize(496, 427) << "Quillmere" << true;
     QTest::newRow("geometry dialog") << "frmSetCHS" << QSize(240, 136) << "Set CHS" << false;
+    QTest::newRow("About dialog") << "frmInfo" << QSize(377, 202)
+                                  << "Quillmere " QM_TEST_VERSION " beta  - Informazioni sull'autore" << false;
   }
 
   // Fixed client size, caption, icon, and a frame without minimize or maximize box.

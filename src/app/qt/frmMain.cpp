@@ -10,6 +10,7 @@
 
 #include "app/qt/GridView.h"
 #include "app/qt/QtFileOpenDialog.h"
+#include "dialogs/qt/frmInfo.h"
 #include "dialogs/qt/frmSetCHS.h"
 #include "platform/os.h"
 
@@ -102,7 +103,10 @@ void frmMain::onStart() {
 
 void frmMain::onCancel() { runner_->Cancel(); }
 
-void frmMain::onInfo() {}
+void frmMain::onInfo() {
+  if (!info_) info_ = std::make_unique<frmInfo>();
+  info_->ShowModal();
+}
 
 void frmMain::SetToolbarEnabled(bool enabled) { fraToolbar_->setEnabled(enabled); }
 

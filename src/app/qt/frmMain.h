@@ -21,6 +21,7 @@ class QPushButton;
 namespace qm {
 
 class GridView;
+class frmInfo;
 class frmSetCHS;
 
 class frmMain : public QWidget, public AddJobView, public BatchView {
@@ -67,7 +68,7 @@ class frmMain : public QWidget, public AddJobView, public BatchView {
   // The batch: run it (returns when it has ended), cancel it.
   void onStart();
   void onCancel();
-  // Opens the About dialog. Filled in with that dialog.
+  // Shows the About dialog modally, created on first use and loaded afresh.
   void onInfo();
 
  private:
@@ -87,6 +88,7 @@ class frmMain : public QWidget, public AddJobView, public BatchView {
   FileOpenDialog* fileDialog_;
   frmSetCHS* setChs_ = nullptr;  // created on first use, then reused
   ChsGeometry chs_;              // the last confirmed geometry
+  std::unique_ptr<frmInfo> info_;  // no owner window: created on first use, then reused
   std::unique_ptr<BatchRunner> runner_;
   bool closeAfterBatch_ = false;
 };

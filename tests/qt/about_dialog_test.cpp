@@ -1,0 +1,280 @@
+// The About dialog driven for real: opened from the Info button, its caption,
+// links handed to a scripted opener, pointing at the links, clicks on each
+// part, reopening in the design state, and a link the system cannot open.
+
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "QtTestSupport.h"
+#include "app/Layout.h"
+#include "app/qt/frmMain.h"
+#include "dialogs/About.h"
+#include "dialogs/qt/frmInfo.h"
+
+namespace qm {
+namespace {
+
+QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+const QColor kNavyColour(0, 0, 128);
+const QColor kRedColour(255, 0, 0);
+
+// One call of the opener, and whether the dialog was still showing then.
+struct Opened {
+  QString url;
+  bool dialogVisible;
+};
+
+// Whether a link label shows its highlight: underlined and red. The design
+// look is neither; anything else (underlined navy, plain red) is a fault.
+enum class Look { Design, Highlighted, Mixed };
+
+Look LookOf(const QLabel* label) {
+  const bool underlined = label->font().underline();
+  const QColor colour = label->palette().color(QPalette::WindowText);
+  if (!underlined && colour == kNavyColour) return Look::Design;
+  if (underlined && colour == kRedColour) return Look::Highlighted;
+  return Look::Mixed;
+}
+
+}  // namespace
+
+class AboutDialogTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // Scripts `dialog`'s opener; every call is recorded in opened_.
+  void script(frmInfo* dialog) {
+    dialog->setNavigator([this, dialog](const std::string& url) {
+      opened_.push_back({QString::fromStdString(url), dialog->isVisible()});
+    });
+  }
+
+  // Shows `dialog` modally, runs `act` inside it, and returns when it has
+  // closed; `act` must close it one way or another.
+  void showAndAct(frmInfo& dialog, std::function<void(frmInfo*)> act) {
+    test::WhenModal<frmInfo>(std::move(act));
+    dialog.ShowModal();
+  }
+
+  std::vector<Opened> opened_;
+
+ private slots:
+  void init() { opened_.clear(); }
+
+  // Info opens the dialog with the caption made from the build's version.
+  void infoButtonShowsCaption() {
+    frmMain window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QString caption;
+    bool modal = false;
+    test::WhenModal<frmInfo>([&](frmInfo* dialog) {
+      caption = dialog->windowTitle();
+      modal = dialog->isModal();
+      dialog->close();
+    });
+    QTest::mouseClick(window.findChild<QPushButton*>("btnInfo"), Qt::LeftButton);
+    QCOMPARE(caption, QStringLiteral("Quillmere " QM_TEST_VERSION " beta  - Informazioni sull'autore"));
+    QVERIFY(modal);
+  }
+
+  void links_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("text");  // set before the click; empty: the designed text
+    QTest::addColumn<QString>("url");
+    QTest::newRow("designed web address") << 0 << "" << "http://" + ToQString(about::kWebAddress);
+    QTest::newRow("designed mail address") << 1 << "" << "mailto:" + ToQString(about::kMailAddress);
+    QTest::newRow("web label's current text") << 0 << "altro.example.net/pagina" << "http://altro.example.net/pagina";
+    QTest::newRow("mail label's current text") << 1 << "chi@example.net" << "mailto:chi@example.net";
+  }
+
+  // A click on a link hands the link to the opener once, while the dialog
+  // still shows, and then closes the dialog.
+  void links() {
+    QFETCH(int, index);
+    QFETCH(QString, text);
+    QFETCH(QString, url);
+    frmInfo dialog;
+    script(&dialog);
+    bool stillOpen = true;
+    showAndAct(dialog, [&](frmInfo* shown) {
+      auto* label = shown->findChild<QLabel*>(QStringLiteral("lblWeb_%1").arg(index));
+      if (!text.isEmpty()) label->setText(text);
+      QTest::mouseClick(label, Qt::LeftButton);
+      stillOpen = shown->isVisible();
+      if (stillOpen) shown->close();
+    });
+    QVERIFY(!stillOpen);
+    QCOMPARE(opened_.size(), std::size_t{1});
+    QCOMPARE(opened_[0].url, url);
+    QVERIFY(opened_[0].dialogVisible);
+  }
+
+  void clicks_data() {
+    QTest::addColumn<QString>("target");  // object name; "" the dialog's own surface
+    QTest::addColumn<QPoint>("at");       // in the target; (0, 0) its centre
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("left margin") << "" << QPoint(3, 100) << true;
+    QTest::newRow("bottom margin") << "" << QPoint(188, 198) << true;
+    QTest::newRow("frame, empty part") << "Frame1" << QPoint(20, 180) << true;
+    QTest::newRow("credit line") << "lblInt_0" << QPoint() << true;
+    QTest::newRow("contact caption") << "lblInt_2" << QPoint() << true;
+    QTest::newRow("web image") << "imgWeb_3" << QPoint() << false;
+    QTest::newRow("mail image") << "imgWeb_0" << QPoint() << false;
+  }
+
+  // Clicks anywhere but a link open nothing; all close the dialog except
+  // those on the images.
+  void clicks() {
+    QFETCH(QString, target);
+    QFETCH(QPoint, at);
+    QFETCH(bool, closes);
+    frmInfo dialog;
+    script(&dialog);
+    bool stillOpen = true;
+    showAndAct(dialog, [&](frmInfo* shown) {
+      QWidget* w = target.isEmpty() ? shown : shown->findChild<QWidget*>(target);
+      QVERIFY(w);
+      // The point really is on the target, not on a control above it.
+      const QPoint point = at.isNull() ? w->rect().center() : at;
+      QCOMPARE(shown->childAt(w->mapTo(shown, point)), target.isEmpty() ? nullptr : w);
+      QTest::mouseClick(w, Qt::LeftButton, {}, point);
+      stillOpen = shown->isVisible();
+      if (stillOpen) shown->close();
+    });
+    QCOMPARE(stillOpen, !closes);
+    QVERIFY(opened_.empty());
+  }
+
+  void hover_data() {
+    QTest::addColumn<QStringList>("path");  // controls the pointer moves over, in order
+    QTest::addColumn<int>("web");           // Look of lblWeb_0 afterwards
+    QTest::addColumn<int>("mail");          // Look of lblWeb_1 afterwards
+    const int d = int(Look::Design), h = int(Look::Highlighted);
+    QTest::newRow("over the web link") << QStringList{"lblWeb_0"} << h << d;
+    QTest::newRow("over the mail link") << QStringList{"lblWeb_1"} << d << h;
+    QTest::newRow("from web to mail") << QStringList{"lblWeb_0", "lblWeb_1"} << d << h;
+    QTest::newRow("web, then the frame") << QStringList{"lblWeb_0", "Frame1"} << d << d;
+    QTest::newRow("mail, then its image") << QStringList{"lblWeb_1", "imgWeb_0"} << d << d;
+    QTest::newRow("credit line only") << QStringList{"lblInt_0"} << d << d;
+  }
+
+  // Pointing at a link underlines it in red; only that one changes, and
+  // leaving it brings back the navy, not underlined look.
+  void hover() {
+    QFETCH(QStringList, path);
+    QFETCH(int, web);
+    QFETCH(int, mail);
+    frmInfo dialog;
+    script(&dialog);
+    QList<int> looks;
+    showAndAct(dialog, [&](frmInfo* shown) {
+      for (const QString& name : path) {
+        auto* w = shown->findChild<QWidget*>(name);
+        QTest::mouseMove(w, w->rect().center());
+        QTest::mouseMove(w, w->rect().center() + QPoint(1, 0));
+      }
+      for (const char* link : {"lblWeb_0", "lblWeb_1"}) looks << int(LookOf(shown->findChild<QLabel*>(link)));
+      shown->close();
+    });
+    QCOMPARE(looks, (QList<int>{web, mail}));
+    QVERIFY(opened_.empty());
+  }
+
+  // Closed with a link highlighted and its text changed, the dialog shows
+  // its design state again when Info opens it once more: same instance.
+  void reopenShowsDesignState() {
+    frmMain window;
+    window.move(0, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QList<frmInfo*> instances;
+    for (int showing = 0; showing < 2; ++showing) {
+      QList<int> looks;
+      QString webText, caption;
+      test::WhenModal<frmInfo>([&](frmInfo* shown) {
+        instances << shown;
+        auto* web = shown->findChild<QLabel*>("lblWeb_0");
+        for (const char* link : {"lblWeb_0", "lblWeb_1"}) looks << int(LookOf(shown->findChild<QLabel*>(link)));
+        webText = web->text();
+        caption = shown->windowTitle();
+        // Spoil the state for the next showing, then close. Hiding the
+        // dialog ends the hover, so the highlight is also forced on directly.
+        QTest::mouseMove(web, web->rect().center());
+        QFont underlined = web->font();
+        underlined.setUnderline(true);
+        web->setFont(underlined);
+        QPalette red = web->palette();
+        red.setColor(QPalette::WindowText, kRedColour);
+        web->setPalette(red);
+        web->setText(QStringLiteral("spoilt"));
+        shown->setWindowTitle(QStringLiteral("spoilt"));
+        shown->close();
+      });
+      QTest::mouseClick(window.findChild<QPushButton*>("btnInfo"), Qt::LeftButton);
+      QCOMPARE(looks, (QList<int>{int(Look::Design), int(Look::Design)}));
+      QCOMPARE(webText, ToQString(about::kWebAddress));
+      QVERIFY(caption.startsWith(QStringLiteral("Quillmere ")));
+    }
+    QCOMPARE(instances.size(), 2);
+    QCOMPARE(instances[0], instances[1]);
+  }
+
+  void centredOnScreen_data() {
+    QTest::addColumn<QPoint>("mainAt");
+    QTest::newRow("main window top left") << QPoint(0, 0);
+    QTest::newRow("main window elsewhere") << QPoint(300, 150);
+  }
+
+  // Wherever the main window is, the dialog opens centred on the screen.
+  void centredOnScreen() {
+    QFETCH(QPoint, mainAt);
+    frmMain window;
+    window.move(mainAt);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QPoint centre, screenCentre;
+    test::WhenModal<frmInfo>([&](frmInfo* shown) {
+      centre = shown->frameGeometry().center();
+      screenCentre = shown->screen()->availableGeometry().center();
+      shown->close();
+    });
+    QTest::mouseClick(window.findChild<QPushButton*>("btnInfo"), Qt::LeftButton);
+    QVERIFY2((centre - screenCentre).manhattanLength() <= 2,
+             qPrintable(QStringLiteral("dialog centre %1,%2").arg(centre.x()).arg(centre.y())));
+  }
+
+  // With the system's opener and no program to open links (an empty PATH),
+  // the click still closes the dialog and the program shows no message.
+  void unopenableLinkClosesQuietly() {
+    QTemporaryDir empty;
+    QVERIFY(empty.isValid());
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QDir::toNativeSeparators(empty.path()).toLocal8Bit());
+    frmInfo dialog;
+    bool stillOpen = true;
+    showAndAct(dialog, [&](frmInfo* shown) {
+      QTest::mouseClick(shown->findChild<QLabel*>("lblWeb_0"), Qt::LeftButton);
+      stillOpen = shown->isVisible();
+      if (stillOpen) shown->close();
+    });
+    qputenv("PATH", path);
+    QVERIFY(!stillOpen);
+    QTest::qWait(200);
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      QVERIFY2(!(qobject_cast<QMessageBox*>(top) && top->isVisible()), "a message box appeared");
+    }
+  }
+};
+
+}  // namespace qm
+
+QTEST_MAIN(qm::AboutDialogTest)
+#include "about_dialog_test.moc"
