@@ -39,3 +39,7 @@ foreach(size 16 32 48)
 endforeach()
 install(FILES ${QUILLMERE_ICON_DIR}/quillmere.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# Developer tool: renders the windows to PNG for the README.
+add_executable(quillmere_screenshot ${PROJECT_SOURCE_DIR}/tools/screenshot.cpp)
+target_link_libraries(quillmere_screenshot PRIVATE quillmere_qt quillmere_warnings)
