@@ -148,18 +148,6 @@ TEST(Start, APathWithoutAnAnsiFormFailsCleanly) {
   EXPECT_EQ(std::get<std::string>(started), "CreateProcess failed. Error: " + std::to_string(ERROR_NO_UNICODE_TRANSLATION));
 }
 
-TEST(Start, AMissingBatchFileIsReportedByTheInterpreterOrTheStart) {
-  TempDir dir;
-  auto started = ChildProcess::Start(dir / "missing.bat");
-  if (auto* error = std::get_if<std::string>(&started)) {
-    EXPECT_EQ(error->rfind("CreateProcess failed. Error: ", 0), 0u) << *error;
-  } else {
-    ChildProcess& child = std::get<ChildProcess>(started);
-    EXPECT_TRUE(ReadToEnd(child).broken);
-    EXPECT_NE(child.Wait(), 0);
-  }
-}
-
 // --- A silent child: Timeout after about the timeout, never Broken ----------
 
 class SilentChild : public ::testing::TestWithParam<int> {};
