@@ -1,0 +1,155 @@
+// One real batch of updates through the main window (offscreen unless another
+// platform is chosen), the chdman bridge installed as the program's tool,
+// against the same `chdman copy` runs made by hand one after another.
+//
+//   bench_bridge_batch [--images N] [--mib M] [--rounds R]   (defaults 2, 16, 3)
+//
+// Makes N hard disk images of M MiB of random data (zlib) with today's
+// chdman, then per round: the batch (Avvia to its message, images restored
+// first) and the same copies by hand, in alternating order. Prints the sizes,
+// both times and their ratio; the best round of each counts. The program
+// reports; it asserts nothing.
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <random>
+
+#include "app/qt/FileOpenDialog.h"
+#include "app/qt/frmMain.h"
+
+namespace {
+
+class ListedFiles : public qm::FileOpenDialog {
+ public:
+  std::optional<qm::FileChoice> Open(const qm::OpenRequest&) override {
+    if (paths.empty()) return std::nullopt;
+    const QString path = paths.front();
+    paths.pop_front();
+    return qm::FileChoice{QFileInfo(path).fileName().toStdString(), path.toStdString()};
+  }
+  std::deque<QString> paths;
+};
+
+bool Run(const QString& program, const QStringList& args, const QString& folder) {
+  QProcess p;
+  p.setWorkingDirectory(folder);
+  p.setProcessChannelMode(QProcess::MergedChannels);
+  p.start(program, args);
+  if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+    std::fprintf(stderr, "%s %s failed:\n%s\n", qPrintable(program), qPrintable(args.join(' ')), p.readAll().constData());
+    return false;
+  }
+  return true;
+}
+
+int Option(const QStringList& args, const QString& name, int fallback) {
+  const qsizetype at = args.indexOf(name);
+  return at >= 0 && at + 1 < args.size() ? args[at + 1].toInt() : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const QStringList args = app.arguments();
+  const int images = std::max(1, Option(args, "--images", 2));
+  const int mib = std::max(1, Option(args, "--mib", 16));
+  const int rounds = std::max(1, Option(args, "--rounds", 3));
+
+  const QString chdman = QStandardPaths::findExecutable("chdman");
+  if (chdman.isEmpty()) {
+    std::fprintf(stderr, "chdman is not installed (Debian package mame-tools)\n");
+    return 1;
+  }
+  QTemporaryDir root;
+  const QString program = root.filePath("program"), data = root.filePath("data"), keep = root.filePath("originals");
+  for (const QString& d : {program, data, keep}) QDir().mkpath(d);
+  QFile::copy(QM_BRIDGE, program + "/chdman");
+  QFile(program + "/chdman").setPermissions(QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+
+  std::mt19937 random(7);
+  qint64 imageBytes = 0;
+  for (int i = 0; i < images; ++i) {
+    QFile raw(data + "/input.raw");
+    raw.open(QIODevice::WriteOnly);
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (int m = 0; m < mib; ++m) {
+      for (char& c : block) c = static_cast<char>(random());
+      raw.write(block);
+    }
+    raw.close();
+    const QString name = QString("disk%1.chd").arg(i);
+    if (!Run(chdman, {"createhd", "-i", "input.raw", "-o", name, "-c", "zlib"}, data)) return 1;
+    QFile::copy(data + "/" + name, keep + "/" + name);
+    imageBytes += QFileInfo(data + "/" + name).size();
+  }
+  QFile::remove(data + "/input.raw");
+  auto restore = [&] {
+    for (const QString& f : QDir(data).entryList(QDir::Files)) QFile::remove(data + "/" + f);
+    for (int i = 0; i < images; ++i) QFile::copy(keep + QString("/disk%1.chd").arg(i), data + QString("/disk%1.chd").arg(i));
+  };
+
+  qm::frmMain window;
+  ListedFiles files;
+  window.setFileDialog(&files);
+  window.setRunnerSettings({program.toStdString() + "/", "chdman", "automate.sh", qm::Interpreter::PosixShell,
+                            root.filePath("private").toStdString() + "/"});
+  window.show();
+  for (int i = 0; i < images; ++i) {
+    files.paths.push_back(data + QString("/disk%1.chd").arg(i));
+    window.findChild<QPushButton*>("btnAggiungi_0")->click();
+  }
+
+  double bestProgram = 1e300, bestHand = 1e300;
+  QString message;
+  auto throughProgram = [&] {
+    restore();
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        message = box->text();
+        box->accept();
+      }
+    });
+    answer.start(5);
+    QElapsedTimer clock;
+    clock.start();
+    window.findChild<QPushButton*>("btnComprimi")->click();  // returns when the batch has ended
+    bestProgram = std::min(bestProgram, clock.nsecsElapsed() / 1e9);
+  };
+  auto byHand = [&] {
+    restore();
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < images; ++i) {
+      if (!Run(chdman, {"copy", "-i", QString("disk%1.chd").arg(i), "-o", QString("disk%1.tmp").arg(i)}, data)) return false;
+    }
+    bestHand = std::min(bestHand, clock.nsecsElapsed() / 1e9);
+    return true;
+  };
+  // The order alternates, so that neither side always meets a warm cache.
+  for (int round = 0; round < rounds; ++round) {
+    if (round % 2 == 0) throughProgram();
+    if (!byHand()) return 1;
+    if (round % 2 == 1) throughProgram();
+  }
+
+  std::printf("images: %d x %d MiB of random data, %.1f MiB as zlib CHD files\n", images, mib, imageBytes / 1048576.0);
+  std::printf("batch message: %s\n", qPrintable(message));
+  std::printf("update batch through Quillmere and the bridge: %.2f s\n", bestProgram);
+  std::printf("the same chdman copy runs by hand:             %.2f s\n", bestHand);
+  std::printf("ratio program / by hand: %.3f (best of %d round%s)\n", bestProgram / bestHand, rounds,
+              rounds == 1 ? "" : "s");
+  return 0;
+}
