@@ -1,6 +1,6 @@
-# Shared by scripts/run and scripts/test: the Debian packages the build needs,
-# their installation, and the build into build/ at the repository root.
-# Sourced, not run.
+# Shared by scripts/run and scripts/test: the Debian packages the builds need,
+# their installation, and the builds: Linux into build/, Windows (mingw-w64,
+# tests under Wine) into build-win/. Sourced, not run.
 
 # One package a line; a new build dependency is one more line here.
 QM_PACKAGES=(
@@ -11,34 +11,62 @@ QM_PACKAGES=(
   libgtest-dev
   xvfb
   xauth
-  mame-tools  # chdman, run by the bridge and by the tests on real images
-  desktop-file-utils  # desktop-file-validate, for the install test
+)
+
+# The Windows build and its tests: cross compiler, Wine, GoogleTest's sources,
+# and the locales for an Italian Wine (ANSI 1252 and OEM 850 differ there).
+QM_WINDOWS_PACKAGES=(
+  mingw-w64
+  wine
+  wine64
+  googletest
+  locales
 )
 
 QM_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 QM_BUILD="$QM_ROOT/build"
+QM_BUILD_WIN="$QM_ROOT/build-win"
 QM_JOBS="${QM_JOBS:-2}"  # parallel compile and test jobs
 
-# Installs the packages of QM_PACKAGES that are not installed yet; nothing
-# is fetched when all of them are.
+qm_sudo() {
+  if ((EUID == 0)); then "$@"; else sudo "$@"; fi
+}
+
+# Installs the named packages that are not installed yet; nothing is fetched
+# when all of them are.
 qm_install_packages() {
   local missing=() pkg
-  for pkg in "${QM_PACKAGES[@]}"; do
+  for pkg in "$@"; do
     if [[ "$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null)" != "install ok installed" ]]; then
       missing+=("$pkg")
     fi
   done
   ((${#missing[@]})) || return 0
 
-  local sudo=()
-  ((EUID == 0)) || sudo=(sudo)
   echo "Installing: ${missing[*]}"
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+  qm_sudo env DEBIAN_FRONTEND=noninteractive apt-get update
+  qm_sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-# Configures (once) and builds everything into build/.
+# Configures (once) and builds the Linux program and tests into build/.
 qm_build() {
   cmake -S "$QM_ROOT" -B "$QM_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build "$QM_BUILD" --parallel "$QM_JOBS"
+}
+
+# Generates the Italian locale that Wine is run under in the Windows tests.
+qm_italian_locale() {
+  if ! locale -a 2>/dev/null | grep -qix 'it_IT.utf-\?8'; then
+    echo "Generating the it_IT.UTF-8 locale"
+    qm_sudo localedef -i it_IT -f UTF-8 it_IT.UTF-8
+  fi
+}
+
+# Cross-builds the Windows programs and tests into build-win/.
+qm_build_windows() {
+  cmake -S "$QM_ROOT" -B "$QM_BUILD_WIN" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DQUILLMERE_QT=OFF -DQUILLMERE_BENCH=OFF
+  cmake --build "$QM_BUILD_WIN" --parallel "$QM_JOBS"
 }
