@@ -179,7 +179,7 @@ TEST_P(ToolLocatorTest, FindsTheCurrentToolNeverTheBridge) {
   const std::set<std::string> executables = {"/usr/bin/chdman", "/opt/q/chdman", "/opt/new/chdman", "/home/u/chdman"};
   const ToolChecks checks{[&](const std::string& p) { return executables.count(p) > 0; },
                           [](const std::string& p) { return p == "/opt/q/chdman"; }};
-  const LocatedTool tool = LocateTool({GetParam().variable, GetParam().path, ':', "chdman"}, checks);
+  const LocatedTool tool = LocateTool({GetParam().variable, GetParam().path, ':', '/', "chdman"}, checks);
   EXPECT_EQ(tool.path, GetParam().found);
   EXPECT_EQ(tool.error.empty(), !tool.path.empty());
 }
@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
     Searches, ToolLocatorTest,
     testing::Values(LocatorRow{"first on PATH", std::nullopt, "/nowhere:/usr/bin:/opt/new", "/usr/bin/chdman"},
                     LocatorRow{"the bridge on PATH is skipped", std::nullopt, "/opt/q:/opt/new", "/opt/new/chdman"},
-                    LocatorRow{"empty entries are skipped", std::nullopt, "::/opt/new:", "/opt/new/chdman"},
+                    LocatorRow{"empty entries are skipped", std::nullopt, "::/opt/new/:", "/opt/new/chdman"},
                     LocatorRow{"only the bridge", std::nullopt, "/opt/q:/nowhere", ""},
                     LocatorRow{"variable wins", "/home/u/chdman", "/usr/bin", "/home/u/chdman"},
                     LocatorRow{"empty variable means unset", "", "/usr/bin", "/usr/bin/chdman"},

@@ -2,8 +2,6 @@
 
 #include <string_view>
 
-#include "Utf8Path.h"
-
 namespace qm::bridge {
 
 LocatedTool LocateTool(const ToolSearch& search, const ToolChecks& checks) {
@@ -25,7 +23,9 @@ LocatedTool LocateTool(const ToolSearch& search, const ToolChecks& checks) {
     // Windows allows quoted entries; an empty entry (the current folder) is skipped.
     if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') folder = folder.substr(1, folder.size() - 2);
     if (folder.empty()) continue;
-    const std::string candidate = Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(search.toolFileName));
+    std::string candidate(folder);
+    if (candidate.back() != search.folderSeparator && candidate.back() != '/') candidate += search.folderSeparator;
+    candidate += search.toolFileName;
     if (checks.isExecutable(candidate) && !checks.isBridge(candidate)) return {candidate, {}};
   }
   return {{}, "Error: no chdman found on PATH besides this bridge; install it (Debian: mame-tools) or set " +

@@ -15,6 +15,7 @@ struct ToolSearch {
   std::optional<std::string> variable;  // value of QUILLMERE_CHDMAN; nullopt or empty: unset
   std::string path;                     // value of PATH
   char listSeparator = ':';             // ':' on POSIX, ';' on Windows
+  char folderSeparator = '/';           // put between a PATH entry and the name
   std::string toolFileName;             // "chdman" or "chdman.exe"
 };
 

@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
 
   const std::string self = OwnExecutablePath();
   const LocatedTool tool = LocateTool(
-      {GetEnvironment(kToolVariable), GetEnvironment("PATH").value_or(""), PathListSeparator(), qm::ToolFileName()},
+      {GetEnvironment(kToolVariable), GetEnvironment("PATH").value_or(""), PathListSeparator(),
+       static_cast<char>(std::filesystem::path::preferred_separator), qm::ToolFileName()},
       {IsExecutableFile, [&](const std::string& path) { return SameFile(path, self); }});
   if (tool.path.empty()) {
     Write(tool.error + "\n");
