@@ -24,7 +24,7 @@
 #include <deque>
 #include <random>
 
-#include "app/qt/FileOpenDialog.h"
+#include "app/FileOpenDialog.h"
 #include "app/qt/frmMain.h"
 
 namespace {

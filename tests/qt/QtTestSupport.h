@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/qt/FileOpenDialog.h"
+#include "app/FileOpenDialog.h"
 
 namespace qm::test {
 

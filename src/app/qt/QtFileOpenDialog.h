@@ -4,7 +4,7 @@
 #include <QString>
 #include <string_view>
 
-#include "app/qt/FileOpenDialog.h"
+#include "app/FileOpenDialog.h"
 
 class QWidget;
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/qt/FileOpenDialog.h"
+#include "app/FileOpenDialog.h"
 #include "app/qt/LayoutBuilder.h"
 #include "jobs/AddJob.h"
 #include "jobs/JobTable.h"
