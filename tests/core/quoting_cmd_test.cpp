@@ -1,7 +1,8 @@
 // Quoting for the Windows command interpreter, checked by reading the quoted
 // line back the way the two readers on Windows do: cmd.exe (which decides
 // what is an operator) and the C runtime of the tool (which splits the
-// arguments). The readers are modelled here, so this runs on every platform.
+// arguments). The readers are modelled in CmdReader.h, so this runs on every
+// platform.
 
 #include <gtest/gtest.h>
 
@@ -10,83 +11,14 @@
 #include <string_view>
 #include <vector>
 
+#include "CmdReader.h"
 #include "runner/Quoting.h"
 
 namespace qm {
 namespace {
 
-// cmd.exe: every '"' toggles the quote state; outside quotes these characters
-// redirect, pipe, chain, group or escape. Returns the first such character
-// found outside quotes, or 0; `endsQuoted` tells whether a quote is left open.
-char CmdOperatorOutsideQuotes(std::string_view line, bool* endsQuoted) {
-  bool quoted = false;
-  char found = 0;
-  for (char c : line) {
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (!quoted && !found && std::string_view("&|<>^()").find(c) != std::string_view::npos) {
-      found = c;
-    }
-  }
-  *endsQuoted = quoted;
-  return found;
-}
-
-// The C runtime's argument splitter: blanks and tabs outside quotes separate
-// arguments; 2n backslashes before '"' give n backslashes and the quote
-// toggles, 2n+1 give n backslashes and a literal '"'; other backslashes are
-// literal; inside quotes "" is a literal '"'.
-std::vector<std::string> CrtArguments(std::string_view line) {
-  std::vector<std::string> args;
-  std::string current;
-  bool inArg = false;
-  bool quoted = false;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    const char c = line[i];
-    if (c == '\\') {
-      std::size_t n = 0;
-      while (i + n < line.size() && line[i + n] == '\\') ++n;
-      inArg = true;
-      if (i + n < line.size() && line[i + n] == '"') {
-        current.append(n / 2, '\\');
-        if (n % 2 == 1) {
-          current += '"';
-          i += n + 1;
-        } else {
-          i += n;  // the quote is read as a quote on the next turn
-        }
-      } else {
-        current.append(n, '\\');
-        i += n;
-      }
-      continue;
-    }
-    if (c == '"') {
-      inArg = true;
-      if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-        current += '"';
-        i += 2;
-      } else {
-        quoted = !quoted;
-        ++i;
-      }
-      continue;
-    }
-    if ((c == ' ' || c == '\t') && !quoted) {
-      if (inArg) args.push_back(current);
-      current.clear();
-      inArg = false;
-      ++i;
-      continue;
-    }
-    current += c;
-    inArg = true;
-    ++i;
-  }
-  if (inArg) args.push_back(current);
-  return args;
-}
+using test::CmdOperatorOutsideQuotes;
+using test::CrtArguments;
 
 struct NameRow {
   std::string_view label;
@@ -167,6 +99,16 @@ TEST(CmdReaderModelTest, SeesOperatorsAndSplitsUnquotedNames) {
   EXPECT_EQ(CrtArguments("my disk.chd"), (std::vector<std::string>{"my", "disk.chd"}));
   EXPECT_EQ(CrtArguments("\"a\\\"b\" c\\d \"\""), (std::vector<std::string>{"a\"b", "c\\d", ""}));
   EXPECT_EQ(CrtArguments("\"a\"\"b\" \"x\\\\\""), (std::vector<std::string>{"a\"b", "x\\"}));
+}
+
+TEST(CmdReaderModelTest, ReadsPercentsAndTheArgumentsOfBuiltins) {
+  EXPECT_EQ(test::CmdBatchPercents("100%% \"50%%\""), "100% \"50%\"");
+  for (std::string_view expands : {"%PATH%", "\"%1\"", "a %* b", "%~dp0", "end %"}) {
+    EXPECT_EQ(test::CmdBatchPercents(expands), std::nullopt) << expands;
+  }
+  EXPECT_EQ(test::CmdBuiltinArguments("REN \"my disk.chd\" a,b;c=d\te\\f"),
+            (std::vector<std::string>{"REN", "my disk.chd", "a", "b", "c", "d", "e\\f"}));
+  EXPECT_EQ(test::CmdBuiltinArguments("CD \"D:\\a;b\\\""), (std::vector<std::string>{"CD", "D:\\a;b\\"}));
 }
 
 const NameRow kPlainNames[] = {

@@ -6,127 +6,27 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
-#include <thread>
 
-#include "FakeToolLog.h"
-#include "TempTree.h"
-#include "TestSystem.h"
-#include "jobs/AddJob.h"
-#include "platform/files.h"
-#include "platform/os.h"
-#include "platform/processes.h"
-#include "runner/BatchRunner.h"
-#include "runner/KillApp.h"
+#include "BatchRunnerFixture.h"
 
 namespace qm {
 namespace {
 
+using test::BatchRunnerTest;
+using test::Folder;
+using test::kCmd;
+using test::Message;
 using test::PathOf;
 using test::ReadAll;
 using test::Utf8;
 using test::WriteAll;
 namespace fs = std::filesystem;
 
-const bool kCmd = NativeInterpreter() == Interpreter::Cmd;
-
-// A folder as the runner takes it: ending in the system's separator.
-std::string Folder(const fs::path& path) { return Utf8(path) + (kCmd ? '\\' : '/'); }
-
 bool Running(long pid) {
   for (const ProcessEntry& e : ListProcesses())
     if (e.pid == pid) return true;
   return false;
 }
-
-struct Message {
-  std::string text;
-  MessageIcon icon;
-};
-
-class RecordingView : public BatchView {
- public:
-  void SetAddButtonsEnabled(bool enabled) override { addEnabled = enabled; }
-  void SetBatchButtonsEnabled(bool enabled) override { batchEnabled = enabled; }
-  void SetCurrentBar(int max, int value) override {
-    EXPECT_GE(value, 0);
-    EXPECT_LE(value, max);
-    current = {max, value};
-  }
-  void SetTotalBar(int max, int value) override {
-    EXPECT_GE(value, 0);
-    EXPECT_LE(value, max);
-    total = {max, value};
-    if (max > 100) lastTotal = total;
-  }
-  void SetOperation(std::string_view text) override { operation = text; operations.emplace_back(text); }
-  void ShowMessage(std::string_view text, MessageIcon icon) override { messages.push_back({std::string(text), icon}); }
-  void ServiceEvents() override {
-    ++services;
-    if (onService) onService();
-  }
-
-  bool addEnabled = true, batchEnabled = true;
-  std::pair<int, int> current{100, 0}, total{100, 0}, lastTotal{0, 0};
-  std::string operation;
-  std::vector<std::string> operations;
-  std::vector<Message> messages;
-  int services = 0;
-  std::function<void()> onService;
-};
-
-class BatchRunnerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    tree.InstallTool(QM_FAKE_CHDMAN, ToolFileName());
-    test::SetEnv("FAKE_CHDMAN_LOG", Utf8(tree.log()));
-    test::UnsetEnv("FAKE_CHDMAN_MODE");
-    table.SetUp();
-  }
-  void TearDown() override {
-    test::UnsetEnv("FAKE_CHDMAN_LOG");
-    test::UnsetEnv("FAKE_CHDMAN_MODE");
-  }
-
-  RunnerSettings Settings() const {
-    return {Folder(tree.program()), ToolFileName(), BatchFileName(), NativeInterpreter(),
-            Folder(tree.privateFolder())};
-  }
-
-  fs::path Image(const std::string& name, const std::string& content = "original") {
-    WriteAll(tree.data() / PathOf(name), content + ":" + name);
-    return tree.data() / PathOf(name);
-  }
-
-  void Queue(JobKind kind, const fs::path& chd, const fs::path& diff = {}, ChsGeometry geometry = {}) {
-    const FileChoice c{Utf8(chd.filename()), Utf8(chd)};
-    const FileChoice d{Utf8(diff.filename()), Utf8(diff)};
-    table.Append(ComposeJob(kind, c, diff.empty() ? nullptr : &d, geometry, {NativePathStyle(), NativeInterpreter()}));
-  }
-
-  std::vector<test::FakeToolCall> Calls() const { return test::ReadFakeToolLog(Utf8(tree.log())); }
-
-  static std::vector<long> OurTools() {
-    return MatchingDescendants(ListProcesses(), CurrentProcessId(), ToolFileName());
-  }
-  static std::vector<long> OurInterpreters() {
-    return MatchingDescendants(ListProcesses(), CurrentProcessId(), kCmd ? "cmd.exe" : "sh");
-  }
-
-  void ExpectIdle(const BatchRunner& runner) {
-    EXPECT_FALSE(runner.Running());
-    EXPECT_FALSE(runner.CancelRequested());
-    EXPECT_TRUE(view.addEnabled);
-    EXPECT_TRUE(view.batchEnabled);
-    EXPECT_EQ(view.operation, "");
-    EXPECT_EQ(view.current.second, 0);
-    EXPECT_EQ(view.total.second, 0);
-  }
-
-  test::TempTree tree;
-  JobTable table;
-  RecordingView view;
-};
 
 TEST_F(BatchRunnerTest, UpdateMergeAndSetChsRunInOrderInTheirFolders) {
   const fs::path game = Image("game.chd");

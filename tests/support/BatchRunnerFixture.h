@@ -1,0 +1,133 @@
+#pragma once
+// The batch runner end to end without a window: a throwaway tree whose
+// program folder (its path has a blank) holds the fake tool under the tool's
+// real name, a job table, and a view that records what the runner shows.
+// Needs QM_FAKE_CHDMAN (link quillmere_fakes).
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "FakeToolLog.h"
+#include "TempTree.h"
+#include "TestSystem.h"
+#include "jobs/AddJob.h"
+#include "jobs/JobTable.h"
+#include "platform/files.h"
+#include "platform/os.h"
+#include "platform/processes.h"
+#include "runner/BatchRunner.h"
+#include "runner/KillApp.h"
+
+namespace qm::test {
+
+inline const bool kCmd = NativeInterpreter() == Interpreter::Cmd;
+
+// A folder as the runner takes it: ending in the system's separator.
+inline std::string Folder(const std::filesystem::path& path) { return Utf8(path) + (kCmd ? '\\' : '/'); }
+
+struct Message {
+  std::string text;
+  MessageIcon icon;
+};
+
+// Keeps the latest state of every control the runner drives; a bar value
+// outside its bar fails the test at once.
+class RecordingView : public BatchView {
+ public:
+  void SetAddButtonsEnabled(bool enabled) override { addEnabled = enabled; }
+  void SetBatchButtonsEnabled(bool enabled) override { batchEnabled = enabled; }
+  void SetCurrentBar(int max, int value) override {
+    EXPECT_GE(value, 0);
+    EXPECT_LE(value, max);
+    current = {max, value};
+  }
+  void SetTotalBar(int max, int value) override {
+    EXPECT_GE(value, 0);
+    EXPECT_LE(value, max);
+    total = {max, value};
+    if (max > 100) lastTotal = total;
+  }
+  void SetOperation(std::string_view text) override {
+    operation = text;
+    operations.emplace_back(text);
+    if (onOperation) onOperation(text);
+  }
+  void ShowMessage(std::string_view text, MessageIcon icon) override { messages.push_back({std::string(text), icon}); }
+  void ServiceEvents() override {
+    ++services;
+    if (onService) onService();
+  }
+
+  bool addEnabled = true, batchEnabled = true;
+  std::pair<int, int> current{100, 0}, total{100, 0}, lastTotal{0, 0};
+  std::string operation;
+  std::vector<std::string> operations;
+  std::vector<Message> messages;
+  int services = 0;
+  std::function<void()> onService;
+  std::function<void(std::string_view)> onOperation;
+};
+
+class BatchRunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree.InstallTool(QM_FAKE_CHDMAN, ToolFileName());
+    SetEnv("FAKE_CHDMAN_LOG", Utf8(tree.log()));
+    UnsetEnv("FAKE_CHDMAN_MODE");
+    table.SetUp();
+  }
+  void TearDown() override {
+    UnsetEnv("FAKE_CHDMAN_LOG");
+    UnsetEnv("FAKE_CHDMAN_MODE");
+  }
+
+  RunnerSettings Settings() const {
+    return {Folder(tree.program()), ToolFileName(), BatchFileName(), NativeInterpreter(),
+            Folder(tree.privateFolder())};
+  }
+
+  // A file in the data folder holding "CONTENT:NAME".
+  std::filesystem::path Image(const std::string& name, const std::string& content = "original") {
+    WriteAll(tree.data() / PathOf(name), content + ":" + name);
+    return tree.data() / PathOf(name);
+  }
+
+  void Queue(JobKind kind, const std::filesystem::path& chd, const std::filesystem::path& diff = {},
+             ChsGeometry geometry = {}) {
+    const FileChoice c{Utf8(chd.filename()), Utf8(chd)};
+    const FileChoice d{Utf8(diff.filename()), Utf8(diff)};
+    table.Append(ComposeJob(kind, c, diff.empty() ? nullptr : &d, geometry, {NativePathStyle(), NativeInterpreter()}));
+  }
+
+  std::vector<FakeToolCall> Calls() const { return ReadFakeToolLog(Utf8(tree.log())); }
+
+  // Copies of the tool and of the interpreter that descend from this process.
+  static std::vector<long> OurTools() {
+    return MatchingDescendants(ListProcesses(), CurrentProcessId(), ToolFileName());
+  }
+  static std::vector<long> OurInterpreters() {
+    return MatchingDescendants(ListProcesses(), CurrentProcessId(), kCmd ? "cmd.exe" : "sh");
+  }
+
+  void ExpectIdle(const BatchRunner& runner) {
+    EXPECT_FALSE(runner.Running());
+    EXPECT_FALSE(runner.CancelRequested());
+    EXPECT_TRUE(view.addEnabled);
+    EXPECT_TRUE(view.batchEnabled);
+    EXPECT_EQ(view.operation, "");
+    EXPECT_EQ(view.current.second, 0);
+    EXPECT_EQ(view.total.second, 0);
+  }
+
+  TempTree tree;
+  JobTable table;
+  RecordingView view;
+};
+
+}  // namespace qm::test

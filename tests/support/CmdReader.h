@@ -1,0 +1,130 @@
+#pragma once
+// How Windows reads a line of a batch file, modelled in plain C++ so that it
+// runs everywhere: cmd.exe's percent expansion and operators, the arguments
+// of its own commands, and the C runtime's splitter that gives the tool its
+// argv. Shared by the quoting tests and the quoting fuzzer.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm::test {
+
+// cmd.exe: every '"' toggles the quote state; outside quotes these characters
+// redirect, pipe, chain, group or escape. Returns the first such character
+// found outside quotes, or 0; `endsQuoted` tells whether a quote is left open.
+inline char CmdOperatorOutsideQuotes(std::string_view line, bool* endsQuoted) {
+  bool quoted = false;
+  char found = 0;
+  for (char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && !found && std::string_view("&|<>^()").find(c) != std::string_view::npos) {
+      found = c;
+    }
+  }
+  *endsQuoted = quoted;
+  return found;
+}
+
+// The first phase of cmd.exe on a line of a batch file, quotes or not: "%%"
+// is one "%", any other "%" starts an expansion (%1, %*, %NAME%, %~dp0) or is
+// dropped. The line after that phase; nullopt when anything would expand.
+inline std::optional<std::string> CmdBatchPercents(std::string_view line) {
+  std::string out;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] != '%') {
+      out += line[i];
+    } else if (i + 1 < line.size() && line[i + 1] == '%') {
+      out += '%';
+      ++i;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return out;
+}
+
+// The C runtime's argument splitter: blanks and tabs outside quotes separate
+// arguments; 2n backslashes before '"' give n backslashes and the quote
+// toggles, 2n+1 give n backslashes and a literal '"'; other backslashes are
+// literal; inside quotes "" is a literal '"'.
+inline std::vector<std::string> CrtArguments(std::string_view line) {
+  std::vector<std::string> args;
+  std::string current;
+  bool inArg = false;
+  bool quoted = false;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const char c = line[i];
+    if (c == '\\') {
+      std::size_t n = 0;
+      while (i + n < line.size() && line[i + n] == '\\') ++n;
+      inArg = true;
+      if (i + n < line.size() && line[i + n] == '"') {
+        current.append(n / 2, '\\');
+        if (n % 2 == 1) {
+          current += '"';
+          i += n + 1;
+        } else {
+          i += n;  // the quote is read as a quote on the next turn
+        }
+      } else {
+        current.append(n, '\\');
+        i += n;
+      }
+      continue;
+    }
+    if (c == '"') {
+      inArg = true;
+      if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+        current += '"';
+        i += 2;
+      } else {
+        quoted = !quoted;
+        ++i;
+      }
+      continue;
+    }
+    if ((c == ' ' || c == '\t') && !quoted) {
+      if (inArg) args.push_back(current);
+      current.clear();
+      inArg = false;
+      ++i;
+      continue;
+    }
+    current += c;
+    inArg = true;
+    ++i;
+  }
+  if (inArg) args.push_back(current);
+  return args;
+}
+
+// The arguments of cmd's own commands (CD, REN, IF EXIST): blanks, tabs,
+// commas, semicolons and equals signs outside quotes separate them; quotes
+// only group and are dropped; a backslash is an ordinary character.
+inline std::vector<std::string> CmdBuiltinArguments(std::string_view line) {
+  std::vector<std::string> args;
+  std::string current;
+  bool inArg = false;
+  bool quoted = false;
+  for (char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+      inArg = true;
+    } else if (!quoted && std::string_view(" \t,;=").find(c) != std::string_view::npos) {
+      if (inArg) args.push_back(current);
+      current.clear();
+      inArg = false;
+    } else {
+      current += c;
+      inArg = true;
+    }
+  }
+  if (inArg) args.push_back(current);
+  return args;
+}
+
+}  // namespace qm::test
