@@ -8,9 +8,11 @@
 namespace qm {
 namespace {
 
-// Printed when an update stops because IMG.old is already there. Plain ASCII
-// without characters either interpreter would read specially.
+// Printed when an update stops before any rename: IMG.old is already there,
+// or the tool left no TMP. Plain ASCII without characters either interpreter
+// would read specially.
 constexpr std::string_view kBackupExistsMessage = "Aggiornamento non eseguito: esiste il file .old";
+constexpr std::string_view kNoOutputMessage = "Aggiornamento non eseguito: manca il file temporaneo";
 
 bool Renames(const BatchJob& job) { return job.action == "Update"; }
 
@@ -76,6 +78,8 @@ std::string PosixBatchScript(const BatchJob& job, std::string_view toolPath) {
   s += "if [ -e " + old + " ] || [ -L " + old + " ]; then echo " + Shell(kBackupExistsMessage) +
        " >&2; exit " + std::to_string(kBackupExistsStatus) + "; fi\n";
   s += tool + " || exit $?\n";
+  s += "if [ ! -f " + temp + " ]; then echo " + Shell(kNoOutputMessage) + " >&2; exit " +
+       std::to_string(kNoOutputStatus) + "; fi\n";
   s += "mv -- " + image + ' ' + old + " || exit $?\n";
   s += "mv -- " + temp + ' ' + image + '\n';
   return s;
@@ -108,9 +112,12 @@ std::string CmdBatchFile(const BatchJob& job, std::string_view programFolder) {
 
   if (renames) {
     bat.Add(kStopOnFailure);
+    const std::string temp = CmdWord(job.temp);
+    bat.Add("IF NOT EXIST " + temp + " ECHO " + std::string(kNoOutputMessage));
+    bat.Add("IF NOT EXIST " + temp + " EXIT " + std::to_string(kNoOutputStatus));
     bat.Add("REN " + CmdWord(job.image) + ' ' + old);
     bat.Add(kStopOnFailure);
-    bat.Add("REN " + CmdWord(job.temp) + ' ' + CmdWord(job.image));
+    bat.Add("REN " + temp + ' ' + CmdWord(job.image));
   }
   // EXIT without /B: the status of cmd.exe itself, which is what the runner sees.
   bat.Add("EXIT %ERRORLEVEL%");

@@ -25,6 +25,9 @@
 //                           is decimal text. NUL cannot occur in an argument.
 //   FAKE_CHDMAN_HUNKS=M     total hunks M (default 1000); about 20 lines, N
 //                           from 0 to M.
+//   FAKE_CHDMAN_PAUSE_MS=MS wait MS milliseconds before each progress or
+//                           garbage line, whatever the mode, so that a run
+//                           can be stopped halfway at leisure.
 //   FAKE_CHDMAN_MODE=
 //     ok                    (default) as above
 //     fail                  prints "Error: something failed\n", exits 1, writes nothing
@@ -38,9 +41,11 @@
 //     hang                  prints one progress line, then sleeps forever
 //     slow=MS               waits MS milliseconds before each progress line
 //     flood=BYTES           prints at least BYTES bytes of progress lines, then works
+//     empty                 prints "Nothing to do\n" and exits 0 without
+//                           writing its output: a tool that claims success
 // A marker in IMG's file name overrides the mode for that run, so one batch
-// can hold jobs that behave differently: FAIL, CRASH, PARTIAL, GARBAGE, HANG
-// (upper case, anywhere in the name).
+// can hold jobs that behave differently: FAIL, CRASH, PARTIAL, GARBAGE, HANG,
+// EMPTY, and SILENT (one second of silence) (upper case, anywhere in the name).
 //
 // Names are UTF-8 throughout (argv, the log, the files opened); on Windows the
 // command line is taken as UTF-16, so a name reaches the log exactly as the
@@ -142,8 +147,11 @@ std::string ProgressLine(long n, long m) {
          std::to_string(ratio) + "%)\r";
 }
 
+long pauseMs = 0;  // FAKE_CHDMAN_PAUSE_MS
+
 // Two flushed writes per line, so a reader meets lines cut at every place.
 void PrintLine(const std::string& line, unsigned index) {
+  if (pauseMs > 0) SleepMs(pauseMs);
   std::FILE* stream = index % 2 == 0 ? stdout : stderr;
   const std::size_t cut = (index * 7u) % line.size();
   Write(stream, line.substr(0, cut));
@@ -195,11 +203,13 @@ int Run(const std::vector<std::string>& argv) {
   }
 
   Mode mode = ParseMode(std::getenv("FAKE_CHDMAN_MODE"));
+  if (const char* pause = std::getenv("FAKE_CHDMAN_PAUSE_MS")) pauseMs = std::strtol(pause, nullptr, 10);
   const std::string imageName = Utf8(PathOf(args[1]).filename());
-  for (const char* marker : {"FAIL", "CRASH", "PARTIAL", "GARBAGE", "HANG"}) {
+  for (const char* marker : {"FAIL", "CRASH", "PARTIAL", "GARBAGE", "HANG", "EMPTY", "SILENT"}) {
     if (imageName.find(marker) != std::string::npos) {
       mode.name = marker;
       for (char& c : mode.name) c = static_cast<char>(c - 'A' + 'a');
+      if (mode.name == "silent") mode.value = 1;
     }
   }
 
@@ -208,6 +218,10 @@ int Run(const std::vector<std::string>& argv) {
     if (!ReadFile(inputs[i], contents[i])) Fail("file not found");
 
   if (mode.name == "fail") Fail("something failed");
+  if (mode.name == "empty") {
+    Write(stdout, "Nothing to do\n");
+    return 0;
+  }
   if (mode.name == "silent") SleepMs(mode.value * 1000);
 
   std::string prefix;

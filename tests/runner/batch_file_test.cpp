@@ -25,6 +25,7 @@ struct ScriptRow {
 
 const std::string kComment = "# Written by Quillmere for one job; rewritten before every job.";
 const std::string kRefusal = "echo 'Aggiornamento non eseguito: esiste il file .old' >&2; exit 3; fi";
+const std::string kNoOutput = "echo 'Aggiornamento non eseguito: manca il file temporaneo' >&2; exit 4; fi";
 
 class PosixScriptRows : public ::testing::TestWithParam<ScriptRow> {};
 
@@ -40,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "/opt/q/chdman",
                   {kComment, "cd -- /data/Images || exit 1",
                    "if [ -e game.old ] || [ -L game.old ]; then " + kRefusal,
-                   "/opt/q/chdman -update game.chd game.tmp || exit $?", "mv -- game.chd game.old || exit $?",
+                   "/opt/q/chdman -update game.chd game.tmp || exit $?",
+                   "if [ ! -f game.tmp ]; then " + kNoOutput, "mv -- game.chd game.old || exit $?",
                    "mv -- game.tmp game.chd"}},
         ScriptRow{"Merge",
                   {"game.chd", "Merge", "patch.tmp", "/data/Images", "-merge game.chd patch.diff patch.tmp"},
@@ -60,6 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {kComment, "cd -- '/data/Giochi d'\\''epoca' || exit 1",
                    "if [ -e 'a b.old' ] || [ -L 'a b.old' ]; then " + kRefusal,
                    "'/opt/my tools/chdman' -update 'a b.chd' 'a b.tmp' || exit $?",
+                   "if [ ! -f 'a b.tmp' ]; then " + kNoOutput,
                    "mv -- 'a b.chd' 'a b.old' || exit $?", "mv -- 'a b.tmp' 'a b.chd'"}},
         // A backslash is part of a POSIX file name, not a folder separator.
         ScriptRow{"BackslashAndDots",
@@ -68,11 +71,13 @@ INSTANTIATE_TEST_SUITE_P(
                   {kComment, "cd -- / || exit 1",
                    "if [ -e 'v1.2\\x.old' ] || [ -L 'v1.2\\x.old' ]; then " + kRefusal,
                    "/q/chdman -update 'v1.2\\x.chd' 'v1.2\\x.tmp' || exit $?",
+                   "if [ ! -f 'v1.2\\x.tmp' ]; then " + kNoOutput,
                    "mv -- 'v1.2\\x.chd' 'v1.2\\x.old' || exit $?", "mv -- 'v1.2\\x.tmp' 'v1.2\\x.chd'"}}),
     [](const auto& info) { return info.param.name; });
 
 const std::string kStop = "IF %ERRORLEVEL% NEQ 0 EXIT %ERRORLEVEL%";
 const std::string kEcho = " ECHO Aggiornamento non eseguito: esiste il file .old";
+const std::string kNoOutputEcho = " ECHO Aggiornamento non eseguito: manca il file temporaneo";
 
 class CmdFileRows : public ::testing::TestWithParam<ScriptRow> {};
 
@@ -88,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "C:\\Tools\\",
                   {"@ECHO OFF", "D:", "CD D:\\Images\\", "IF ERRORLEVEL 1 EXIT 1", "IF EXIST game.old" + kEcho,
                    "IF EXIST game.old EXIT 3", "\"C:\\Tools\\chdman.exe\" -update game.chd game.tmp", kStop,
-                   "REN game.chd game.old", kStop, "REN game.tmp game.chd", "EXIT %ERRORLEVEL%"}},
+                   "IF NOT EXIST game.tmp" + kNoOutputEcho, "IF NOT EXIST game.tmp EXIT 4", "REN game.chd game.old",
+                   kStop, "REN game.tmp game.chd", "EXIT %ERRORLEVEL%"}},
         ScriptRow{"MergeWithCmdCharacters",
                   {"a^b (1).chd", "Merge", "x%y.tmp", "D:\\Giochi & Demo (100%)",
                    "-merge \"a^b (1).chd\" \"x%y.diff\" \"x%y.tmp\""},
@@ -103,6 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"@ECHO OFF", "E:", "CD E:\\Arcade\\", "IF ERRORLEVEL 1 EXIT 1",
                    "IF EXIST \"my game (50%%).old\"" + kEcho, "IF EXIST \"my game (50%%).old\" EXIT 3",
                    "\"C:\\Tools\\chdman.exe\" -update \"my game (50%%).chd\" \"my game (50%%).tmp\"", kStop,
+                   "IF NOT EXIST \"my game (50%%).tmp\"" + kNoOutputEcho, "IF NOT EXIST \"my game (50%%).tmp\" EXIT 4",
                    "REN \"my game (50%%).chd\" \"my game (50%%).old\"", kStop,
                    "REN \"my game (50%%).tmp\" \"my game (50%%).chd\"", "EXIT %ERRORLEVEL%"}},
         ScriptRow{"UncFolder",
