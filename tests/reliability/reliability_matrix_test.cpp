@@ -1,0 +1,230 @@
+// Every way the tool can behave, for each job kind, with a cancel at none, in
+// the middle of the first job or between the two jobs of the batch: the real
+// runner, /bin/sh and the fake tool. Each cell queues a job that misbehaves
+// (by a marker in its image's name) and a plain one after it, then checks
+// every file of the job folder, the processes left, the rows, the message and
+// the controls.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "BatchRunnerFixture.h"
+
+namespace qm {
+namespace {
+
+using test::BatchRunnerTest;
+using test::PathOf;
+using test::ReadAll;
+using test::Utf8;
+using test::WriteAll;
+namespace fs = std::filesystem;
+
+struct ToolBehaviour {
+  const char* label;
+  const char* marker;  // in the first image's name; "" for the plain tool
+  bool installed;      // false: no tool in the program folder
+  bool endsByItself;   // false: runs until it is stopped
+  RowMark outcome;     // of the first job when it runs to its end
+  bool writesOutput;   // a run that ends well has written its result
+};
+
+const ToolBehaviour kBehaviours[] = {
+    {"Succeeds", "", true, true, RowMark::Succeeded, true},
+    {"ExitsWithError", "FAIL", true, true, RowMark::Failed, false},
+    {"Crashes", "CRASH", true, true, RowMark::Failed, false},
+    {"PrintsGarbage", "GARBAGE", true, true, RowMark::Succeeded, true},
+    {"HangsUntilCancelled", "HANG", true, false, RowMark::Cancelled, false},
+    {"IsMissing", "", false, true, RowMark::None, false},
+    {"ClaimsSuccessWithoutOutput", "EMPTY", true, true, RowMark::Succeeded, false},
+    {"SilentForASecond", "SILENT", true, true, RowMark::Succeeded, true},
+    {"WritesPartialOutputAndFails", "PARTIAL", true, true, RowMark::Failed, false},
+};
+
+enum class CancelAt { None, MidJob, BetweenJobs };
+
+struct Cell {
+  ToolBehaviour tool;
+  JobKind kind;
+  CancelAt cancel;
+};
+
+std::string KindName(JobKind kind) {
+  switch (kind) {
+    case JobKind::Update: return "Update";
+    case JobKind::Merge: return "Merge";
+    case JobKind::SetChs: return "SetChs";
+  }
+  return "?";
+}
+
+std::string CancelName(CancelAt at) {
+  switch (at) {
+    case CancelAt::None: return "NoCancel";
+    case CancelAt::MidJob: return "CancelMidJob";
+    case CancelAt::BetweenJobs: return "CancelBetweenJobs";
+  }
+  return "?";
+}
+
+void PrintTo(const Cell& c, std::ostream* os) { *os << c.tool.label << '_' << KindName(c.kind) << '_' << CancelName(c.cancel); }
+
+// The whole product, less the cells a hanging tool cannot have: without a
+// cancel it never ends, so it is neither left alone nor waited out.
+std::vector<Cell> Cells() {
+  std::vector<Cell> cells;
+  for (const ToolBehaviour& tool : kBehaviours)
+    for (JobKind kind : {JobKind::Update, JobKind::Merge, JobKind::SetChs})
+      for (CancelAt cancel : {CancelAt::None, CancelAt::MidJob, CancelAt::BetweenJobs})
+        if (tool.endsByItself || cancel == CancelAt::MidJob) cells.push_back({tool, kind, cancel});
+  return cells;
+}
+
+// Raises the cancel once the first job's row has its outcome: after that job
+// and before the next begins.
+class CancelAfterFirstRow : public GridObserver {
+ public:
+  CancelAfterFirstRow(const Grid& grid, BatchRunner& runner) : grid_(grid), runner_(runner) {}
+  void GridRowsInserted(int, int) override {}
+  void GridRowRemoved(int) override {}
+  void GridDataChanged() override {
+    if (grid_.Mark(1) != RowMark::None && grid_.Mark(2) == RowMark::None) runner_.Cancel();
+  }
+  void GridCurrentChanged() override {}
+
+ private:
+  const Grid& grid_;
+  BatchRunner& runner_;
+};
+
+using Files = std::map<std::string, std::string>;
+
+class ReliabilityMatrix : public BatchRunnerTest, public ::testing::WithParamInterface<Cell> {
+ protected:
+  static void SetUpTestSuite() {
+    rlimit none{0, 0};  // the crashing tool leaves no core file
+    ::setrlimit(RLIMIT_CORE, &none);
+  }
+  void TearDown() override {
+    test::UnsetEnv("FAKE_CHDMAN_PAUSE_MS");
+    BatchRunnerTest::TearDown();
+  }
+
+  // Every file under the data folder, by relative path, with its bytes.
+  Files DataFiles() const {
+    Files files;
+    for (const auto& entry : fs::recursive_directory_iterator(tree.data()))
+      if (entry.is_regular_file()) files[Utf8(entry.path().lexically_relative(tree.data()))] = ReadAll(entry.path());
+    return files;
+  }
+
+  // Waits a little for terminated processes to go; true when none is left.
+  static bool NoneOfOursLeft() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (;;) {
+      const bool none = OurTools().empty() && OurInterpreters().empty();
+      if (none || std::chrono::steady_clock::now() > deadline) return none;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+};
+
+struct JobFiles {
+  std::string image, base, diff;
+};
+
+// What a job that ends well adds to or changes in `files`.
+void ApplySuccess(JobKind kind, const JobFiles& job, Files& files) {
+  const std::string original = files.at(job.image);
+  if (kind == JobKind::Update) {
+    files[job.image] = "UPDATED:" + original;
+    files[job.base + ".old"] = original;
+  } else if (kind == JobKind::Merge) {
+    const std::string diffBase = job.diff.substr(0, job.diff.size() - 5);
+    files[diffBase + ".tmp"] = "MERGED:" + original + "+" + files.at(job.diff);
+  } else {
+    files[job.image + ".chs"] = "CHS 100 4 32\n";
+  }
+}
+
+TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
+  const Cell& cell = GetParam();
+  const std::string marker = cell.tool.marker;
+  const JobFiles first{marker + "first.chd", marker + "first", "one.diff"};
+  const JobFiles second{"second.chd", "second", "two.diff"};
+  for (const JobFiles* job : {&first, &second}) {
+    const fs::path image = Image(job->image);
+    if (cell.kind == JobKind::Merge) WriteAll(tree.data() / job->diff, "delta of " + job->diff);
+    Queue(cell.kind, image, cell.kind == JobKind::Merge ? tree.data() / job->diff : fs::path(),
+          ConfirmChs("100", "4", "32"));
+  }
+  ASSERT_EQ(table.JobCount(), 2);
+  if (!cell.tool.installed) fs::remove(tree.program() / ToolFileName());
+  const Files before = DataFiles();
+
+  BatchRunner runner(table, view, Settings());
+  CancelAfterFirstRow between(table.grid(), runner);
+  if (cell.cancel == CancelAt::MidJob) {
+    // The tool pauses before each line it prints, so the cancel lands while
+    // it still works, whatever it does next.
+    test::SetEnv("FAKE_CHDMAN_PAUSE_MS", "40");
+    view.onService = [&] {
+      if (runner.CurrentJob() == 1 && !Calls().empty()) runner.Cancel();
+    };
+  } else if (cell.cancel == CancelAt::BetweenJobs) {
+    table.grid().SetObserver(&between);
+  }
+  runner.Start();
+  table.grid().SetObserver(nullptr);
+
+  // What the cell should end with.
+  const bool ran = cell.tool.installed;
+  const bool cancelled = ran && cell.cancel != CancelAt::None;
+  RowMark firstRow = RowMark::None, secondRow = RowMark::None;
+  if (ran) {
+    firstRow = cell.tool.outcome;
+    // An update renames only a temporary output that is there.
+    if (!cell.tool.writesOutput && firstRow == RowMark::Succeeded && cell.kind == JobKind::Update)
+      firstRow = RowMark::Failed;
+    if (cell.cancel == CancelAt::MidJob) firstRow = RowMark::Cancelled;
+    if (cell.cancel == CancelAt::None) secondRow = RowMark::Succeeded;
+  }
+  Files expected = before;
+  if (firstRow == RowMark::Succeeded && cell.tool.writesOutput) ApplySuccess(cell.kind, first, expected);
+  if (secondRow == RowMark::Succeeded) ApplySuccess(cell.kind, second, expected);
+
+  EXPECT_EQ(DataFiles(), expected);
+  EXPECT_TRUE(NoneOfOursLeft());
+  EXPECT_EQ(Calls().size(), !ran ? 0u : cell.cancel == CancelAt::None ? 2u : 1u);
+  EXPECT_EQ(table.grid().Mark(1), firstRow);
+  EXPECT_EQ(table.grid().Mark(2), secondRow);
+
+  ASSERT_EQ(view.messages.size(), 1u);
+  const test::Message& message = view.messages[0];
+  if (!ran) {
+    EXPECT_EQ(message.icon, MessageIcon::Warning);
+    EXPECT_NE(message.text.find(Utf8(tree.program() / ToolFileName())), std::string::npos) << message.text;
+  } else if (cancelled) {
+    EXPECT_EQ(message.text, kCancelMessage);
+    EXPECT_EQ(message.icon, MessageIcon::Stop);
+  } else if (firstRow == RowMark::Failed) {
+    EXPECT_EQ(message.icon, MessageIcon::Warning);
+    EXPECT_NE(message.text.find(first.image + ": "), std::string::npos) << message.text;
+    EXPECT_EQ(message.text.find(second.image), std::string::npos) << message.text;
+  } else {
+    EXPECT_EQ(message.text, kSuccessMessage);
+    EXPECT_EQ(message.icon, MessageIcon::Information);
+  }
+  ExpectIdle(runner);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cells, ReliabilityMatrix, ::testing::ValuesIn(Cells()), [](const auto& info) {
+  const Cell& c = info.param;
+  return std::string(c.tool.label) + "_" + KindName(c.kind) + "_" + CancelName(c.cancel);
+});
+
+}  // namespace
+}  // namespace qm
