@@ -116,8 +116,8 @@ class FakeTool : public ToolRunner {
 struct Job {
   const char* name;
   Args args;
-  const char* image;
-  Fields fields;
+  Fields fields;  // of the image g.chd
+  static constexpr const char* image = "g.chd";
 };
 void PrintTo(const Job& job, std::ostream* os) { *os << job.name; }
 
@@ -168,10 +168,10 @@ std::string LastLine(const std::string& output) {
 }
 
 const Job kJobs[] = {
-    {"update", {"-update", "g.chd", "g.tmp"}, "g.chd", kCompressed},
-    {"merge", {"-merge", "g.chd", "p.diff", "p.tmp"}, "g.chd", kCompressed},
-    {"set chs compressed", {"-setchs", "g.chd", "32", "16", "16"}, "g.chd", kCompressed},
-    {"set chs uncompressed", {"-setchs", "g.chd", "32", "16", "16"}, "g.chd", With(kCompressed, "codecs", "none")},
+    {"update", {"-update", "g.chd", "g.tmp"}, kCompressed},
+    {"merge", {"-merge", "g.chd", "p.diff", "p.tmp"}, kCompressed},
+    {"set chs compressed", {"-setchs", "g.chd", "32", "16", "16"}, kCompressed},
+    {"set chs uncompressed", {"-setchs", "g.chd", "32", "16", "16"}, With(kCompressed, "codecs", "none")},
 };
 
 class BridgeSuccessTest : public BridgeJobTest, public testing::WithParamInterface<Job> {};
@@ -275,12 +275,13 @@ class BridgeRefusalTest : public BridgeJobTest, public testing::WithParamInterfa
 
 TEST_P(BridgeRefusalTest, RefusesBeforeAnythingIsWritten) {
   const RefusalRow& row = GetParam();
-  Prepare({row.name, row.args, "g.chd", row.fields});
+  const Job job{row.name, row.args, row.fields};
+  Prepare(job);
   if (row.args[0] == "-update") Write(folder_ / "g.tmp", "the user's own file");
   const auto before = Snapshot();
   FakeTool tool(folder_, Failure::None, -1);
   std::string output;
-  EXPECT_EQ(Run({row.name, row.args, "g.chd", row.fields}, tool, output), row.status);
+  EXPECT_EQ(Run(job, tool, output), row.status);
   EXPECT_EQ(Snapshot(), before);
   EXPECT_NE(LastLine(output).find(row.reason), std::string::npos) << LastLine(output);
 }

@@ -62,15 +62,6 @@ INSTANTIATE_TEST_SUITE_P(
         CommandRow{"geometry beyond a C int", {"-setchs", "d.chd", "2147483648", "1", "1"}, {}, "whole numbers"},
         CommandRow{"empty name", {"-update", "", "b.tmp"}, {}, "empty file name"}));
 
-TEST(OldCommandTest, SetChsCarriesTheThreeCounts) {
-  const auto parsed = ParseOldCommand({"-setchs", "d.chd", "2147483647", "16", "063"});
-  ASSERT_TRUE(std::holds_alternative<OldCommand>(parsed));
-  const OldCommand& c = std::get<OldCommand>(parsed);
-  EXPECT_EQ(c.cylinders, 2147483647u);
-  EXPECT_EQ(c.heads, 16u);
-  EXPECT_EQ(c.sectors, 63u);
-}
-
 // Texts as chdman 0.251 prints them.
 constexpr const char* kCompressed =
     "chdman - banner\nInput file:   c.chd\nFile Version: 5\nLogical size: 4,194,304 bytes\nHunk Size:    4,096 bytes\n"
@@ -146,13 +137,6 @@ INSTANTIATE_TEST_SUITE_P(
                     GeometryRow{"CYLS:0,HEADS:16,SECS:32,BPS:512", std::nullopt, 0},
                     GeometryRow{"CYLS:16,HEADS:16,SECS:32", std::nullopt, 0},
                     GeometryRow{"HEADS:16,CYLS:16,SECS:32,BPS:512", std::nullopt, 0}));
-
-TEST(GeometryTest, DigitsAreGroupedAsTheToolPrintsThem) {
-  for (const auto& [value, text] : std::vector<std::pair<std::uint64_t, std::string>>{
-           {0, "0"}, {999, "999"}, {1000, "1,000"}, {4194304, "4,194,304"}, {UINT64_MAX, "18,446,744,073,709,551,615"}}) {
-    EXPECT_EQ(GroupDigits(value), text);
-  }
-}
 
 TEST(WindowsCommandLineTest, ArgumentsSurviveTheRuntimesSplitting) {
   const std::vector<std::pair<std::string, std::string>> rows = {
