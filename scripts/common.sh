@@ -11,6 +11,7 @@ QM_PACKAGES=(
   libgtest-dev
   xvfb
   xauth
+  mame-tools  # chdman, run by the bridge and by the tests on real images
 )
 
 # The Windows build and its tests: cross compiler, Wine, GoogleTest's sources,
