@@ -1,6 +1,8 @@
-# Shared by scripts/run and scripts/test: the Debian packages the builds need,
-# their installation, and the builds: Linux into build/, Windows (mingw-w64,
-# tests under Wine) into build-win/. Sourced, not run.
+# Shared by scripts/run, scripts/test and scripts/fuzz: the Debian packages
+# the builds need, their installation, and the builds: Linux into build/,
+# Windows (mingw-w64, tests under Wine) into build-win/, the code without Qt
+# under the sanitizers into build-asan/, the fuzz targets (clang) into
+# build-fuzz/. Sourced, not run.
 
 # One package a line; a new build dependency is one more line here.
 QM_PACKAGES=(
@@ -12,6 +14,8 @@ QM_PACKAGES=(
   xvfb
   xauth
   mame-tools  # chdman, run by the bridge and by the tests on real images
+  clang
+  libclang-rt-14-dev
 )
 
 # The Windows build and its tests: cross compiler, Wine, GoogleTest's sources,
@@ -27,6 +31,8 @@ QM_WINDOWS_PACKAGES=(
 QM_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 QM_BUILD="$QM_ROOT/build"
 QM_BUILD_WIN="$QM_ROOT/build-win"
+QM_BUILD_ASAN="${QM_BUILD_ASAN:-$QM_ROOT/build-asan}"
+QM_BUILD_FUZZ="${QM_BUILD_FUZZ:-$QM_ROOT/build-fuzz}"
 QM_JOBS="${QM_JOBS:-2}"  # parallel compile and test jobs
 
 qm_sudo() {
@@ -71,3 +77,23 @@ qm_build_windows() {
     -DQUILLMERE_QT=OFF -DQUILLMERE_BENCH=OFF
   cmake --build "$QM_BUILD_WIN" --parallel "$QM_JOBS"
 }
+
+# Builds the code without Qt and its tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer into build-asan/ (-O1 keeps it quick).
+qm_build_sanitized() {
+  cmake -S "$QM_ROOT" -B "$QM_BUILD_ASAN" -G Ninja \
+    -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O1 -g" \
+    -DQUILLMERE_QT=OFF -DQUILLMERE_BENCH=OFF -DQUILLMERE_SANITIZE=ON
+  cmake --build "$QM_BUILD_ASAN" --parallel "$QM_JOBS"
+}
+
+# Builds the libFuzzer targets with clang into build-fuzz/.
+qm_build_fuzzers() {
+  CC=clang CXX=clang++ cmake -S "$QM_ROOT" -B "$QM_BUILD_FUZZ" -G Ninja \
+    -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O1 -g" \
+    -DQUILLMERE_QT=OFF -DQUILLMERE_TESTS=OFF -DQUILLMERE_BENCH=OFF -DQUILLMERE_FUZZ=ON
+  cmake --build "$QM_BUILD_FUZZ" --parallel "$QM_JOBS" --target "${QM_FUZZERS[@]/#/fuzz_}"
+}
+
+# The libFuzzer targets; tests/fuzz/corpus/NAME holds the seeds of each.
+QM_FUZZERS=(progress_parser path_functions quoting)

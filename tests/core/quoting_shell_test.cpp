@@ -174,6 +174,7 @@ const ModelRow kModelRows[] = {
     {"LineContinuation", "a\\\nb", true},
     {"NewlineInQuotes", "'a\nb' \"c\nd\"", true},
     {"TildeInsideWord", "a~b a#b", true},
+    {"LoneBrackets", "[ -e a ] [", true},
     {"Variable", "$HOME", false},
     {"VariableInDoubleQuotes", "\"$HOME\"", false},
     {"CommandSubstitution", "\"$(echo x)\"", false},
@@ -184,6 +185,7 @@ const ModelRow kModelRows[] = {
     {"Tilde", "~", false},
     {"Comment", "a #b", false},
     {"Redirection", "x >MARKER", false},
+    {"DuplicatedOutput", "x >&2 y", false},
     {"Subshell", "a (b)", false},
     {"OpenQuote", "'a", false},
 };

@@ -21,6 +21,12 @@ struct ShellCommand {
   std::string_view rest;
 };
 
+// True when a "]" comes at `from` or later before the word can end.
+inline bool ClosesBracket(std::string_view line, std::size_t from) {
+  const std::size_t at = line.find_first_of("] \t\n;&|<>()", from);
+  return at != std::string_view::npos && line[at] == ']';
+}
+
 inline ShellCommand ShellFirstCommand(std::string_view line) {
   ShellCommand cmd;
   std::string word;
@@ -42,10 +48,18 @@ inline ShellCommand ShellFirstCommand(std::string_view line) {
       if (c != '\n' && after < line.size() && line[after] == c) ++after;  // && || ;;
       cmd.rest = line.substr(after);
       return cmd;
-    } else if (c == '<' || c == '>' || c == '(' || c == ')') {
-      cmd.inert = false;  // a redirection or a subshell
+    } else if (c == '<' || c == '>') {
+      cmd.inert = false;  // a redirection: <, >, and <<, <&, <>, >>, >&, >|
+      i += i + 1 < line.size() && std::string_view("<>&|").find(line[i + 1]) != std::string_view::npos ? 2 : 1;
+    } else if (c == '(' || c == ')') {
+      cmd.inert = false;  // a subshell
       ++i;
-    } else if (c == '$' || c == '`' || c == '*' || c == '?' || c == '[') {
+    } else if (c == '[' && ClosesBracket(line, i + 1)) {
+      cmd.inert = false;  // a bracket expression; a "[" without its "]" is itself
+      word += c;
+      inWord = true;
+      ++i;
+    } else if (c == '$' || c == '`' || c == '*' || c == '?') {
       cmd.inert = false;  // expansion or pathname pattern
       word += c;
       inWord = true;
