@@ -14,6 +14,7 @@ QM_PACKAGES=(
   xvfb
   xauth
   mame-tools  # chdman, run by the bridge and by the tests on real images
+  desktop-file-utils  # desktop-file-validate, for the install test
   clang
   libclang-rt-14-dev
 )
