@@ -6,7 +6,7 @@
 //   bench_soak                 both batches, then the table
 //   bench_soak --jobs N        child: one batch of N jobs; prints one line:
 //                              N, succeeded (0/1), peak KiB, seconds, and the
-//                              mean ms per job over the first, middle and
+//                              median ms per job over the first, middle and
 //                              last tenth of the batch
 //
 // Goals: the 2000-job batch completes, its peak stays within a few MB of the
@@ -42,7 +42,7 @@ struct Batch {
   bool succeeded = false;
   long peakKiB = -1;
   double seconds = 0;
-  double msFirst = 0, msMiddle = 0, msLast = 0;  // mean per job over a tenth
+  double msFirst = 0, msMiddle = 0, msLast = 0;  // median per job over a tenth
 };
 
 int Child(int jobs) {
@@ -66,16 +66,16 @@ int Child(int jobs) {
   std::vector<double> perJob;
   for (std::size_t k = 0; k < view.starts.size(); ++k)
     perJob.push_back(Milliseconds((k + 1 < view.starts.size() ? view.starts[k + 1] : end) - view.starts[k]));
+  // Medians, so that a moment of load from elsewhere does not count.
   const std::size_t tenth = std::max<std::size_t>(1, perJob.size() / 10);
-  auto mean = [&](std::size_t from) {
-    double sum = 0;
-    for (std::size_t k = from; k < from + tenth && k < perJob.size(); ++k) sum += perJob[k];
-    return sum / static_cast<double>(tenth);
+  auto median = [&](std::size_t from) {
+    if (perJob.empty()) return 0.0;
+    const auto begin = perJob.begin() + static_cast<std::ptrdiff_t>(std::min(from, perJob.size() - 1));
+    return Median(std::vector<double>(begin, std::min(begin + static_cast<std::ptrdiff_t>(tenth), perJob.end())));
   };
   const std::size_t middle = perJob.size() / 2 - std::min(perJob.size() / 2, tenth / 2);
-  std::printf("%d %d %ld %.3f %.3f %.3f %.3f\n", jobs, succeeded ? 1 : 0, PeakKiB(), SecondsSince(start),
-              perJob.empty() ? 0 : mean(0), perJob.empty() ? 0 : mean(middle),
-              perJob.empty() ? 0 : mean(perJob.size() - tenth));
+  std::printf("%d %d %ld %.3f %.3f %.3f %.3f\n", jobs, succeeded ? 1 : 0, PeakKiB(), SecondsSince(start), median(0),
+              median(middle), median(perJob.size() - std::min(perJob.size(), tenth)));
   return succeeded ? 0 : 1;
 }
 
