@@ -2,28 +2,41 @@
 
 #include <commctrl.h>
 
-#include "app/win32/Icons.h"
+#include "app/win32/resource.h"
 #include "app/win32/WindowText.h"
 #include "dialogs/win32/frmInfo.h"
 #include "dialogs/win32/frmSetCHS.h"
 #include "platform/os.h"
 
 namespace qm {
+namespace {
+
+// The style bits of a message's icon.
+UINT IconStyle(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Information: return MB_ICONINFORMATION;
+    case MessageIcon::Warning: return MB_ICONWARNING;
+    case MessageIcon::Stop: return MB_ICONSTOP;
+    case MessageIcon::None: break;
+  }
+  return 0;
+}
+
+}  // namespace
 
 frmMain::frmMain()
     : fileDialog_(&systemFileDialog_),
-      messageBox_(::MessageBoxA),
       runner_(std::make_unique<BatchRunner>(table_, *this, NativeRunnerSettings())) {
   const WindowSpec& spec = MainWindowLayout();
   Create(spec, nullptr);
   systemFileDialog_.SetOwner(hwnd());
   const int dpi = layout().dpi();
   ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(QM_ICON_APP), IMAGE_ICON,
                                                        ::GetSystemMetrics(SM_CXICON),
                                                        ::GetSystemMetrics(SM_CYICON), LR_SHARED)));
   ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(QM_ICON_APP), IMAGE_ICON,
                                                        ::GetSystemMetrics(SM_CXSMICON),
                                                        ::GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
   grid_ = std::make_unique<GridListView>(layout().Control("MainGrid"), dpi);
@@ -53,23 +66,9 @@ void frmMain::setRunnerSettings(RunnerSettings settings) {
 
 void frmMain::setFileDialog(FileOpenDialog* dialog) { fileDialog_ = dialog ? dialog : &systemFileDialog_; }
 
-void frmMain::setMessageBox(MessageBoxFunction show) {
-  messageBox_ = show ? std::move(show) : MessageBoxFunction(::MessageBoxA);
-}
-
 frmInfo& frmMain::about() {
   if (!info_) info_ = std::make_unique<frmInfo>();
   return *info_;
-}
-
-UINT frmMain::IconStyle(MessageIcon icon) {
-  switch (icon) {
-    case MessageIcon::Information: return MB_ICONINFORMATION;
-    case MessageIcon::Warning: return MB_ICONWARNING;
-    case MessageIcon::Stop: return MB_ICONSTOP;
-    case MessageIcon::None: break;
-  }
-  return 0;
 }
 
 LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -144,7 +143,7 @@ ChsGeometry frmMain::GetCHS() {
 
 void frmMain::ShowMessage(std::string_view text, MessageIcon icon) {
   const std::string caption = GetText(hwnd());
-  messageBox_(hwnd(), ToAnsi(text).c_str(), ToAnsi(caption).c_str(), MB_OK | IconStyle(icon));
+  ::MessageBoxA(hwnd(), ToAnsi(text).c_str(), ToAnsi(caption).c_str(), MB_OK | IconStyle(icon));
 }
 
 void frmMain::SetAddButtonsEnabled(bool enabled) {

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,9 +24,6 @@ class frmSetCHS;
 
 class frmMain : public TopWindow, public AddJobView, public BatchView {
  public:
-  // MessageBoxA's form: owner, text and caption in ANSI, style.
-  using MessageBoxFunction = std::function<int(HWND owner, const char* text, const char* caption, UINT style)>;
-
   // Creates the window, hidden, with the job table set up.
   frmMain();
   ~frmMain() override;
@@ -45,8 +41,6 @@ class frmMain : public TopWindow, public AddJobView, public BatchView {
   // Uses `dialog` (not owned; it must outlive its use) for file selections;
   // nullptr goes back to the system's file dialog.
   void setFileDialog(FileOpenDialog* dialog);
-  // Shows messages through `show` instead of MessageBoxA; empty goes back.
-  void setMessageBox(MessageBoxFunction show);
   // The About dialog, created on first use.
   frmInfo& about();
 
@@ -56,7 +50,7 @@ class frmMain : public TopWindow, public AddJobView, public BatchView {
   // Opens the geometry dialog; returns the last confirmed geometry, which is
   // the never-confirmed empty one until the first confirmation.
   ChsGeometry GetCHS() override;
-  // Shared with BatchView: a modal box with the window's caption and OK only.
+  // Shared with BatchView: MessageBoxA with the window's caption, OK only.
   void ShowMessage(std::string_view text, MessageIcon icon) override;
 
   // BatchView
@@ -66,9 +60,6 @@ class frmMain : public TopWindow, public AddJobView, public BatchView {
   void SetTotalBar(int max, int value) override;
   void SetOperation(std::string_view text) override;
   void ServiceEvents() override;
-
-  // The style bits of a message's icon: none, information, warning, stop.
-  static UINT IconStyle(MessageIcon icon);
 
  protected:
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -87,7 +78,6 @@ class frmMain : public TopWindow, public AddJobView, public BatchView {
   std::unique_ptr<GridListView> grid_;
   Win32FileOpenDialog systemFileDialog_;
   FileOpenDialog* fileDialog_;
-  MessageBoxFunction messageBox_;
   std::unique_ptr<frmSetCHS> setChs_;  // created on first use, then reused
   ChsGeometry chs_;                    // the last confirmed geometry
   std::unique_ptr<frmInfo> info_;      // created on first use, then reused
