@@ -1,0 +1,222 @@
+// Running the queue through the real main window: clicks on "Avvia" and
+// "Annulla", the fake tool installed as chdman.exe, automate.bat run by the
+// real cmd.exe, the window serviced by the batch while the tool works, and
+// the outcome read from the system's message box.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "FakeToolLog.h"
+#include "TempTree.h"
+#include "TestSystem.h"
+#include "UiTest.h"
+#include "platform/processes.h"
+#include "runner/KillApp.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FindControl;
+using test::ReadAll;
+using test::Utf8;
+using test::WriteAll;
+
+// A message box as shown: caption, text (its longest label) and icon.
+struct Box {
+  std::string caption, text;
+  LPCSTR icon;  // IDI_INFORMATION, IDI_HAND (stop), IDI_WARNING, or null
+  bool operator==(const Box&) const = default;
+};
+void PrintTo(const Box& b, std::ostream* os) { *os << b.caption << ": " << b.text; }
+
+Box ReadBox(HWND box) {
+  Box read{test::Text(box), "", nullptr};
+  HICON icon = nullptr;
+  test::FindWhere(box, [&](HWND child) {
+    const std::string text = test::Text(child);
+    if (test::ClassOf(child) == "Static" && text.size() > read.text.size()) read.text = text;
+    if (HICON shown = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0))) icon = shown;
+    return false;
+  });
+  for (LPCSTR id : {IDI_INFORMATION, IDI_HAND, IDI_WARNING})
+    if (icon && icon == ::LoadIconA(nullptr, id)) read.icon = id;
+  return read;
+}
+
+class BatchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.InstallTool(QM_FAKE_CHDMAN, "chdman.exe");
+    test::SetEnv("FAKE_CHDMAN_LOG", Utf8(tree_.log()));
+    test::UnsetEnv("FAKE_CHDMAN_MODE");
+    window_ = std::make_unique<frmMain>();
+    window_->setRunnerSettings({Utf8(tree_.program()) + "\\", "chdman.exe", "automate.bat", Interpreter::Cmd,
+                                Utf8(tree_.privateFolder()) + "\\"});
+    window_->setFileDialog(&files_);
+    window_->Show();
+    test::Pump(20);
+  }
+  void TearDown() override {
+    window_.reset();
+    test::UnsetEnv("FAKE_CHDMAN_LOG");
+    test::UnsetEnv("FAKE_CHDMAN_MODE");
+  }
+
+  HWND control(const std::string& name) { return FindControl(window_->hwnd(), name); }
+  std::vector<test::FakeToolCall> calls() const { return test::ReadFakeToolLog(Utf8(tree_.log())); }
+
+  fs::path image(const std::string& name) {
+    WriteAll(tree_.data() / name, "original:" + name);
+    return tree_.data() / name;
+  }
+
+  void queueUpdate(const fs::path& chd) {
+    files_.push(Utf8(chd));
+    test::Click(control("btnAggiungi_0"));
+  }
+
+  // Clicks "Avvia"; every message box of the batch is read and closed with OK.
+  void runBatch() {
+    HWND answered = nullptr;
+    test::Every reader(5, [&] {
+      HWND box = test::FindWhere(nullptr, [](HWND w) { return ::IsWindowVisible(w) && test::ClassOf(w) == "#32770"; });
+      if (box && box != answered) {
+        boxes_.push_back(ReadBox(box));
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        answered = box;
+      }
+      return false;
+    });
+    test::Click(control("btnComprimi"));
+  }
+
+  static std::vector<long> Ours(const char* image) {
+    return MatchingDescendants(ListProcesses(), CurrentProcessId(), image);
+  }
+
+  void expectIdle() {
+    for (const char* name : {"btnAggiungi_0", "btnAggiungi_1", "btnAggiungi_2", "btnRimuovi", "btnComprimi",
+                             "btnAnnulla", "btnInfo"})
+      EXPECT_TRUE(::IsWindowEnabled(control(name))) << name;
+    EXPECT_EQ(::SendMessageA(control("pbCurrent"), PBM_GETPOS, 0, 0), 0);
+    EXPECT_EQ(::SendMessageA(control("pbTotal"), PBM_GETPOS, 0, 0), 0);
+    EXPECT_EQ(test::Text(control("lblOperazione")), "");
+    EXPECT_TRUE(Ours("chdman.exe").empty());
+    EXPECT_TRUE(Ours("cmd.exe").empty());
+  }
+
+  test::TempTree tree_;
+  test::ScriptedFileDialog files_;
+  std::vector<Box> boxes_;
+  std::unique_ptr<frmMain> window_;
+};
+
+TEST_F(BatchTest, ThreeKindsInOneBatchEndInTheSuccessMessage) {
+  test::SetEnv("FAKE_CHDMAN_MODE", "slow=15");
+  const fs::path game = image("game.chd");
+  queueUpdate(game);
+  const fs::path diffs = tree_.data() / "diffs";
+  fs::create_directories(diffs);
+  WriteAll(diffs / "patch.diff", "delta");
+  WriteAll(diffs / "disk.chd", "base");
+  files_.push(Utf8(tree_.data() / "disk.chd"));
+  files_.push(Utf8(diffs / "patch.diff"));
+  test::Click(control("btnAggiungi_1"));
+  files_.push(Utf8(game));
+  {
+    test::WhenShown geometry("frmSetCHS", [](HWND dialog) {
+      test::Type(FindControl(dialog, "txtC"), "1024");
+      test::Type(FindControl(dialog, "txtH"), "16");
+      test::Type(FindControl(dialog, "txtS"), "63");
+      test::Click(FindControl(dialog, "btnSetCHS"));
+    });
+    test::Click(control("btnAggiungi_2"));
+  }
+  ASSERT_EQ(window_->jobTable().JobCount(), 3);
+
+  // Sample the window while the batch runs: bars, label and locked buttons.
+  int highestTotal = 0, highestCurrentMax = 0, samples = 0;
+  bool locked = true;
+  std::vector<std::string> operations;
+  test::Every sampler(1, [&] {
+    if (!window_->runner().Running()) return false;
+    ++samples;
+    highestTotal = std::max<int>(highestTotal, ::SendMessageA(control("pbTotal"), PBM_GETPOS, 0, 0));
+    // The job bar's maximum once progress has come (before, it keeps its 100).
+    if (::SendMessageA(control("pbCurrent"), PBM_GETPOS, 0, 0) > 0)
+      highestCurrentMax =
+          std::max<int>(highestCurrentMax, ::SendMessageA(control("pbCurrent"), PBM_GETRANGE, FALSE, 0));
+    for (const char* name : {"btnComprimi", "btnRimuovi", "btnAggiungi_0", "btnAggiungi_1", "btnAggiungi_2"})
+      locked = locked && !::IsWindowEnabled(control(name));
+    operations.push_back(test::Text(control("lblOperazione")));
+    return false;
+  });
+  runBatch();
+  sampler.Stop();
+
+  const auto log = calls();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0].argv, (std::vector<std::string>{log[0].argv[0], "-update", "game.chd", "game.tmp"}));
+  EXPECT_EQ(log[1].argv, (std::vector<std::string>{log[1].argv[0], "-merge", "disk.chd", "patch.diff", "patch.tmp"}));
+  EXPECT_EQ(test::PathOf(log[1].cwd), diffs);
+  EXPECT_EQ(log[2].argv, (std::vector<std::string>{log[2].argv[0], "-setchs", "game.chd", "1024", "16", "63"}));
+  EXPECT_EQ(ReadAll(tree_.data() / "game.old"), "original:game.chd");
+  EXPECT_EQ(ReadAll(game), "UPDATED:original:game.chd");
+  EXPECT_EQ(ReadAll(diffs / "patch.tmp"), "MERGED:base+delta");
+
+  EXPECT_EQ(boxes_, (std::vector<Box>{{"Quillmere", "Operazione terminata con successo.", IDI_INFORMATION}}));
+  EXPECT_GT(samples, 0) << "the window was never serviced during the batch";
+  EXPECT_GT(highestTotal, 100) << "the batch bar never moved past the first job";
+  EXPECT_EQ(highestCurrentMax, 10);  // 1000 hunks: a maximum of 1000 / 100
+  EXPECT_TRUE(locked);
+  EXPECT_NE(std::find(operations.begin(), operations.end(), "Update di 'game.chd'"), operations.end());
+  for (int row = 1; row <= 3; ++row) EXPECT_EQ(window_->jobTable().grid().Mark(row), RowMark::Succeeded);
+  expectIdle();
+}
+
+TEST_F(BatchTest, CancelDuringTheSecondJobKeepsTheImage) {
+  queueUpdate(image("first.chd"));
+  const fs::path hang = image("HANG.chd");
+  queueUpdate(hang);
+  queueUpdate(image("third.chd"));
+  test::Every canceller(10, [&] {
+    if (calls().size() != 2 || !fs::exists(tree_.data() / "HANG.tmp")) return false;
+    test::Click(control("btnAnnulla"));
+    return true;
+  });
+  runBatch();
+
+  EXPECT_EQ(calls().size(), 2u);  // the third job never started
+  EXPECT_EQ(boxes_, (std::vector<Box>{{"Quillmere", "Operazione annullata dall'utente.", IDI_HAND}}));
+  EXPECT_EQ(ReadAll(hang), "original:HANG.chd");
+  EXPECT_FALSE(fs::exists(tree_.data() / "HANG.old"));
+  EXPECT_FALSE(fs::exists(tree_.data() / "HANG.tmp"));
+  EXPECT_EQ(ReadAll(tree_.data() / "third.chd"), "original:third.chd");
+  EXPECT_FALSE(window_->runner().CancelRequested());
+  EXPECT_EQ(window_->jobTable().grid().Mark(2), RowMark::Cancelled);
+  expectIdle();
+}
+
+TEST_F(BatchTest, ClosingDuringABatchCancelsItQuietly) {
+  const fs::path hang = image("HANG.chd");
+  queueUpdate(hang);
+  test::Every closer(10, [&] {
+    if (calls().size() != 1) return false;
+    ::PostMessageA(window_->hwnd(), WM_CLOSE, 0, 0);
+    return true;
+  });
+  runBatch();
+  EXPECT_TRUE(test::PumpUntil([&] { return window_->hwnd() == nullptr; }));
+
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(ReadAll(hang), "original:HANG.chd");
+  EXPECT_FALSE(fs::exists(tree_.data() / "HANG.old"));
+  EXPECT_FALSE(fs::exists(tree_.data() / "HANG.tmp"));
+  EXPECT_TRUE(Ours("chdman.exe").empty());
+  EXPECT_TRUE(Ours("cmd.exe").empty());
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,298 @@
+// The main window, the geometry dialog and the About dialog as built under
+// Win32: every control's parent, place, size, caption (and that it fits),
+// name, class, font and colour against the pixel values of the window designs;
+// the windows' frames, client sizes and places; the focus order; the main
+// window's state at start.
+
+#include <gtest/gtest.h>
+
+#include "UiTest.h"
+#include "app/Layout.h"
+#include "dialogs/About.h"
+#include "dialogs/win32/frmInfo.h"
+
+namespace qm {
+namespace {
+
+using test::FindControl;
+using test::NameOf;
+
+struct Expected {
+  const char* window;
+  const char* name;
+  int index;
+  const char* parent;
+  std::vector<int> pixels;  // left, top, width, height
+  const char* windowClass;
+  const char* text;  // nullptr: the control shows no caption
+  double points = 8.25;
+  bool bold = false;
+  bool navy = false;  // text colour 0x800000 (BBGGRR); else the system's
+};
+void PrintTo(const Expected& e, std::ostream* os) { *os << e.window << "/" << e.name << "_" << e.index; }
+
+const std::string kCredit(about::kCredit), kWeb(about::kWebAddress), kMail(about::kMailAddress);
+
+// Pixel values at 96 dots per inch, from the window designs.
+const Expected kControls[] = {
+    {"frmMain", "fraToolbar", kNoIndex, "frmMain", {8, 0, 481, 52}, "QuillmereFrame", nullptr},
+    {"frmMain", "MainGrid", kNoIndex, "frmMain", {8, 56, 481, 217}, "SysListView32", nullptr},
+    {"frmMain", "Frame2", kNoIndex, "frmMain", {8, 272, 481, 97}, "QuillmereFrame", nullptr},
+    {"frmMain", "Frame1", kNoIndex, "frmMain", {8, 368, 481, 52}, "QuillmereFrame", nullptr},
+    {"frmMain", "btnAggiungi", 0, "fraToolbar", {8, 8, 81, 41}, "Button", "Update"},
+    {"frmMain", "btnAggiungi", 1, "fraToolbar", {96, 8, 81, 41}, "Button", "Merge"},
+    {"frmMain", "btnAggiungi", 2, "fraToolbar", {184, 8, 81, 41}, "Button", "Set CHS"},
+    {"frmMain", "btnRimuovi", kNoIndex, "fraToolbar", {384, 8, 89, 41}, "Button", "Rimuovi"},
+    {"frmMain", "Label1", 0, "Frame2", {8, 16, 81, 17}, "Static", "Azione corrente :"},
+    {"frmMain", "lblOperazione", kNoIndex, "Frame2", {96, 16, 377, 17}, "Static", ""},
+    {"frmMain", "pbCurrent", kNoIndex, "Frame2", {8, 32, 465, 17}, "msctls_progress32", nullptr},
+    {"frmMain", "Label1", 1, "Frame2", {8, 56, 137, 17}, "Static", "Lavoro corrente"},
+    {"frmMain", "pbTotal", kNoIndex, "Frame2", {8, 72, 465, 17}, "msctls_progress32", nullptr},
+    {"frmMain", "btnInfo", kNoIndex, "Frame1", {8, 8, 81, 41}, "Button", "Info"},
+    {"frmMain", "btnAnnulla", kNoIndex, "Frame1", {288, 8, 81, 41}, "Button", "Annulla"},
+    {"frmMain", "btnComprimi", kNoIndex, "Frame1", {384, 8, 89, 41}, "Button", "Avvia"},
+    {"frmSetCHS", "Frame1", kNoIndex, "frmSetCHS", {8, 0, 225, 129}, "QuillmereFrame", nullptr},
+    {"frmSetCHS", "Label1", 0, "Frame1", {16, 24, 49, 17}, "Static", "Cylinders"},
+    {"frmSetCHS", "Label1", 1, "Frame1", {88, 24, 49, 17}, "Static", "Heads"},
+    {"frmSetCHS", "Label1", 2, "Frame1", {160, 24, 49, 17}, "Static", "Sectors"},
+    {"frmSetCHS", "txtC", kNoIndex, "Frame1", {16, 39, 49, 19}, "Edit", ""},
+    {"frmSetCHS", "txtH", kNoIndex, "Frame1", {88, 39, 49, 19}, "Edit", ""},
+    {"frmSetCHS", "txtS", kNoIndex, "Frame1", {160, 39, 49, 19}, "Edit", ""},
+    {"frmSetCHS", "btnSetCHS", kNoIndex, "Frame1", {16, 80, 193, 41}, "Button", "Conferma"},
+    {"frmInfo", "Frame1", kNoIndex, "frmInfo", {8, 0, 361, 193}, "QuillmereFrame", nullptr},
+    {"frmInfo", "lblInt", 0, "Frame1", {67, 24, 226, 20}, "Static", kCredit.c_str(), 12, true, true},
+    {"frmInfo", "lblInt", 2, "Frame1", {24, 64, 308, 13}, "Static", "Per Contattarmi:", 8.25, true, true},
+    {"frmInfo", "imgWeb", 3, "Frame1", {88, 96, 32, 32}, "Static", nullptr},
+    {"frmInfo", "lblWeb", 0, "Frame1", {136, 104, 110, 13}, "Static", kWeb.c_str(), 8.25, true, true},
+    {"frmInfo", "imgWeb", 0, "Frame1", {88, 136, 32, 32}, "Static", nullptr},
+    {"frmInfo", "lblWeb", 1, "Frame1", {136, 144, 131, 13}, "Static", kMail.c_str(), 8.25, true, true},
+};
+
+const WindowSpec& SpecOf(const std::string& window) {
+  if (window == "frmMain") return MainWindowLayout();
+  return window == "frmSetCHS" ? SetChsLayout() : InfoLayout();
+}
+
+std::string ObjectNameOf(const char* name, int index) {
+  return index == kNoIndex ? name : std::string(name) + "_" + std::to_string(index);
+}
+
+int IconWidth(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !::GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  ::GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) ::DeleteObject(info.hbmColor);
+  if (info.hbmMask) ::DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+class LayoutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    main_ = std::make_unique<frmMain>();
+    main_->Show();
+    test::Pump(20);
+  }
+  void TearDown() override { main_.reset(); }
+
+  // Runs `inspect` on the open window: the main window as it is, a dialog
+  // from inside its modal showing, opened as the main window opens it.
+  void WithWindow(const std::string& window, const std::function<void(HWND)>& inspect) {
+    if (window == "frmMain") {
+      inspect(main_->hwnd());
+      return;
+    }
+    test::WhenShown shown(window, [&](HWND w) {
+      inspect(w);
+      ::PostMessageA(w, WM_CLOSE, 0, 0);
+    });
+    if (window == "frmSetCHS") {
+      main_->GetCHS();
+    } else {
+      main_->about().ShowModal(main_->hwnd());
+    }
+    EXPECT_TRUE(shown.ran());
+  }
+
+  std::unique_ptr<frmMain> main_;
+};
+
+// Every pixel value of these tests is taken at 96 dots per inch.
+TEST_F(LayoutTest, ScreenIsNinetySixDotsPerInch) { ASSERT_EQ(Win32Layout::SystemDpi(), 96); }
+
+class ControlTest : public LayoutTest, public ::testing::WithParamInterface<Expected> {};
+
+// The table holds the designed values, and the control is built from it.
+TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
+  const Expected& e = GetParam();
+  const ControlSpec* c = SpecOf(e.window).Find(e.name, e.index);
+  ASSERT_TRUE(c);
+
+  WithWindow(e.window, [&](HWND top) {
+    EXPECT_EQ(NameOf(top), e.window);
+    HWND w = FindControl(top, ObjectNameOf(e.name, e.index));
+    ASSERT_TRUE(w) << ObjectNameOf(e.name, e.index);
+    EXPECT_EQ(NameOf(::GetParent(w)), e.parent);
+    RECT r;
+    ::GetWindowRect(w, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ((std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top}), e.pixels);
+    EXPECT_EQ(::lstrcmpiA(test::ClassOf(w).c_str(), e.windowClass), 0) << test::ClassOf(w);
+    if (e.text) {
+      EXPECT_EQ(test::Text(w), e.text);
+    }
+    EXPECT_TRUE(::IsWindowVisible(w));
+    EXPECT_TRUE(::IsWindowEnabled(w));
+
+    // Controls that show text, in the table's font.
+    if (c->kind != ControlKind::Frame && c->kind != ControlKind::Image && c->kind != ControlKind::ProgressBar) {
+      const LOGFONTA font = test::FontOf(w);
+      EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+      EXPECT_EQ(font.lfHeight, -static_cast<int>(e.points * 96 / 72 + 0.5));
+      EXPECT_EQ(font.lfWeight >= FW_BOLD, e.bold);
+      EXPECT_FALSE(font.lfUnderline);
+    }
+
+    // With the face this system puts in for the table's, the caption fits:
+    // a label's text within its width, a button's icon, gap and text within
+    // its width less its edges. A wider face shows up here as clipped text.
+    if (e.text && *e.text) {
+      HDC dc = ::GetDC(w);
+      HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(w, WM_GETFONT, 0, 0)));
+      const std::string text = ToAnsi(e.text);
+      SIZE size{};
+      ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+      ::SelectObject(dc, old);
+      ::ReleaseDC(w, dc);
+      const bool button = c->kind == ControlKind::PushButton;
+      EXPECT_LE(size.cx + (button ? 16 + 4 : 0), e.pixels[2] - (button ? 2 * ::GetSystemMetrics(SM_CXEDGE) + 4 : 0));
+      EXPECT_LE(size.cy, e.pixels[3]);
+    }
+
+    const bool takesFocus = c->kind == ControlKind::PushButton || c->kind == ControlKind::TextBox ||
+                            c->kind == ControlKind::Grid;
+    EXPECT_EQ((::GetWindowLongA(w, GWL_STYLE) & WS_TABSTOP) != 0, takesFocus);
+    if (c->kind == ControlKind::Label) {
+      EXPECT_EQ(test::TextColourOf(w), e.navy ? RGB(0, 0, 128) : ::GetSysColor(COLOR_BTNTEXT));
+      EXPECT_EQ(::GetWindowLongA(w, GWL_STYLE) & SS_TYPEMASK,
+                static_cast<LONG>(c->align == TextAlign::Center ? SS_CENTER : SS_LEFT));
+    }
+    if (c->kind == ControlKind::PushButton) {
+      EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(::SendMessageA(w, BM_GETIMAGE, IMAGE_ICON, 0))), 16);
+    }
+    // Images show one 32-pixel picture at its natural size.
+    if (c->kind == ControlKind::Image) {
+      EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(::SendMessageA(w, STM_GETICON, 0, 0))), 32);
+    }
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryControl, ControlTest, ::testing::ValuesIn(kControls),
+                         [](const auto& info) {
+                           return std::string(info.param.window) + "_" +
+                                  ObjectNameOf(info.param.name, info.param.index);
+                         });
+
+enum class Centre { None, OnMainWindow, OnScreen };
+
+struct Frame {
+  const char* window;
+  std::vector<int> client;
+  std::string caption;
+  bool icon;
+  Centre centre;
+};
+void PrintTo(const Frame& f, std::ostream* os) { *os << f.window; }
+
+class FrameTest : public LayoutTest, public ::testing::WithParamInterface<Frame> {};
+
+// Client size, caption, icon, a fixed frame with a close box and no minimize
+// or maximize box, and the place a dialog opens at wherever the main window is.
+TEST_P(FrameTest, SizeCaptionFrameAndPlace) {
+  const Frame& f = GetParam();
+  ::SetWindowPos(main_->hwnd(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  RECT area;
+  if (f.centre == Centre::OnMainWindow) ::GetWindowRect(main_->hwnd(), &area);
+  if (f.centre == Centre::OnScreen) ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  WithWindow(f.window, [&](HWND top) {
+    RECT r;
+    ::GetClientRect(top, &r);
+    EXPECT_EQ((std::vector<int>{r.right, r.bottom}), f.client);
+    if (f.centre != Centre::None) {
+      ::GetWindowRect(top, &r);
+      EXPECT_LE(std::abs((r.left + r.right) - (area.left + area.right)), 2);
+      EXPECT_LE(std::abs((r.top + r.bottom) - (area.top + area.bottom)), 2);
+    }
+    EXPECT_EQ(test::Text(top), f.caption);
+    const LONG style = ::GetWindowLongA(top, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_EQ(::SendMessageA(top, WM_GETICON, ICON_BIG, 0) != 0, f.icon);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWindow, FrameTest,
+    ::testing::Values(Frame{"frmMain", {496, 427}, "Quillmere", true, Centre::None},
+                      Frame{"frmSetCHS", {240, 136}, "Set CHS", false, Centre::OnMainWindow},
+                      Frame{"frmInfo", {377, 202}, "Quillmere " QM_TEST_VERSION " beta  - Informazioni sull'autore",
+                            false, Centre::OnScreen}),
+    [](const auto& info) { return std::string(info.param.window); });
+
+struct Chain {
+  const char* window;
+  std::vector<std::string> chain;  // the first holds the focus when the window opens
+};
+void PrintTo(const Chain& c, std::ostream* os) { *os << c.window; }
+
+class TabOrderTest : public LayoutTest, public ::testing::WithParamInterface<Chain> {};
+
+// Tab visits the focusable controls in tab-index order, across frames, and wraps round.
+TEST_P(TabOrderTest, TabFollowsTheTabIndices) {
+  const Chain& c = GetParam();
+  WithWindow(c.window, [&](HWND) {
+    std::vector<std::string> visited{NameOf(::GetFocus())};
+    for (std::size_t i = 0; i < c.chain.size(); ++i) {
+      test::PressKey(VK_TAB);
+      visited.push_back(NameOf(::GetFocus()));
+    }
+    std::vector<std::string> expected = c.chain;
+    expected.push_back(c.chain.front());
+    EXPECT_EQ(visited, expected);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FocusingWindows, TabOrderTest,
+    ::testing::Values(Chain{"frmMain",
+                            {"MainGrid", "btnAggiungi_0", "btnRimuovi", "btnAggiungi_1", "btnComprimi", "btnAnnulla",
+                             "btnAggiungi_2", "btnInfo"}},
+                      Chain{"frmSetCHS", {"txtC", "txtH", "txtS", "btnSetCHS"}}),
+    [](const auto& info) { return std::string(info.param.window); });
+
+TEST_F(LayoutTest, MainWindowAtStart) {
+  HWND top = main_->hwnd();
+  EXPECT_EQ(main_->jobTable().JobCount(), 0);
+  EXPECT_EQ(test::Text(FindControl(top, "lblOperazione")), "");
+  for (const char* name : {"pbCurrent", "pbTotal"}) {
+    HWND bar = FindControl(top, name);
+    EXPECT_EQ(::SendMessageA(bar, PBM_GETRANGE, TRUE, 0), 0) << name;
+    EXPECT_EQ(::SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 100) << name;
+    EXPECT_EQ(::SendMessageA(bar, PBM_GETPOS, 0, 0), 0) << name;
+  }
+  // The header row and one blank row; nothing selected while the header is current.
+  HWND grid = FindControl(top, "MainGrid");
+  EXPECT_EQ(::GetFocus(), grid);
+  EXPECT_EQ(ListView_GetItemCount(grid), 1);
+  EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(grid)), kJobColumns);
+  // Columns of 1500, 4150 and 1500 twips.
+  EXPECT_EQ((std::vector<int>{ListView_GetColumnWidth(grid, 0), ListView_GetColumnWidth(grid, 1),
+                              ListView_GetColumnWidth(grid, 2)}),
+            (std::vector<int>{100, 277, 100}));
+  test::ExpectViewMatchesGrid(grid, main_->jobTable().grid());
+}
+
+}  // namespace
+}  // namespace qm
