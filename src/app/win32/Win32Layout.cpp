@@ -105,6 +105,12 @@ Win32Layout::Win32Layout(const WindowSpec& spec, HWND window)
       if (entry.hwnd) ::SetPropA(entry.hwnd, kNameProperty, const_cast<char*>(entry.name.c_str()));
     }
   }
+  // Labels lie beneath their siblings, as windowless labels do: where a table
+  // lets a label overlap a progress bar by a pixel, the bar's border shows.
+  for (const Built& entry : built_) {
+    if (entry.hwnd && entry.spec->kind == ControlKind::Label)
+      ::SetWindowPos(entry.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
 }
 
 Win32Layout::~Win32Layout() {
