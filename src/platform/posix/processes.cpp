@@ -7,17 +7,24 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 
 namespace qm {
 namespace {
 
+// A file of a process that is ending can fail to read (ESRCH). istream::read
+// turns that into badbit; an istreambuf_iterator would let the library's
+// exception out and end the program.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text;
+  char buffer[4096];
+  do {
+    in.read(buffer, sizeof buffer);
+    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+  } while (in);
   if (in.bad()) return std::nullopt;
   return text;
 }
