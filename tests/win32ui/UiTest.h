@@ -89,20 +89,29 @@ inline void Type(HWND box, const std::string& text) {
 
 // The pointer moved to `x`, `y` of `w`'s client area through the system's
 // input, and a left click there: it reaches whatever window lies under it.
-inline void MovePointer(HWND w, int x, int y) {
+// Each event carries its place, so a late report of an earlier place cannot
+// move a click; a move waits until the pointer has stayed there a while.
+inline void SendPointer(HWND w, int x, int y, DWORD buttons) {
   POINT p{x, y};
   ::ClientToScreen(w, &p);
-  ::SetCursorPos(p.x, p.y);
-  Pump(60);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = ::MulDiv(p.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = ::MulDiv(p.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+  ::SendInput(1, &input, sizeof input);
+  int steady = 0;
+  PumpUntil([&] {
+    POINT at;
+    steady = ::GetCursorPos(&at) && at.x == p.x && at.y == p.y ? steady + 1 : 0;
+    return steady >= 30;
+  }, 2000);
 }
+inline void MovePointer(HWND w, int x, int y) { SendPointer(w, x, y, 0); }
 inline void ClickAt(HWND w, int x, int y) {
-  MovePointer(w, x, y);
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ::SendInput(2, input, sizeof(INPUT));
-  Pump(60);
+  SendPointer(w, x, y, 0);
+  SendPointer(w, x, y, MOUSEEVENTF_LEFTDOWN);
+  SendPointer(w, x, y, MOUSEEVENTF_LEFTUP);
 }
 
 // Runs `tick` every `ms` from a thread timer, which every loop of the thread

@@ -1,8 +1,7 @@
 // The main window, the geometry dialog and the About dialog as built under
 // Win32: every control's parent, place, size, caption (and that it fits),
 // name, class, font and colour against the pixel values of the window designs;
-// the windows' frames, client sizes and places; the focus order; the main
-// window's state at start.
+// the windows' frames, client sizes and places; the focus order.
 
 #include <gtest/gtest.h>
 
@@ -271,28 +270,6 @@ INSTANTIATE_TEST_SUITE_P(
                              "btnAggiungi_2", "btnInfo"}},
                       Chain{"frmSetCHS", {"txtC", "txtH", "txtS", "btnSetCHS"}}),
     [](const auto& info) { return std::string(info.param.window); });
-
-TEST_F(LayoutTest, MainWindowAtStart) {
-  HWND top = main_->hwnd();
-  EXPECT_EQ(main_->jobTable().JobCount(), 0);
-  EXPECT_EQ(test::Text(FindControl(top, "lblOperazione")), "");
-  for (const char* name : {"pbCurrent", "pbTotal"}) {
-    HWND bar = FindControl(top, name);
-    EXPECT_EQ(::SendMessageA(bar, PBM_GETRANGE, TRUE, 0), 0) << name;
-    EXPECT_EQ(::SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 100) << name;
-    EXPECT_EQ(::SendMessageA(bar, PBM_GETPOS, 0, 0), 0) << name;
-  }
-  // The header row and one blank row; nothing selected while the header is current.
-  HWND grid = FindControl(top, "MainGrid");
-  EXPECT_EQ(::GetFocus(), grid);
-  EXPECT_EQ(ListView_GetItemCount(grid), 1);
-  EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(grid)), kJobColumns);
-  // Columns of 1500, 4150 and 1500 twips.
-  EXPECT_EQ((std::vector<int>{ListView_GetColumnWidth(grid, 0), ListView_GetColumnWidth(grid, 1),
-                              ListView_GetColumnWidth(grid, 2)}),
-            (std::vector<int>{100, 277, 100}));
-  test::ExpectViewMatchesGrid(grid, main_->jobTable().grid());
-}
 
 }  // namespace
 }  // namespace qm
