@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <tuple>
+
 #include "app/win32/resource.h"
 #include "app/win32/WindowText.h"
 #include "dialogs/win32/frmInfo.h"
@@ -27,19 +29,17 @@ UINT IconStyle(MessageIcon icon) {
 frmMain::frmMain()
     : fileDialog_(&systemFileDialog_),
       runner_(std::make_unique<BatchRunner>(table_, *this, NativeRunnerSettings())) {
-  const WindowSpec& spec = MainWindowLayout();
-  Create(spec, nullptr);
+  Create(MainWindowLayout(), nullptr);
+  if (!built()) return;  // no window: the program ends (WinMain checks hwnd())
   systemFileDialog_.SetOwner(hwnd());
-  const int dpi = layout().dpi();
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(QM_ICON_APP), IMAGE_ICON,
-                                                       ::GetSystemMetrics(SM_CXICON),
-                                                       ::GetSystemMetrics(SM_CYICON), LR_SHARED)));
-  ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(QM_ICON_APP), IMAGE_ICON,
-                                                       ::GetSystemMetrics(SM_CXSMICON),
-                                                       ::GetSystemMetrics(SM_CYSMICON), LR_SHARED)));
-  grid_ = std::make_unique<GridListView>(layout().Control("MainGrid"), dpi);
+  // The application icon, shared (LR_SHARED): the system keeps it for the window.
+  for (const auto& [which, width, height] : {std::tuple{ICON_BIG, SM_CXICON, SM_CYICON},
+                                             std::tuple{ICON_SMALL, SM_CXSMICON, SM_CYSMICON}}) {
+    HANDLE icon = ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(QM_ICON_APP), IMAGE_ICON,
+                               ::GetSystemMetrics(width), ::GetSystemMetrics(height), LR_SHARED);
+    ::SendMessageA(hwnd(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
+  grid_ = std::make_unique<GridListView>(layout().Control("MainGrid"), layout().dpi());
   grid_->SetGrid(&table_.grid());
   // The load handler: the table's header, widths and alignment, and no operation shown.
   table_.SetUp();
@@ -54,6 +54,7 @@ frmMain::~frmMain() {
 }
 
 void frmMain::Show(int showCommand) {
+  if (!built()) return;
   ::ShowWindow(hwnd(), showCommand);
   ::UpdateWindow(hwnd());
   ::SetFocus(layout().Control("MainGrid"));
