@@ -17,6 +17,8 @@ std::string BatchFileName();
 bool FileExists(const std::string& path);
 // Removes a file; false when it could not be removed.
 bool RemoveFile(const std::string& path);
+// Renames a file; never replaces an existing `to`. False when nothing moved.
+bool RenameFile(const std::string& from, const std::string& to);
 
 // Replaces `path` with `text` (bytes as given). Refuses to follow a symbolic
 // link at `path`. Returns an empty string on success, else what failed.

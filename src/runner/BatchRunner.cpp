@@ -114,6 +114,15 @@ BatchRunner::JobOutcome BatchRunner::RunJob(int row, int totalMax, std::string& 
     reason = lastLine_.Text();
     if (reason.empty()) reason = "il programma è terminato con il codice " + std::to_string(run.exitStatus) + ".";
   }
+  // A cancel can land between the two renames of an update, leaving the
+  // image only under its backup name; no backup existed before this job, so
+  // that one is the image and goes back under its own name.
+  if (isUpdate && outcome == JobOutcome::Cancelled) {
+    const std::string imagePath = JoinPath(job.folder, job.image, settings_.interpreter);
+    const std::string backupPath =
+        JoinPath(job.folder, GetBaseName(job.image, false, style) + ".old", settings_.interpreter);
+    if (!FileExists(imagePath) && FileExists(backupPath)) RenameFile(backupPath, imagePath);
+  }
   if (outcome != JobOutcome::Succeeded && !tempExisted && !tempPath.empty()) RemoveFile(tempPath);
   return outcome;
 }

@@ -205,7 +205,7 @@ int Run(const std::vector<std::string>& argv) {
   Mode mode = ParseMode(std::getenv("FAKE_CHDMAN_MODE"));
   if (const char* pause = std::getenv("FAKE_CHDMAN_PAUSE_MS")) pauseMs = std::strtol(pause, nullptr, 10);
   const std::string imageName = Utf8(PathOf(args[1]).filename());
-  for (const char* marker : {"FAIL", "CRASH", "PARTIAL", "GARBAGE", "HANG", "EMPTY", "SILENT"}) {
+  for (const char* marker : {"FAIL", "CRASH", "PARTIAL", "GARBAGE", "HANG", "EMPTY", "SILENT", "RENAMED"}) {
     if (imageName.find(marker) != std::string::npos) {
       mode.name = marker;
       for (char& c : mode.name) c = static_cast<char>(c - 'A' + 'a');
@@ -280,6 +280,14 @@ int Run(const std::vector<std::string>& argv) {
   out << body << std::flush;
   if (!out) Fail("cannot write " + output);
   out.close();
+  // RENAMED: leaves the folder as a cancel between the batch file's two
+  // renames would (IMG moved to its backup name, the output written), then waits.
+  if (mode.name == "renamed") {
+    fs::path backup = PathOf(args[1]);
+    fs::rename(backup, fs::path(backup).replace_extension(".old"));
+    Write(stdout, "Renamed\n");
+    SleepForever();
+  }
   Write(stdout, "Compression complete ... (ratio=40.0%)\n");
   return 0;
 }

@@ -100,6 +100,20 @@ TEST_F(BatchRunnerTest, CancelDuringSecondJobStopsEverythingAndKeepsTheImage) {
   ExpectIdle(runner);
 }
 
+TEST_F(BatchRunnerTest, ACancelBetweenTheRenamesPutsTheImageBack) {
+  const fs::path image = Image("RENAMED.chd");
+  Queue(JobKind::Update, image);
+  BatchRunner runner(table, view, Settings());
+  view.onService = [&] {
+    if (fs::exists(tree.data() / "RENAMED.old")) runner.Cancel();
+  };
+  runner.Start();
+  EXPECT_EQ(ReadAll(image), "original:RENAMED.chd");
+  EXPECT_FALSE(fs::exists(tree.data() / "RENAMED.old"));
+  EXPECT_FALSE(fs::exists(tree.data() / "RENAMED.tmp"));
+  EXPECT_EQ(view.messages.back().text, kCancelMessage);
+}
+
 TEST_F(BatchRunnerTest, CancelWhileIdleTakesEffectAtTheNextStartOnly) {
   Queue(JobKind::Update, Image("game.chd"));
   BatchRunner runner(table, view, Settings());

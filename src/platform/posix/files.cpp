@@ -59,6 +59,10 @@ bool FileExists(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+bool RenameFile(const std::string& from, const std::string& to) {
+  return !FileExists(to) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 // The file ends up a regular file of ours with rights 0600, so no other user
 // can change the script between writing and running it. It is checked before
 // it is truncated: a symbolic link, a FIFO (O_NONBLOCK keeps open from

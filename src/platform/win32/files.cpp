@@ -64,6 +64,14 @@ bool RemoveFile(const std::string& path) {
   return wide && !wide->empty() && ::DeleteFileW(wide->c_str()) != 0;
 }
 
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING refuses an existing target.
+bool RenameFile(const std::string& from, const std::string& to) {
+  const std::optional<std::wstring> wideFrom = win32::Widen(from);
+  const std::optional<std::wstring> wideTo = win32::Widen(to);
+  return wideFrom && wideTo && !wideFrom->empty() && !wideTo->empty() &&
+         ::MoveFileExW(wideFrom->c_str(), wideTo->c_str(), 0) != 0;
+}
+
 // Opened without following a link and without truncating; the open file is
 // checked first and only then emptied and written: a link, a junction, a
 // folder, a device (NUL, CON) and a file with other hard links are left as
