@@ -24,8 +24,8 @@
 #include <deque>
 #include <random>
 
-#include "app/FileOpenDialog.h"
 #include "app/qt/frmMain.h"
+#include "ui/FileOpenDialog.h"
 
 namespace {
 

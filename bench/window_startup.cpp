@@ -26,8 +26,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/Layout.h"
+#include "app/MainLayout.h"
 #include "app/qt/frmMain.h"
+#include "ui/Layout.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "Workspace.h"
 
-#include "dialogs/Chs.h"
+#include "core/ChsGeometry.h"
 #include "runner/BatchFile.h"
 
 namespace qm::bench {
@@ -16,7 +16,7 @@ std::string Workspace::ToolPath() const { return (tree_.program() / "chdman").st
 
 JobCells Workspace::Cells(JobKind kind) const {
   const FileChoice chd{Image().filename().string(), Image().string()};
-  return ComposeJob(kind, chd, nullptr, ConfirmChs("1024", "16", "63"),
+  return ComposeJob(kind, chd, nullptr, ChsGeometry{"1024", "16", "63", true},
                     {PathStyle::Posix, Interpreter::PosixShell});
 }
 

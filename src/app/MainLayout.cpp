@@ -1,4 +1,4 @@
-#include "app/Layout.h"
+#include "app/MainLayout.h"
 
 namespace qm {
 namespace {

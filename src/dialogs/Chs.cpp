@@ -11,11 +11,6 @@ std::string_view TrimBlanks(std::string_view text) {
 
 }  // namespace
 
-std::string ChsGeometry::ChsValue() const {
-  if (!confirmed) return {};
-  return cylinders + ' ' + heads + ' ' + sectors + ' ';
-}
-
 ChsGeometry ConfirmChs(std::string_view c, std::string_view h, std::string_view s) {
   return ChsGeometry{std::string(TrimBlanks(c)), std::string(TrimBlanks(h)),
                      std::string(TrimBlanks(s)), true};

@@ -1,19 +1,12 @@
 #pragma once
-// The disk geometry typed into the geometry dialog, and its character filter.
+// What the geometry dialog does with its boxes: the confirm rule and the
+// character filter.
 
-#include <string>
 #include <string_view>
 
+#include "core/ChsGeometry.h"
+
 namespace qm {
-
-struct ChsGeometry {
-  std::string cylinders, heads, sectors;  // trimmed texts of txtC, txtH, txtS
-
-  // The geometry text: each field followed by one blank ("1024 16 63 ").
-  // Empty for a geometry that was never confirmed.
-  std::string ChsValue() const;
-  bool confirmed = false;  // false until the dialog's first confirmation
-};
 
 // Geometry from the three box texts as the confirm button reads them:
 // leading and trailing blanks removed, inner blanks kept.

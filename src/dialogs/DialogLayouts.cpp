@@ -1,4 +1,4 @@
-#include "app/Layout.h"
+#include "dialogs/DialogLayouts.h"
 #include "dialogs/About.h"
 
 namespace qm {

@@ -1,6 +1,6 @@
 #include "jobs/AddJob.h"
 
-#include "runner/ToolContract.h"
+#include "core/ToolContract.h"
 
 namespace qm {
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/Messages.h"
-#include "dialogs/Chs.h"
+#include "core/ChsGeometry.h"
+#include "core/Messages.h"
+#include "core/Quoting.h"
 #include "jobs/JobTable.h"
 #include "jobs/modMain.h"
-#include "runner/Quoting.h"
 
 namespace qm {
 

@@ -1,16 +1,14 @@
 #pragma once
-// Text-only path splitting. Nothing here touches the file system.
-//
-// Two forms: Windows ("\" separates folders, ":" ends a drive prefix) and
-// POSIX ("/" is the only separator, no drive prefix). The add operation uses
-// the form of the platform it runs on (NativePathStyle in platform/os.h).
+// Text-only path splitting, in either path form (core/PathStyle.h). Nothing
+// here touches the file system. The add operation uses the form of the
+// platform it runs on (NativePathStyle in platform/os.h).
 
 #include <string>
 #include <string_view>
 
-namespace qm {
+#include "core/PathStyle.h"
 
-enum class PathStyle { Windows, Posix };
+namespace qm {
 
 // Flag false: the file name without folder and without its last extension.
 // Flag true: the whole path without its last extension.

@@ -1,8 +1,8 @@
 #pragma once
 // Facts about the operating system the program runs on.
 
-#include "jobs/modMain.h"
-#include "runner/Quoting.h"
+#include "core/PathStyle.h"
+#include "core/Quoting.h"
 
 namespace qm {
 

@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "core/Quoting.h"
 #include "jobs/modMain.h"
-#include "runner/Quoting.h"
 
 namespace qm {
 namespace {

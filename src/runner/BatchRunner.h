@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/Quoting.h"
 #include "jobs/JobTable.h"
 #include "runner/BatchFile.h"
 #include "runner/BatchView.h"
 #include "runner/LastLine.h"
 #include "runner/ProgressParser.h"
-#include "runner/Quoting.h"
 
 namespace qm {
 

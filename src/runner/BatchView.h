@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "app/Messages.h"
+#include "core/Messages.h"
 
 namespace qm {
 

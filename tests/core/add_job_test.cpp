@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dialogs/Chs.h"
 #include "jobs/AddJob.h"
 
 namespace qm {

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/Layout.h"
+#include "app/MainLayout.h"
+#include "dialogs/DialogLayouts.h"
+#include "ui/Layout.h"
 
 namespace qm {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "CmdReader.h"
-#include "runner/Quoting.h"
+#include "core/Quoting.h"
 
 namespace qm {
 namespace {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "ShellReader.h"
-#include "runner/Quoting.h"
+#include "core/Quoting.h"
 
 namespace qm {
 namespace {

@@ -17,10 +17,10 @@
 #include "CmdReader.h"
 #include "FuzzCheck.h"
 #include "ShellReader.h"
+#include "core/Quoting.h"
+#include "core/ToolContract.h"
 #include "jobs/modMain.h"
 #include "runner/BatchFile.h"
-#include "runner/Quoting.h"
-#include "runner/ToolContract.h"
 
 namespace {
 

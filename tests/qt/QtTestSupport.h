@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FileOpenDialog.h"
+#include "ui/FileOpenDialog.h"
 
 namespace qm::test {
 

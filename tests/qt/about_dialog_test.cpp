@@ -12,10 +12,10 @@
 #include <QTest>
 
 #include "QtTestSupport.h"
-#include "app/Layout.h"
 #include "app/qt/frmMain.h"
 #include "dialogs/About.h"
 #include "dialogs/qt/frmInfo.h"
+#include "ui/Layout.h"
 
 namespace qm {
 namespace {

@@ -5,8 +5,8 @@
 #include <QHeaderView>
 #include <QTest>
 
-#include "app/qt/GridView.h"
 #include "jobs/JobTable.h"
+#include "ui/qt/GridView.h"
 
 namespace qm {
 namespace {

@@ -9,10 +9,10 @@
 #include <QTest>
 
 #include "QtTestSupport.h"
-#include "app/qt/GridView.h"
-#include "app/qt/QtFileOpenDialog.h"
 #include "app/qt/frmMain.h"
 #include "dialogs/qt/frmSetCHS.h"
+#include "ui/qt/GridView.h"
+#include "ui/qt/QtFileOpenDialog.h"
 
 namespace qm {
 

@@ -14,12 +14,14 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/Layout.h"
-#include "app/qt/GridView.h"
+#include "app/MainLayout.h"
 #include "app/qt/frmMain.h"
 #include "dialogs/About.h"
+#include "dialogs/DialogLayouts.h"
 #include "dialogs/qt/frmInfo.h"
 #include "dialogs/qt/frmSetCHS.h"
+#include "ui/Layout.h"
+#include "ui/qt/GridView.h"
 
 namespace qm {
 namespace {

@@ -14,7 +14,7 @@ constexpr int kJobs = 2000;
 // Fast jobs: Set CHS on one image, 100 hunks (21 progress lines) each.
 TEST_F(BatchRunnerTest, TwoThousandJobsRunOnceInOrderAndSucceed) {
   const std::filesystem::path disk = Image("disk.chd");
-  for (int i = 0; i < kJobs; ++i) Queue(JobKind::SetChs, disk, {}, ConfirmChs(std::to_string(i + 1), "16", "63"));
+  for (int i = 0; i < kJobs; ++i) Queue(JobKind::SetChs, disk, {}, ChsGeometry{std::to_string(i + 1), "16", "63", true});
   test::SetEnv("FAKE_CHDMAN_HUNKS", "100");
   BatchRunner runner(table, view, Settings());
   runner.Start();

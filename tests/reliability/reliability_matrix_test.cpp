@@ -159,7 +159,7 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
     const fs::path image = Image(job->image);
     if (cell.kind == JobKind::Merge) WriteAll(tree.data() / job->diff, "delta of " + job->diff);
     Queue(cell.kind, image, cell.kind == JobKind::Merge ? tree.data() / job->diff : fs::path(),
-          ConfirmChs("100", "4", "32"));
+          ChsGeometry{"100", "4", "32", true});
   }
   ASSERT_EQ(table.JobCount(), 2);
   if (!cell.tool.installed) fs::remove(tree.program() / ToolFileName());

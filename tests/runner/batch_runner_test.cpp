@@ -37,7 +37,7 @@ TEST_F(BatchRunnerTest, UpdateMergeAndSetChsRunInOrderInTheirFolders) {
   Queue(JobKind::Update, game);
   Queue(JobKind::Merge, disk, diff);
   fs::copy_file(disk, tree.data() / "patches" / "disk.chd");  // the merge runs in the diff's folder
-  Queue(JobKind::SetChs, disk, {}, ConfirmChs("1024", "16", "63"));
+  Queue(JobKind::SetChs, disk, {}, ChsGeometry{"1024", "16", "63", true});
   // Where Windows would go for an unquoted "...\program folder\..." path.
   test::TempTree::CopyProgram(QM_FAKE_CHDMAN, tree.root() / "program.exe");
 
@@ -225,7 +225,7 @@ TEST_F(BatchRunnerTest, AnotherUsersToolSurvivesACancel) {
 // 400 jobs pass the 327 at which a 16-bit batch bar would overflow.
 TEST_F(BatchRunnerTest, FourHundredJobsRunWithAFullBatchBar) {
   const fs::path disk = Image("disk.chd");
-  for (int i = 0; i < 400; ++i) Queue(JobKind::SetChs, disk, {}, ConfirmChs("1", "2", "3"));
+  for (int i = 0; i < 400; ++i) Queue(JobKind::SetChs, disk, {}, ChsGeometry{"1", "2", "3", true});
   test::SetEnv("FAKE_CHDMAN_HUNKS", "100");
   BatchRunner runner(table, view, Settings());
   runner.Start();

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "core/Quoting.h"
+#include "core/ToolContract.h"
 #include "runner/BatchFile.h"
-#include "runner/Quoting.h"
-#include "runner/ToolContract.h"
 
 namespace qm {
 namespace {

@@ -12,10 +12,10 @@
 #include "FakeToolLog.h"
 #include "TempTree.h"
 #include "TestSystem.h"
+#include "core/ToolContract.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "runner/BatchFile.h"
-#include "runner/ToolContract.h"
 
 namespace qm {
 namespace {

@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "app/FileOpenDialog.h"
-#include "app/win32/TopWindow.h"
-#include "app/win32/Win32Layout.h"
-#include "app/win32/WindowText.h"
 #include "app/win32/frmMain.h"
 #include "jobs/Grid.h"
+#include "ui/FileOpenDialog.h"
+#include "ui/win32/TopWindow.h"
+#include "ui/win32/Win32Layout.h"
+#include "ui/win32/WindowText.h"
 
 namespace qm::test {
 

@@ -13,8 +13,8 @@
 
 #include "TempTree.h"
 #include "UiTest.h"
-#include "app/win32/Win32FileOpenDialog.h"
 #include "jobs/AddJob.h"
+#include "ui/win32/Win32FileOpenDialog.h"
 
 namespace qm {
 namespace {

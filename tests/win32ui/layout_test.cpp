@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "UiTest.h"
-#include "app/Layout.h"
+#include "app/MainLayout.h"
 #include "dialogs/About.h"
+#include "dialogs/DialogLayouts.h"
 #include "dialogs/win32/frmInfo.h"
+#include "ui/Layout.h"
 
 namespace qm {
 namespace {

@@ -8,11 +8,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/qt/GridView.h"
-#include "app/qt/QtFileOpenDialog.h"
+#include "app/MainLayout.h"
 #include "dialogs/qt/frmInfo.h"
 #include "dialogs/qt/frmSetCHS.h"
 #include "platform/os.h"
+#include "ui/qt/GridView.h"
+#include "ui/qt/QtFileOpenDialog.h"
 
 namespace qm {
 namespace {

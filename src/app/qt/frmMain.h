@@ -6,12 +6,12 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/FileOpenDialog.h"
-#include "app/qt/LayoutBuilder.h"
 #include "jobs/AddJob.h"
 #include "jobs/JobTable.h"
 #include "runner/BatchRunner.h"
 #include "runner/BatchView.h"
+#include "ui/FileOpenDialog.h"
+#include "ui/qt/LayoutBuilder.h"
 
 class QFrame;
 class QLabel;

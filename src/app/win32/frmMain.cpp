@@ -4,11 +4,12 @@
 
 #include <tuple>
 
-#include "app/win32/resource.h"
-#include "app/win32/WindowText.h"
+#include "app/MainLayout.h"
 #include "dialogs/win32/frmInfo.h"
 #include "dialogs/win32/frmSetCHS.h"
 #include "platform/os.h"
+#include "ui/win32/WindowText.h"
+#include "ui/win32/resource.h"
 
 namespace qm {
 namespace {

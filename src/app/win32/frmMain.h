@@ -8,14 +8,14 @@
 #include <memory>
 #include <string>
 
-#include "app/FileOpenDialog.h"
-#include "app/win32/GridListView.h"
-#include "app/win32/TopWindow.h"
-#include "app/win32/Win32FileOpenDialog.h"
 #include "jobs/AddJob.h"
 #include "jobs/JobTable.h"
 #include "runner/BatchRunner.h"
 #include "runner/BatchView.h"
+#include "ui/FileOpenDialog.h"
+#include "ui/win32/GridListView.h"
+#include "ui/win32/TopWindow.h"
+#include "ui/win32/Win32FileOpenDialog.h"
 
 namespace qm {
 

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 
 #include "dialogs/About.h"
+#include "dialogs/DialogLayouts.h"
 #include "platform/shell.h"
 
 namespace qm {

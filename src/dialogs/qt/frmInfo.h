@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "app/qt/LayoutBuilder.h"
+#include "ui/qt/LayoutBuilder.h"
 
 class QLabel;
 

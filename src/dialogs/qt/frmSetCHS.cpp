@@ -1,4 +1,5 @@
 #include "dialogs/qt/frmSetCHS.h"
+#include "dialogs/DialogLayouts.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

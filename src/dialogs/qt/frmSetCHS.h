@@ -5,8 +5,8 @@
 #include <QDialog>
 #include <optional>
 
-#include "app/qt/LayoutBuilder.h"
 #include "dialogs/Chs.h"
+#include "ui/qt/LayoutBuilder.h"
 
 class QLineEdit;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win32/WindowText.h"
+#include "ui/win32/WindowText.h"
 
 namespace qm {
 

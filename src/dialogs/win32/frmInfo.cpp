@@ -2,10 +2,11 @@
 
 #include <commctrl.h>
 
-#include "app/win32/WindowText.h"
 #include "dialogs/About.h"
+#include "dialogs/DialogLayouts.h"
 #include "dialogs/win32/VersionResource.h"
 #include "platform/shell.h"
+#include "ui/win32/WindowText.h"
 
 namespace qm {
 namespace {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "app/win32/TopWindow.h"
+#include "ui/win32/TopWindow.h"
 
 namespace qm {
 

@@ -2,7 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/win32/WindowText.h"
+#include "dialogs/DialogLayouts.h"
+#include "ui/win32/WindowText.h"
 
 namespace qm {
 namespace {

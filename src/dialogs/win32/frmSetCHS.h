@@ -7,8 +7,8 @@
 
 #include <optional>
 
-#include "app/win32/TopWindow.h"
 #include "dialogs/Chs.h"
+#include "ui/win32/TopWindow.h"
 
 namespace qm {
 

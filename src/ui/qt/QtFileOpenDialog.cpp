@@ -1,0 +1,34 @@
+#include "ui/qt/QtFileOpenDialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace qm {
+
+QString QtFileOpenDialog::QtFilter(std::string_view filter) {
+  const QStringList parts = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()))
+                                .split(QLatin1Char('|'));
+  QStringList types;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString description = parts[i].trimmed();
+    const QString patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+    // Qt reads the patterns from the last parentheses, which the description
+    // usually holds already, as in "Diff File (*.diff)".
+    const QString named = QLatin1Char('(') + patterns + QLatin1Char(')');
+    types << (description.endsWith(named) ? description : description + QLatin1Char(' ') + named);
+  }
+  return types.join(QStringLiteral(";;"));
+}
+
+std::optional<FileChoice> QtFileOpenDialog::Open(const OpenRequest& request) {
+  const QString title =
+      QString::fromUtf8(request.DialogTitle.data(), static_cast<qsizetype>(request.DialogTitle.size()));
+  const QString path = QFileDialog::getOpenFileName(parent_, title, QString(), QtFilter(request.Filter));
+  if (path.isEmpty()) return std::nullopt;
+  return FileChoice{QFileInfo(path).fileName().toStdString(),
+                    QDir::toNativeSeparators(path).toStdString()};
+}
+
+}  // namespace qm
