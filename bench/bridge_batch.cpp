@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
 
   qm::frmMain window;
   ListedFiles files;
-  window.setFileDialog(&files);
-  window.setRunnerSettings({program.toStdString() + "/", "chdman", "automate.sh", qm::Interpreter::PosixShell,
+  window.controller().SetFileDialog(&files);
+  window.controller().SetRunnerSettings({program.toStdString() + "/", "chdman", "automate.sh", qm::Interpreter::PosixShell,
                             root.filePath("private").toStdString() + "/"});
   window.show();
   for (int i = 0; i < images; ++i) {

@@ -41,7 +41,7 @@ int main(int argc, char* argv[]) {
   const qm::FileChoice second{"archivio.chd", "/home/utente/immagini/archivio.chd"};
   const qm::FileChoice diff{"archivio.diff", "/home/utente/immagini/archivio.diff"};
   const qm::FileChoice third{"hdd_vecchio.chd", "/srv/dischi/hdd_vecchio.chd"};
-  const qm::ChsGeometry geometry = qm::ConfirmChs("1024", "16", "63");
+  const qm::ChsGeometry geometry = qm::ChsGeometry{"1024", "16", "63", true};
   qm::JobTable& table = window.jobTable();
   table.Append(qm::ComposeJob(qm::JobKind::Update, first, nullptr, {}, rules));
   table.Append(qm::ComposeJob(qm::JobKind::Merge, second, &diff, {}, rules));

@@ -79,7 +79,12 @@ void CountingView::SetCurrentBar(int max, int value) {
   if (max > 0 && value == max) ++fullBars;
 }
 
-void CountingView::ServiceEvents() {
+void RunToEnd(BatchRunner& runner) {
+  runner.Start();
+  while (runner.Running()) runner.Step();
+}
+
+void CountingView::ScheduleStep(int) {
   ++services;
   if (onService) onService();
 }

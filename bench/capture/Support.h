@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "runner/BatchRunner.h"
 #include "runner/BatchView.h"
 
 namespace qm::bench {
@@ -34,7 +35,7 @@ double TimeQuiet(const std::string& command);
 // Processes running the executable at `path` (any parent), from /proc/*/exe.
 int ProcessesRunning(const std::string& path);
 
-// Counts the runner's calls; `onService` runs at every ServiceEvents.
+// Counts the runner's calls; `onService` runs before every turn of the batch.
 class CountingView : public BatchView {
  public:
   void SetAddButtonsEnabled(bool) override {}
@@ -43,7 +44,7 @@ class CountingView : public BatchView {
   void SetTotalBar(int, int) override { ++totalUpdates; }
   void SetOperation(std::string_view) override {}
   void ShowMessage(std::string_view text, MessageIcon) override { messages.emplace_back(text); }
-  void ServiceEvents() override;
+  void ScheduleStep(int) override;
 
   void Reset();
 
@@ -56,6 +57,10 @@ class CountingView : public BatchView {
   std::vector<std::string> messages;
   std::function<void()> onService;
 };
+
+// The whole batch as the window's event loop drives it: Start, then Step
+// until it has ended.
+void RunToEnd(BatchRunner& runner);
 
 // Table: a heading per benchmark, then rows of measurement, value, goal.
 void PrintHeading(const std::string& title);

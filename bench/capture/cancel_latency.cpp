@@ -1,7 +1,7 @@
 // Cancel latency: the tool prints nothing for 30 s (silent=30), so the capture
 // loop only wakes at its service interval. The view presses "Annulla" at the
 // first service 300 ms or more after the start; measured is the time from that
-// Cancel() to the return of Start(): ending the interpreter and the tool,
+// Cancel() to the end of the batch: ending the interpreter and the tool,
 // removing what the job wrote, the message. The wait from the chosen moment
 // to that service is shown too: with the window's event pump, it is how long
 // a click waits before the runner sees it.
@@ -51,7 +51,7 @@ void CancelLatency(const std::string& fakeTool) {
         runner.Cancel();
       }
     };
-    runner.Start();
+    RunToEnd(runner);
     const auto end = Clock::now();
     if (!cancelledAt) {
       allCancelled = false;
@@ -67,10 +67,10 @@ void CancelLatency(const std::string& fakeTool) {
     PrintRow("a run was not cancelled; figures below are void", "", "");
     if (latency.empty()) return;
   }
-  PrintRow("Cancel() to return of Start(), min/median/max", MinMedianMax(latency) + " ms",
+  PrintRow("Cancel() to the end of the batch, min/median/max", MinMedianMax(latency) + " ms",
            Format("goal <= %.0f ms", kGoalMs));
-  PrintRow("chosen moment to the service that saw it", MinMedianMax(wait) + " ms",
-           Format("service interval %d ms", kServiceIntervalMs));
+  PrintRow("chosen moment to the turn that saw it", MinMedianMax(wait) + " ms",
+           Format("a turn waits at most %d ms", kStepWaitMs));
   PrintRow("copies of the tool still running", Format("%d", ProcessesRunning(space.ToolPath())), "0");
 }
 

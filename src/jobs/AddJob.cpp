@@ -23,10 +23,13 @@ JobCells ComposeJob(JobKind kind, const FileChoice& chd, const FileChoice* diff,
       break;
     case JobKind::Merge: {
       const std::string diffTitle = diff ? diff->FileTitle : std::string();
+      // The tool runs in the diff's folder: a parent from elsewhere goes by
+      // its full path, or it would be looked for (or a namesake found) there.
+      const bool apart = diff && GetFolder(chd.FileName, rules.paths) != folder;
       cells[kColAction] = "Merge";
       cells[kColTemp] = temp;
       cells[kColDiff] = diffTitle;
-      cells[kColArgs] = MergeArguments(chd.FileTitle, diffTitle, temp, rules.interpreter);
+      cells[kColArgs] = MergeArguments(apart ? chd.FileName : chd.FileTitle, diffTitle, temp, rules.interpreter);
       break;
     }
     case JobKind::SetChs:

@@ -13,6 +13,7 @@ namespace {
 // would read specially.
 constexpr std::string_view kBackupExistsMessage = "Aggiornamento non eseguito: esiste il file .old";
 constexpr std::string_view kNoOutputMessage = "Aggiornamento non eseguito: manca il file temporaneo";
+constexpr std::string_view kOutputExistsMessage = "Lavoro non eseguito: il file di uscita esiste";
 
 bool Renames(const BatchJob& job) { return job.action == "Update"; }
 
@@ -63,8 +64,13 @@ constexpr std::string_view kStopOnFailure = "IF %ERRORLEVEL% NEQ 0 EXIT %ERRORLE
 }  // namespace
 
 std::string PosixBatchScript(const BatchJob& job, std::string_view toolPath) {
-  std::string s = "# Written by Quillmere for one job; rewritten before every job.\n";
+  std::string s = "# Written by Quillmere for one job.\n";
   s += "cd -- " + Shell(job.folder) + " || exit 1\n";
+  if (!job.temp.empty()) {
+    const std::string temp = Shell(job.temp);
+    s += "if [ -e " + temp + " ] || [ -L " + temp + " ]; then echo " + Shell(kOutputExistsMessage) + " >&2; exit " +
+         std::to_string(kOutputExistsStatus) + "; fi\n";
+  }
   const std::string tool = Shell(toolPath) + ' ' + job.args;
   if (!Renames(job)) {
     // exec: the script's status is the tool's, and no shell is left behind
@@ -104,6 +110,12 @@ std::string CmdBatchFile(const BatchJob& job, std::string_view programFolder) {
   if (renames) {
     bat.Add("IF EXIST " + old + " ECHO " + std::string(kBackupExistsMessage));
     bat.Add("IF EXIST " + old + " EXIT " + std::to_string(kBackupExistsStatus));
+  }
+
+  if (!job.temp.empty()) {
+    const std::string temp = CmdWord(job.temp);
+    bat.Add("IF EXIST " + temp + " ECHO " + std::string(kOutputExistsMessage));
+    bat.Add("IF EXIST " + temp + " EXIT " + std::to_string(kOutputExistsStatus));
   }
 
   std::string program(programFolder);

@@ -21,19 +21,23 @@ inline constexpr int kBackupExistsStatus = 3;
 // Exit status when the tool reported success but left no temporary output:
 // renaming then would take the image's name away.
 inline constexpr int kNoOutputStatus = 4;
+// Exit status when the job's output name (column 3) is already taken: the
+// tool would write over a file that is not the job's.
+inline constexpr int kOutputExistsStatus = 5;
 
-// /bin/sh script, "\n" line ends: change into the job folder, run the tool by
-// its quoted path with column 6, and for an update, only when the tool
-// succeeded and no IMG.old exists, rename IMG to IMG.old and TMP to IMG. The
-// script's exit status is the tool's (or non-zero when a step failed). An
-// update renames nothing unless TMP is there.
+// /bin/sh script, "\n" line ends: change into the job folder, stop when the
+// output name TMP is taken, run the tool by its quoted path with column 6,
+// and for an update, only when the tool succeeded and no IMG.old exists,
+// rename IMG to IMG.old and TMP to IMG. The script's exit status is the
+// tool's (or non-zero when a step failed). An update renames nothing unless
+// TMP is there.
 std::string PosixBatchScript(const BatchJob& job, std::string_view toolPath);
 
-// automate.bat text, CRLF line ends: the drive line, CD into the folder, the
-// quoted tool path with column 6, and for an update the two REN lines guarded
-// so they run only after the tool succeeded, when TMP is there and IMG.old is
-// absent. Every
-// name is quoted for cmd.exe and "%" is doubled. UTF-8: the platform encodes it.
+// automate.bat text, CRLF line ends: the drive line, CD into the folder, a
+// stop when TMP is taken, the quoted tool path with column 6, and for an
+// update the two REN lines guarded so they run only after the tool
+// succeeded, when TMP is there and IMG.old is absent. Every name is quoted
+// for cmd.exe and "%" is doubled. UTF-8: the platform encodes it.
 std::string CmdBatchFile(const BatchJob& job, std::string_view programFolder);
 
 }  // namespace qm

@@ -3,17 +3,10 @@
 #include "jobs/modMain.h"
 #include "platform/files.h"
 #include "platform/os.h"
-#include "runner/KillApp.h"
 #include "runner/RunRedirected.h"
 
 namespace qm {
 namespace {
-
-std::string JoinPath(const std::string& folder, const std::string& name, Interpreter interp) {
-  const char sep = interp == Interpreter::Cmd ? '\\' : '/';
-  if (!folder.empty() && folder.back() != sep) return folder + sep + name;
-  return folder + name;
-}
 
 std::string FailureMessage(const std::vector<std::string>& lines) {
   std::string text = "Operazione terminata con errori. Lavori non riusciti:\n";
@@ -21,19 +14,51 @@ std::string FailureMessage(const std::vector<std::string>& lines) {
   return text;
 }
 
+// The per-job batch files are named after the kept one: automate-PID-N.sh.
+std::pair<std::string, std::string> StemAndExtension(const std::string& fileName) {
+  const std::size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos) return {fileName, {}};
+  return {fileName.substr(0, dot), fileName.substr(dot)};
+}
+
 }  // namespace
 
+struct BatchRunner::Job {
+  int row;
+  BatchJob cells;
+  bool update;
+  std::string image, backup, temp;  // full paths; temp empty when the job names none
+  ScriptFile script;
+  RunRedirected run;
+};
+
 RunnerSettings NativeRunnerSettings() {
-  return RunnerSettings{ProgramFolder(), ToolFileName(), BatchFileName(), NativeInterpreter(),
-                        PrivateFolder()};
+  const Result<std::string> fallback = PrivateFolder();
+  return RunnerSettings{ProgramFolder(),      ToolFileName(), BatchFileName(), NativeInterpreter(),
+                        fallback ? *fallback : std::string(), {}};
 }
 
 BatchRunner::BatchRunner(JobTable& table, BatchView& view, RunnerSettings settings)
     : table_(table), view_(view), settings_(std::move(settings)) {}
 
+BatchRunner::~BatchRunner() {
+  // A window that goes during a batch takes its job with it, image put back.
+  if (job_) {
+    job_->run.End(settings_.toolFileName);
+    quiet_ = true;
+    EndJob(Outcome::Cancelled, {});
+  }
+}
+
 void BatchRunner::Abort() {
   quiet_ = true;
   cancelRequested_ = true;
+}
+
+std::string BatchRunner::Path(const std::string& folder, const std::string& name) const {
+  const char sep = settings_.interpreter == Interpreter::Cmd ? '\\' : '/';
+  if (!folder.empty() && folder.back() != sep) return folder + sep + name;
+  return folder + name;
 }
 
 void BatchRunner::Start() {
@@ -41,8 +66,7 @@ void BatchRunner::Start() {
 
   const std::string toolPath = settings_.programFolder + settings_.toolFileName;
   if (!cancelRequested_ && !FileExists(toolPath)) {
-    view_.ShowMessage("Impossibile avviare i lavori: manca il programma " + toolPath + ".",
-                      MessageIcon::Warning);
+    view_.ShowMessage("Impossibile avviare i lavori: manca il programma " + toolPath + ".", MessageIcon::Warning);
     return;
   }
 
@@ -50,114 +74,148 @@ void BatchRunner::Start() {
   view_.SetAddButtonsEnabled(false);
   view_.SetBatchButtonsEnabled(false);
   table_.grid().ClearMarks();
+  failures_.clear();
+  error_.clear();
+  lastScript_.clear();
 
   // Fixed at the start: rows cannot be added or removed while the batch runs.
-  const int last = table_.JobCount();
-  const int totalMax = last * 100;
-  view_.SetTotalBar(totalMax, 0);
-
-  std::vector<Failure> failures;
-  std::string error;
-  for (currentJob_ = 1; currentJob_ <= last && !cancelRequested_; ++currentJob_) {
-    std::string reason;
-    const JobOutcome outcome = RunJob(currentJob_, totalMax, reason);
-    if (outcome == JobOutcome::Error) {
-      error = reason;
-      break;
-    }
-    const RowMark mark = outcome == JobOutcome::Succeeded ? RowMark::Succeeded
-                         : outcome == JobOutcome::Failed  ? RowMark::Failed
-                                                          : RowMark::Cancelled;
-    table_.grid().SetMark(currentJob_, mark);
-    if (outcome == JobOutcome::Failed) failures.push_back({table_.grid().TextMatrix(currentJob_, kColImage), reason});
+  lastJob_ = table_.JobCount();
+  nextJob_ = 1;
+  totalMax_ = lastJob_ * 100;
+  view_.SetTotalBar(totalMax_, 0);
+  if (cancelRequested_) {
+    Finish();  // a cancel pressed while idle stops this batch before its first job
+    return;
   }
-  Finish(cancelRequested_ && error.empty(), failures, error);
+  view_.ScheduleStep(0);
 }
 
-BatchRunner::JobOutcome BatchRunner::RunJob(int row, int totalMax, std::string& reason) {
+void BatchRunner::Step() {
+  if (!running_ || stepping_) return;
+  stepping_ = true;
+  if (job_) {
+    PumpJob();
+  } else if (cancelRequested_ || !error_.empty() || nextJob_ > lastJob_) {
+    Finish();
+  } else {
+    BeginJob(nextJob_++);
+  }
+  stepping_ = false;
+  if (running_) view_.ScheduleStep(0);
+}
+
+void BatchRunner::FailBeforeRun(int row, const std::string& image, std::string reason) {
+  table_.grid().SetMark(row, RowMark::Failed);
+  failures_.push_back({image, std::move(reason)});
+}
+
+void BatchRunner::BeginJob(int row) {
+  currentJob_ = row;
   const JobCells cells = table_.Job(row);
-  const BatchJob job{cells[kColImage], cells[kColAction], cells[kColTemp], cells[kColFolder], cells[kColArgs]};
-  const bool isUpdate = job.action == "Update";
+  BatchJob job{cells[kColImage], cells[kColAction], cells[kColTemp], cells[kColFolder], cells[kColArgs]};
+  const bool update = job.action == "Update";
   const PathStyle style = settings_.interpreter == Interpreter::Cmd ? PathStyle::Windows : PathStyle::Posix;
+  const std::string backupName = GetBaseName(job.image, false, style) + ".old";
+  const std::string image = Path(job.folder, job.image);
+  const std::string backup = Path(job.folder, backupName);
+  const std::string temp = job.temp.empty() ? std::string() : Path(job.folder, job.temp);
 
-  if (isUpdate) {
-    const std::string backup = GetBaseName(job.image, false, style) + ".old";
-    if (FileExists(JoinPath(job.folder, backup, settings_.interpreter))) {
-      reason = "il file di backup " + backup + " esiste già; nulla è stato modificato.";
-      return JobOutcome::Failed;
-    }
+  // Nothing of the user's is overwritten, moved or removed: a backup or an
+  // output name that is already taken stops the job before anything runs.
+  if (update && FileExists(backup)) {
+    return FailBeforeRun(row, job.image, "il file di backup " + backupName + " esiste già; nulla è stato modificato.");
   }
-  // Only a temporary output that this job creates may be removed afterwards.
-  const std::string tempPath = job.temp.empty() ? std::string() : JoinPath(job.folder, job.temp, settings_.interpreter);
-  const bool tempExisted = !tempPath.empty() && FileExists(tempPath);
+  if (!temp.empty() && FileExists(temp)) {
+    return FailBeforeRun(row, job.image,
+                         "il file temporaneo " + job.temp + " esiste già; nulla è stato modificato.");
+  }
 
-  const Written batchFile = WriteBatchFile(job);
-  if (batchFile.path.empty()) {
-    reason = batchFile.error;
-    return batchFile.fatal ? JobOutcome::Error : JobOutcome::Failed;
+  const std::string toolPath = settings_.programFolder + settings_.toolFileName;
+  const std::string text = settings_.interpreter == Interpreter::Cmd ? CmdBatchFile(job, settings_.programFolder)
+                                                                     : PosixBatchScript(job, toolPath);
+  const std::optional<std::string> encoded = EncodeBatchText(text);
+  if (!encoded) {
+    return FailBeforeRun(row, job.image,
+                         "un nome non si può scrivere nella codifica del prompt dei comandi; il lavoro non è stato "
+                         "eseguito.");
   }
+  const auto [stem, extension] = StemAndExtension(settings_.batchFileName);
+  std::string folder = settings_.programFolder;
+  Result<ScriptFile> script = ScriptFile::Create(folder, stem, extension, *encoded);
+  if (!script && !settings_.fallbackFolder.empty()) {
+    folder = settings_.fallbackFolder;
+    script = ScriptFile::Create(folder, stem, extension, *encoded);
+  }
+  if (!script) {
+    error_ = "impossibile scrivere il file dei comandi in " + folder + " (" + SystemMessage(script.error().code) + ").";
+    return;
+  }
+  lastScript_ = *encoded;
+  scriptFolder_ = folder;
 
   view_.SetOperation("Update di '" + job.image + "'");
   parser_.Reset();
   lastLine_.Reset();
-  const RunResult run = RunRedirected(batchFile.path, view_, parser_, lastLine_, {row, totalMax},
-                                      cancelRequested_, settings_.toolFileName);
-
-  JobOutcome outcome = JobOutcome::Succeeded;
-  if (run.status == RunStatus::Cancelled) {
-    outcome = JobOutcome::Cancelled;
-  } else if (run.status == RunStatus::StartFailed) {
-    outcome = JobOutcome::Failed;
-    reason = run.message;
-  } else if (run.exitStatus != 0) {
-    outcome = JobOutcome::Failed;
-    reason = lastLine_.Text();
-    if (reason.empty()) reason = "il programma è terminato con il codice " + std::to_string(run.exitStatus) + ".";
-  }
-  // A cancel can land between the two renames of an update, leaving the
-  // image only under its backup name; no backup existed before this job, so
-  // that one is the image and goes back under its own name.
-  if (isUpdate && outcome == JobOutcome::Cancelled) {
-    const std::string imagePath = JoinPath(job.folder, job.image, settings_.interpreter);
-    const std::string backupPath =
-        JoinPath(job.folder, GetBaseName(job.image, false, style) + ".old", settings_.interpreter);
-    if (!FileExists(imagePath) && FileExists(backupPath)) RenameFile(backupPath, imagePath);
-  }
-  if (outcome != JobOutcome::Succeeded && !tempExisted && !tempPath.empty()) RemoveFile(tempPath);
-  return outcome;
+  Result<RunRedirected> run = RunRedirected::Start(*script, settings_.interpreterPath);
+  if (!run) return FailBeforeRun(row, job.image, FailedCall(run.error()));
+  job_.reset(new Job{row, std::move(job), update, image, backup, temp, std::move(*script), std::move(*run)});
 }
 
-BatchRunner::Written BatchRunner::WriteBatchFile(const BatchJob& job) {
-  const std::string toolPath = settings_.programFolder + settings_.toolFileName;
-  const std::string text = settings_.interpreter == Interpreter::Cmd
-                               ? CmdBatchFile(job, settings_.programFolder)
-                               : PosixBatchScript(job, toolPath);
-  const std::optional<std::string> encoded = EncodeBatchText(text);
-  if (!encoded) {
-    return {{}, "un nome non si può scrivere nella codifica del prompt dei comandi; il lavoro non è stato eseguito.", false};
+void BatchRunner::Feed(std::string_view chunk) {
+  if (auto bars = parser_.Feed(chunk, currentJob_, totalMax_)) {
+    view_.SetCurrentBar(bars->currentMax, bars->currentValue);
+    view_.SetTotalBar(totalMax_, bars->totalValue);
   }
-  std::string path = settings_.programFolder + settings_.batchFileName;
-  std::string error = WriteTextFile(path, *encoded);
-  if (!error.empty() && !settings_.fallbackFolder.empty()) {
-    path = settings_.fallbackFolder + settings_.batchFileName;
-    error = WriteTextFile(path, *encoded);
-  }
-  if (!error.empty()) return {{}, error, true};
-  return {path, {}, false};
+  lastLine_.Feed(chunk);
 }
 
-void BatchRunner::Finish(bool cancelled, const std::vector<Failure>& failures, const std::string& error) {
-  if (cancelled || !error.empty()) KillApp(settings_.toolFileName);
+void BatchRunner::PumpJob() {
+  // Output that has ended means the job is over: its outcome stands even
+  // when a cancel arrived meanwhile; the cancel then stops the next job.
+  if (job_->run.Pump(kStepWaitMs, kStepBudgetMs, [this](std::string_view chunk) { Feed(chunk); })) {
+    const int status = job_->run.ExitStatus();
+    if (status == 0) return EndJob(Outcome::Succeeded, {});
+    std::string reason = lastLine_.Text();
+    if (reason.empty()) reason = "il programma è terminato con il codice " + std::to_string(status) + ".";
+    return EndJob(Outcome::Failed, std::move(reason));
+  }
+  if (cancelRequested_) {
+    job_->run.End(settings_.toolFileName);
+    EndJob(Outcome::Cancelled, {});
+  }
+}
+
+void BatchRunner::EndJob(Outcome outcome, std::string reason) {
+  Job& job = *job_;
+  if (outcome != Outcome::Succeeded) {
+    // Nothing of the job runs any more. No backup existed before it, so one
+    // that stands where the image is missing is the image: it goes back.
+    if (job.update && !FileExists(job.image) && FileExists(job.backup)) (void)RenameFile(job.backup, job.image);
+    // No output of that name existed before it either: what is there is its own.
+    if (!job.temp.empty() && FileExists(job.temp)) (void)RemoveFile(job.temp);
+  }
+  const RowMark mark = outcome == Outcome::Succeeded ? RowMark::Succeeded
+                       : outcome == Outcome::Failed  ? RowMark::Failed
+                                                     : RowMark::Cancelled;
+  table_.grid().SetMark(job.row, mark);
+  if (outcome == Outcome::Failed) failures_.push_back({job.cells.image, std::move(reason)});
+  job_.reset();
+}
+
+void BatchRunner::Finish() {
+  const bool cancelled = cancelRequested_ && error_.empty();
+  // The last job's lines stay readable under the kept name; that file never runs.
+  if (!lastScript_.empty()) (void)ReplaceAtomically(scriptFolder_ + settings_.batchFileName, lastScript_);
   if (!quiet_) {
-    if (!error.empty()) {
-      view_.ShowMessage("Operazione interrotta per un errore: " + error, MessageIcon::Stop);
+    if (!error_.empty()) {
+      view_.ShowMessage("Operazione interrotta per un errore: " + error_, MessageIcon::Stop);
     } else if (cancelled) {
       view_.ShowMessage(kCancelMessage, MessageIcon::Stop);
-    } else if (failures.empty()) {
+    } else if (failures_.empty()) {
       view_.ShowMessage(kSuccessMessage, MessageIcon::Information);
     } else {
       std::vector<std::string> lines;
-      for (const Failure& f : failures) lines.push_back(f.image + ": " + f.reason);
+      for (const Failure& f : failures_) lines.push_back(f.image + ": " + f.reason);
       view_.ShowMessage(FailureMessage(lines), MessageIcon::Warning);
     }
   }

@@ -1,9 +1,14 @@
 #pragma once
-// Runs every queued job, in table order, through a per-job batch file in the
-// program folder; reports each job's outcome in its row and the batch's in one
-// message. The images are never lost: renames run only after the tool
-// succeeded, and a failed or cancelled job's new temporary output is removed.
+// Runs every queued job, in table order, each through a batch file of its
+// own; reports each job's outcome in its row and the batch's in one message.
+// The batch is driven by the window's event loop: Start begins it and every
+// Step reads the running job's output for a moment, or ends the job and
+// begins the next, so the window and its dialogs stay live throughout.
+// The images are never lost: renames run only after the tool succeeded, a
+// job that does not succeed puts back an image it renamed, and its new
+// temporary output is removed.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,13 +24,20 @@ namespace qm {
 inline constexpr std::string_view kSuccessMessage = "Operazione terminata con successo.";
 inline constexpr std::string_view kCancelMessage = "Operazione annullata dall'utente.";
 
+// How long one Step may wait for a silent tool, and how long it may read
+// while output keeps coming: the window's events wait at most about this long.
+inline constexpr int kStepWaitMs = 10;
+inline constexpr int kStepBudgetMs = 20;
+
 struct RunnerSettings {
   std::string programFolder;  // ends in the separator; holds the tool
   std::string toolFileName;   // "chdman" or "chdman.exe"
-  std::string batchFileName;  // "automate.sh" or "automate.bat"
+  std::string batchFileName;  // "automate.sh" or "automate.bat": the last job's lines, kept
   Interpreter interpreter;
-  // Where the batch file goes when the program folder cannot be written.
+  // Where the batch files go when the program folder cannot be written.
   std::string fallbackFolder;
+  // The interpreter's path; empty for the system's (/bin/sh, cmd.exe).
+  std::string interpreterPath = {};
 };
 
 // The settings of the running program: its own folder, the native tool and
@@ -35,10 +47,13 @@ RunnerSettings NativeRunnerSettings();
 class BatchRunner {
  public:
   BatchRunner(JobTable& table, BatchView& view, RunnerSettings settings);
+  ~BatchRunner();
 
-  // Click of "Avvia": runs the whole batch and returns when it has ended.
-  // Ignored while a batch runs.
+  // Click of "Avvia": begins the batch, which goes on in Step. Ignored while
+  // a batch runs.
   void Start();
+  // One turn of the batch, when the view calls it back (BatchView::ScheduleStep).
+  void Step();
   // Click of "Annulla": only raises the flag; the running batch (or the next
   // start, when idle) takes the cancel path.
   void Cancel() { cancelRequested_ = true; }
@@ -52,31 +67,41 @@ class BatchRunner {
   const RunnerSettings& settings() const { return settings_; }
 
  private:
+  struct Job;
+  enum class Outcome { Succeeded, Failed, Cancelled };
   struct Failure {
     std::string image;
     std::string reason;
   };
-  // Error: the batch cannot go on (the batch file cannot be written anywhere).
-  enum class JobOutcome { Succeeded, Failed, Cancelled, Error };
 
-  JobOutcome RunJob(int row, int totalMax, std::string& reason);
-  struct Written {
-    std::string path;   // empty when nothing was written
-    std::string error;  // why not
-    bool fatal;         // true: no job can run (no folder takes the file)
-  };
-  Written WriteBatchFile(const BatchJob& job);
-  void Finish(bool cancelled, const std::vector<Failure>& failures, const std::string& error);
+  void BeginJob(int row);
+  void PumpJob();
+  void Feed(std::string_view chunk);
+  // Puts back what a job that did not succeed left, marks its row, and
+  // forgets it.
+  void EndJob(Outcome outcome, std::string reason);
+  void FailBeforeRun(int row, const std::string& image, std::string reason);
+  void Finish();
+  std::string Path(const std::string& folder, const std::string& name) const;
 
   JobTable& table_;
   BatchView& view_;
   RunnerSettings settings_;
   ProgressParser parser_;
   LastLine lastLine_;
+  std::unique_ptr<Job> job_;
   bool cancelRequested_ = false;
   bool quiet_ = false;
   bool running_ = false;
+  bool stepping_ = false;
   int currentJob_ = 0;
+  int nextJob_ = 0;
+  int lastJob_ = 0;
+  int totalMax_ = 0;
+  std::vector<Failure> failures_;
+  std::string error_;       // the batch cannot go on: why
+  std::string lastScript_;  // the last job's batch text, kept as batchFileName
+  std::string scriptFolder_;
 };
 
 }  // namespace qm

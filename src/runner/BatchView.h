@@ -15,15 +15,16 @@ class BatchView {
   virtual void SetAddButtonsEnabled(bool enabled) = 0;
   // "Avvia" (btnComprimi) and "Rimuovi" (btnRimuovi), disabled while a batch runs.
   virtual void SetBatchButtonsEnabled(bool enabled) = 0;
-  // pbCurrent: maximum and value, repainted at once.
+  // pbCurrent: maximum and value.
   virtual void SetCurrentBar(int max, int value) = 0;
-  // pbTotal: maximum and value, repainted at once.
+  // pbTotal: maximum and value.
   virtual void SetTotalBar(int max, int value) = 0;
   // Caption of lblOperazione.
   virtual void SetOperation(std::string_view text) = 0;
   virtual void ShowMessage(std::string_view text, MessageIcon icon) = 0;
-  // Lets the window handle its pending events once (clicks, repaints).
-  virtual void ServiceEvents() = 0;
+  // Has BatchRunner::Step called once from the event loop, after at least
+  // `delayMs`: the batch goes on between the window's other events.
+  virtual void ScheduleStep(int delayMs) = 0;
 };
 
 }  // namespace qm

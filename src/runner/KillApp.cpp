@@ -1,12 +1,16 @@
 #include "runner/KillApp.h"
 
 #include <algorithm>
-#include <map>
+
+#include "platform/processes.h"
 
 namespace qm {
 namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Exit code of a tool ended here: never the 0 of success.
+constexpr unsigned kKilledExitCode = 128 + 9;
 
 }  // namespace
 
@@ -17,35 +21,20 @@ bool ImageNameMatches(std::string_view image, std::string_view name) {
                     [](char a, char b) { return Lower(a) == Lower(b); });
 }
 
-std::vector<long> MatchingDescendants(const std::vector<ProcessEntry>& processes, long root,
-                                      std::string_view name) {
-  std::multimap<long, const ProcessEntry*> children;
-  for (const ProcessEntry& p : processes) {
-    if (p.pid != p.parentPid) children.emplace(p.parentPid, &p);
-  }
-  std::vector<long> matches;
-  std::vector<long> pending{root};
-  std::vector<long> seen{root};
-  while (!pending.empty()) {
-    const long parent = pending.back();
-    pending.pop_back();
-    const auto [first, last] = children.equal_range(parent);
-    for (auto it = first; it != last; ++it) {
-      const ProcessEntry& child = *it->second;
-      // A recycled id could close a loop; visit each process once.
-      if (std::find(seen.begin(), seen.end(), child.pid) != seen.end()) continue;
-      seen.push_back(child.pid);
-      pending.push_back(child.pid);
-      if (ImageNameMatches(child.image, name)) matches.push_back(child.pid);
+bool KillApp(const ChildProcess& job, std::string_view name) {
+  const std::vector<long> members = job.UnitMembers();
+  if (members.empty()) return false;
+  const auto processes = ListProcesses();
+  if (!processes) return false;
+  bool matched = false;
+  for (const ProcessEntry& p : *processes) {
+    if (std::find(members.begin(), members.end(), p.pid) == members.end() || !ImageNameMatches(p.image, name)) {
+      continue;
     }
+    matched = true;
+    (void)KillProcess(p.pid, kKilledExitCode);  // one that ended meanwhile needs nothing more
   }
-  return matches;
-}
-
-bool KillApp(std::string_view name) {
-  const std::vector<long> targets = MatchingDescendants(ListProcesses(), CurrentProcessId(), name);
-  for (long pid : targets) KillProcess(pid, 0);
-  return !targets.empty();
+  return matched;
 }
 
 }  // namespace qm

@@ -1,10 +1,9 @@
 #pragma once
-// Ending copies of the tool that this program started.
+// Ending copies of the tool that a job started.
 
 #include <string_view>
-#include <vector>
 
-#include "platform/processes.h"
+#include "platform/process.h"
 
 namespace qm {
 
@@ -12,14 +11,9 @@ namespace qm {
 // whole image when it is shorter than `name`, which then cannot match).
 bool ImageNameMatches(std::string_view image, std::string_view name);
 
-// Ids of the processes in `processes` that descend from `root` (children,
-// grandchildren, ...) and whose image name matches `name`.
-std::vector<long> MatchingDescendants(const std::vector<ProcessEntry>& processes, long root,
-                                      std::string_view name);
-
-// Terminates every descendant of this program whose image name ends with
-// `name`, ignoring case, with exit code 0. Processes that other programs or
+// Terminates every process of `job`'s unit whose image name ends with
+// `name`, ignoring case. Processes that other programs, other jobs or other
 // users started are never touched. True when at least one matched.
-bool KillApp(std::string_view name);
+bool KillApp(const ChildProcess& job, std::string_view name);
 
 }  // namespace qm

@@ -10,13 +10,18 @@ std::string Trimmed(std::string_view text) {
   return std::string(text);
 }
 
+bool Meaningful(std::string_view line) {
+  return !line.empty() && line.find("Compressing hunk ") == std::string_view::npos &&
+         line.find("% complete") == std::string_view::npos;
+}
+
 }  // namespace
 
 void LastLine::Feed(std::string_view chunk) {
   for (char c : chunk) {
     if (c == '\r' || c == '\n') {
       std::string line = Trimmed(current_);
-      if (!line.empty()) last_ = std::move(line);
+      if (Meaningful(line)) last_ = std::move(line);
       current_.clear();
     } else if (current_.size() < kMaxLength) {
       current_ += c;
@@ -31,7 +36,7 @@ void LastLine::Reset() {
 
 std::string LastLine::Text() const {
   std::string line = Trimmed(current_);
-  return line.empty() ? last_ : line;
+  return Meaningful(line) ? line : last_;
 }
 
 }  // namespace qm

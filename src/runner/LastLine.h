@@ -1,6 +1,8 @@
 #pragma once
-// Remembers the last non-empty line of a job's output, for the message that
-// reports a failed job. Lines end at "\r" or "\n"; memory is bounded.
+// Remembers the last meaningful line of a job's output, for the message that
+// reports a failed job: blank lines and progress lines ("Compressing hunk
+// ...", "... 45.3% complete...") do not count. Lines end at "\r" or "\n";
+// memory is bounded.
 
 #include <string>
 #include <string_view>
@@ -13,8 +15,8 @@ class LastLine {
 
   void Feed(std::string_view chunk);
   void Reset();
-  // The unfinished line if it holds more than blanks, else the last complete
-  // non-blank line; trimmed, at most kMaxLength characters.
+  // The unfinished line if it is meaningful, else the last complete
+  // meaningful line; trimmed, at most kMaxLength characters.
   std::string Text() const;
 
  private:

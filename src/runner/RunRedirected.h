@@ -1,43 +1,41 @@
 #pragma once
-// Runs one batch file with its output read through a pipe: every chunk moves
-// the progress bars, the window is serviced after every read and at least
-// every kServiceIntervalMs while the tool is silent, and a cancel ends the
-// interpreter and then the tool at once.
+// One run of a job's batch file: the interpreter, hidden, with its output and
+// that of everything it starts read through one pipe in chunks of at most
+// kReadSize bytes. It never blocks for long: Pump reads what has arrived and
+// returns, so the window's event loop drives the job.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
-#include "runner/BatchView.h"
-#include "runner/LastLine.h"
-#include "runner/ProgressParser.h"
+#include "platform/files.h"
+#include "platform/process.h"
 
 namespace qm {
 
-inline constexpr int kServiceIntervalMs = 50;
 inline constexpr std::size_t kReadSize = 256;
 
-struct JobProgress {
-  int currentJob;  // 1-based
-  int totalMax;    // pbTotal's maximum
-};
+class RunRedirected {
+ public:
+  // Starts the interpreter (`interpreter`, empty for the system's) on `script`.
+  static Result<RunRedirected> Start(const ScriptFile& script, const std::string& interpreter);
 
-enum class RunStatus {
-  Finished,     // output ended; exitStatus holds the interpreter's status
-  Cancelled,    // a cancel was seen; interpreter and tool were ended
-  StartFailed,  // no process ran; message says why
-};
+  // Waits at most `waitMs` for output, then reads on while more is there,
+  // for at most `budgetMs` in all, handing each chunk to `feed`; the end of
+  // the output is one last, empty chunk. True once the output has ended.
+  bool Pump(int waitMs, int budgetMs, const std::function<void(std::string_view)>& feed);
 
-struct RunResult {
-  RunStatus status;
-  int exitStatus = -1;
-  std::string message;  // StartFailed: "CreatePipe failed. Error: N" or "CreateProcess failed. Error: N"
-};
+  // The interpreter's exit status, once the output has ended.
+  int ExitStatus() { return child_.Wait(); }
 
-// `cancelRequested` is read after every service of the window; `toolName` is
-// the tool's image name to end on cancel. `parser` and `lastLine` must have
-// been reset for this job.
-RunResult RunRedirected(const std::string& batchFile, BatchView& view, ProgressParser& parser,
-                        LastLine& lastLine, JobProgress progress, const bool& cancelRequested,
-                        std::string_view toolName);
+  // Cancel: the interpreter first (no further line of the batch file runs),
+  // then each copy of `toolName` the job started, then whatever else it
+  // started. Returns when nothing of the job is left (or after a few seconds).
+  void End(std::string_view toolName);
+
+ private:
+  explicit RunRedirected(ChildProcess child) : child_(std::move(child)) {}
+  ChildProcess child_;
+};
 
 }  // namespace qm

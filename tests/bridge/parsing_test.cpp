@@ -13,7 +13,7 @@
 #include "ImageInfo.h"
 #include "OldCommand.h"
 #include "ToolLocator.h"
-#include "WindowsCommandLine.h"
+#include "core/WindowsCommandLine.h"
 #include "WorkFiles.h"
 
 namespace qm::bridge {

@@ -93,7 +93,7 @@ class RealChdmanTest : public QObject {
   // Copies of today's tool still working in the data folder.
   int toolsInDataFolder() const {
     int count = 0;
-    for (const ProcessEntry& p : ListProcesses()) {
+    for (const ProcessEntry& p : ListProcesses().value_or({})) {
       std::error_code ec;
       const fs::path cwd = fs::read_symlink("/proc/" + std::to_string(p.pid) + "/cwd", ec);
       if (p.image == "chdman" && !ec && fs::equivalent(cwd, tree_->data(), ec)) ++count;
@@ -125,6 +125,7 @@ class RealChdmanTest : public QObject {
     });
     watcher.start(5);
     QTest::mouseClick(button("btnComprimi"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->runner().Running(), 120000);
   }
 
  private slots:
@@ -138,10 +139,10 @@ class RealChdmanTest : public QObject {
     tree_ = std::make_unique<test::TempTree>();
     tree_->InstallTool(QM_BRIDGE);
     window_ = new frmMain;
-    window_->setRunnerSettings({tree_->program().string() + "/", "chdman", "automate.sh", Interpreter::PosixShell,
+    window_->controller().SetRunnerSettings({tree_->program().string() + "/", "chdman", "automate.sh", Interpreter::PosixShell,
                                 tree_->privateFolder().string() + "/"});
     files_ = std::make_unique<test::ScriptedFileDialog>(QStringList{});
-    window_->setFileDialog(files_.get());
+    window_->controller().SetFileDialog(files_.get());
     window_->show();
     messages_.clear();
   }

@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddRow{"MergeTakesFolderAndTempFromDiff", kWindows, JobKind::Merge, {"disk.chd", "D:\\a\\disk.chd"},
                FileChoice{"patch.diff", "E:\\b\\patch.diff"}, Unconfirmed(),
                {"disk.chd", "E:\\b", "Merge", "patch.tmp", "E:\\b", "patch.diff",
-                "-merge disk.chd patch.diff patch.tmp"}},
+                "-merge D:\\a\\disk.chd patch.diff patch.tmp"}},
         AddRow{"SetChsEndsWithOneBlank", kWindows, JobKind::SetChs, {"disk.chd", "D:\\img\\disk.chd"}, std::nullopt,
                ConfirmChs("1024", "16", "63"),
                {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd 1024 16 63 "}},

@@ -1,7 +1,7 @@
 #pragma once
 // Reader for the log that fake_chdman appends to when FAKE_CHDMAN_LOG is set:
-// per run, argc in decimal, the working folder and each argv element, every
-// field ended by a NUL byte, then "\n".
+// per run, argc and the process id in decimal, the working folder and each
+// argv element, every field ended by a NUL byte, then "\n".
 
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +12,7 @@
 namespace qm::test {
 
 struct FakeToolCall {
+  long pid = 0;
   std::string cwd;
   std::vector<std::string> argv;  // argv[0] is the path the tool was started by
 };
@@ -31,9 +32,10 @@ inline std::vector<FakeToolCall> ReadFakeToolLog(const std::string& path) {
     return true;
   };
   while (pos < log.size()) {
-    std::string count;
+    std::string count, pid;
     FakeToolCall call;
-    if (!field(count) || !field(call.cwd)) break;
+    if (!field(count) || !field(pid) || !field(call.cwd)) break;
+    call.pid = std::strtol(pid.c_str(), nullptr, 10);
     const long argc = std::strtol(count.c_str(), nullptr, 10);
     call.argv.resize(argc > 0 ? static_cast<std::size_t>(argc) : 0);
     bool complete = true;

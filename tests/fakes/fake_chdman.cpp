@@ -20,14 +20,15 @@
 //
 // Environment:
 //   FAKE_CHDMAN_LOG=PATH    append one record per run (see FakeToolLog.h):
-//                           argc, the working folder and every argv element,
+//                           argc, the process id, the working folder and every argv element,
 //                           each ended by a NUL byte, then "\n". The argc field
 //                           is decimal text. NUL cannot occur in an argument.
 //   FAKE_CHDMAN_HUNKS=M     total hunks M (default 1000); about 20 lines, N
 //                           from 0 to M.
 //   FAKE_CHDMAN_PAUSE_MS=MS wait MS milliseconds before each progress or
-//                           garbage line, whatever the mode, so that a run
-//                           can be stopped halfway at leisure.
+//                           garbage line (and before the one line of "fail"
+//                           and "empty"), whatever the mode, so that a run can
+//                           be stopped halfway at leisure.
 //   FAKE_CHDMAN_MODE=
 //     ok                    (default) as above
 //     fail                  prints "Error: something failed\n", exits 1, writes nothing
@@ -63,6 +64,14 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#if defined(_WIN32)
+#include <process.h>
+#define QM_GETPID _getpid
+#else
+#include <unistd.h>
+#define QM_GETPID getpid
+#endif
 
 namespace {
 
@@ -117,6 +126,8 @@ void Log(const std::vector<std::string>& argv) {
   const char* path = std::getenv("FAKE_CHDMAN_LOG");
   if (!path || !*path) return;
   std::string record = std::to_string(argv.size());
+  record += '\0';
+  record += std::to_string(static_cast<long>(QM_GETPID()));
   record += '\0';
   std::error_code ec;
   record += Utf8(fs::current_path(ec));
@@ -217,6 +228,8 @@ int Run(const std::vector<std::string>& argv) {
   for (std::size_t i = 0; i < inputs.size(); ++i)
     if (!ReadFile(inputs[i], contents[i])) Fail("file not found");
 
+  // A tool that ends at once still takes a pause first, so a cancel can land while it runs.
+  if (mode.name == "fail" || mode.name == "empty") SleepMs(pauseMs);
   if (mode.name == "fail") Fail("something failed");
   if (mode.name == "empty") {
     Write(stdout, "Nothing to do\n");

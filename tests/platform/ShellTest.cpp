@@ -8,7 +8,7 @@
 #include <optional>
 #include <thread>
 
-#include "TestUtil.h"
+#include "TempTree.h"
 #include "platform/shell.h"
 
 namespace qm::test {
@@ -35,23 +35,23 @@ class PathFirst {
 class NavigateTo : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(NavigateTo, HandsTheLinkToXdgOpenAsOneArgument) {
-  TempDir dir;
-  const std::string opened = dir / "opened";
+  TempTree tree;
+  const fs::path opened = tree.root() / "opened";
   // Sleeps first: Navigate must not wait for the opener to finish.
-  WriteFile(dir / "xdg-open", "#!/bin/sh\nsleep 1\nprintf '%s|%s' \"$#\" \"$1\" > " + ShellQuote(opened) + ".part\nmv " +
-                                  ShellQuote(opened) + ".part " + ShellQuote(opened) + "\n");
-  std::filesystem::permissions(dir / "xdg-open", std::filesystem::perms::owner_all);
-  PathFirst path(dir.path());
+  WriteAll(tree.root() / "xdg-open", "#!/bin/sh\nsleep 1\nprintf '%s|%s' \"$#\" \"$1\" > \"$0.part\"\nmv \"$0.part\" '" +
+                                         Utf8(opened) + "'\n");
+  fs::permissions(tree.root() / "xdg-open", fs::perms::owner_all);
+  PathFirst path(Utf8(tree.root()));
 
   const auto start = Clock::now();
   Navigate(GetParam());
   EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(800));
 
   const auto deadline = Clock::now() + std::chrono::seconds(10);
-  while (!std::filesystem::exists(opened) && Clock::now() < deadline) {
+  while (!fs::exists(opened) && Clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  EXPECT_EQ(ReadFileText(opened), std::string("1|") + GetParam());
+  EXPECT_EQ(ReadAll(opened), std::string("1|") + GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, NavigateTo,
@@ -59,9 +59,9 @@ INSTANTIATE_TEST_SUITE_P(Links, NavigateTo,
                                            "http://example.org/a b?x=1&y='2'$(touch PWNED)`id`;"));
 
 TEST(Navigate, WithoutAnyXdgOpenReturnsQuietly) {
-  TempDir dir;
-  PathFirst path(dir.path());
-  ::setenv("PATH", dir.path().c_str(), 1);  // nothing but the empty folder
+  TempTree tree;
+  PathFirst path(Utf8(tree.data()));
+  ::setenv("PATH", Utf8(tree.data()).c_str(), 1);  // nothing but the empty folder
   const auto start = Clock::now();
   Navigate("http://www.example.org/");
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));

@@ -100,7 +100,7 @@ class MainWindowJobsTest : public QObject {
                             << QStringList{"disk.chd", "/img", "Update", "disk.tmp", "/img", "", "-update disk.chd disk.tmp"};
     QTest::newRow("merge from two folders")
         << 1 << QStringList{"/a/disk.chd", "/b/patch.diff"} << "" << QStringList{chd, diff}
-        << QStringList{"disk.chd", "/b", "Merge", "patch.tmp", "/b", "patch.diff", "-merge disk.chd patch.diff patch.tmp"};
+        << QStringList{"disk.chd", "/b", "Merge", "patch.tmp", "/b", "patch.diff", "-merge /a/disk.chd patch.diff patch.tmp"};
     QTest::newRow("set chs typed") << 2 << QStringList{"/img/disk.chd"} << "1024 16 63" << QStringList{chd}
                                    << QStringList{"disk.chd", "/img", "SetCHS", "", "/img", "", "-setchs disk.chd 1024 16 63 "};
     QTest::newRow("set chs dialog closed, never confirmed")
@@ -126,7 +126,7 @@ class MainWindowJobsTest : public QObject {
     QFETCH(QStringList, cells);
 
     test::ScriptedFileDialog dialog(files, toolbar());
-    window_->setFileDialog(&dialog);
+    window_->controller().SetFileDialog(&dialog);
     if (!geometry.isEmpty()) AnswerGeometry(geometry);
     QTest::mouseClick(this->button(qPrintable(QStringLiteral("btnAggiungi_%1").arg(button))), Qt::LeftButton);
 
@@ -142,13 +142,13 @@ class MainWindowJobsTest : public QObject {
     for (int c = 0; c < kJobColumns; ++c)
       QCOMPARE(QString::fromStdString(table.grid().TextMatrix(1, c)), expected[c]);
     verifyViewMatchesGrid();
-    window_->setFileDialog(nullptr);
+    window_->controller().SetFileDialog(nullptr);
   }
 
   // The same file queued twice makes two rows; the second appends a row.
   void sameFileTwice() {
     test::ScriptedFileDialog dialog({});
-    window_->setFileDialog(&dialog);
+    window_->controller().SetFileDialog(&dialog);
     addUpdate(dialog, "/img/disk.chd");
     addUpdate(dialog, "/img/disk.chd");
     const JobTable& table = window_->jobTable();
@@ -162,7 +162,7 @@ class MainWindowJobsTest : public QObject {
   // A geometry dialog closed without confirming keeps the last confirmed geometry.
   void geometryKeptWhenDialogClosed() {
     test::ScriptedFileDialog dialog({"/img/a.chd", "/img/b.chd"});
-    window_->setFileDialog(&dialog);
+    window_->controller().SetFileDialog(&dialog);
     AnswerGeometry("1024 16 63");
     QTest::mouseClick(button("btnAggiungi_2"), Qt::LeftButton);
     AnswerGeometry("close");
@@ -205,7 +205,7 @@ class MainWindowJobsTest : public QObject {
     QFETCH(QPoint, current);
 
     test::ScriptedFileDialog dialog({});
-    window_->setFileDialog(&dialog);
+    window_->controller().SetFileDialog(&dialog);
     for (const QString& step : steps) {
       const QString verb = step.section(QLatin1Char(' '), 0, 0);
       const QString arg = step.section(QLatin1Char(' '), 1);

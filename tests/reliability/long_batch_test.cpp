@@ -17,7 +17,7 @@ TEST_F(BatchRunnerTest, TwoThousandJobsRunOnceInOrderAndSucceed) {
   for (int i = 0; i < kJobs; ++i) Queue(JobKind::SetChs, disk, {}, ChsGeometry{std::to_string(i + 1), "16", "63", true});
   test::SetEnv("FAKE_CHDMAN_HUNKS", "100");
   BatchRunner runner(table, view, Settings());
-  runner.Start();
+  RunBatch(runner);
   test::UnsetEnv("FAKE_CHDMAN_HUNKS");
 
   const auto calls = Calls();
@@ -30,7 +30,7 @@ TEST_F(BatchRunnerTest, TwoThousandJobsRunOnceInOrderAndSucceed) {
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text, kSuccessMessage);
   EXPECT_EQ(static_cast<int>(view.operations.size()), kJobs + 1);  // one per job, the empty one at the end
-  EXPECT_TRUE(OurTools().empty());
+  EXPECT_TRUE(ToolsLeft().empty());
   ExpectIdle(runner);
 }
 

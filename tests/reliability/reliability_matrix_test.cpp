@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <map>
-#include <thread>
 
 #include "BatchRunnerFixture.h"
 
@@ -121,15 +120,8 @@ class ReliabilityMatrix : public BatchRunnerTest, public ::testing::WithParamInt
     return files;
   }
 
-  // Waits a little for terminated processes to go; true when none is left.
-  static bool NoneOfOursLeft() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    for (;;) {
-      const bool none = OurTools().empty() && OurInterpreters().empty();
-      if (none || std::chrono::steady_clock::now() > deadline) return none;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-  }
+  // Nothing of a batch outlives it: the runner waits for what it ends.
+  bool NoneOfOursLeft() const { return ToolsLeft().empty() && InterpretersLeft().empty(); }
 };
 
 struct JobFiles {
@@ -171,13 +163,13 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
     // The tool pauses before each line it prints, so the cancel lands while
     // it still works, whatever it does next.
     test::SetEnv("FAKE_CHDMAN_PAUSE_MS", "40");
-    view.onService = [&] {
+    view.onStep = [&] {
       if (runner.CurrentJob() == 1 && !Calls().empty()) runner.Cancel();
     };
   } else if (cell.cancel == CancelAt::BetweenJobs) {
     table.grid().SetObserver(&between);
   }
-  runner.Start();
+  RunBatch(runner);
   table.grid().SetObserver(nullptr);
 
   // What the cell should end with.

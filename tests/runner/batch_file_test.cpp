@@ -23,7 +23,10 @@ struct ScriptRow {
   std::vector<std::string> lines;
 };
 
-const std::string kComment = "# Written by Quillmere for one job; rewritten before every job.";
+const std::string kComment = "# Written by Quillmere for one job.";
+std::string Taken(const std::string& temp) {
+  return "if [ -e " + temp + " ] || [ -L " + temp + " ]; then echo 'Lavoro non eseguito: il file di uscita esiste' >&2; exit 5; fi";
+}
 const std::string kRefusal = "echo 'Aggiornamento non eseguito: esiste il file .old' >&2; exit 3; fi";
 const std::string kNoOutput = "echo 'Aggiornamento non eseguito: manca il file temporaneo' >&2; exit 4; fi";
 
@@ -39,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptRow{"Update",
                   {"game.chd", "Update", "game.tmp", "/data/Images", "-update game.chd game.tmp"},
                   "/opt/q/chdman",
-                  {kComment, "cd -- /data/Images || exit 1",
+                  {kComment, "cd -- /data/Images || exit 1", Taken("game.tmp"),
                    "if [ -e game.old ] || [ -L game.old ]; then " + kRefusal,
                    "/opt/q/chdman -update game.chd game.tmp || exit $?",
                    "if [ ! -f game.tmp ]; then " + kNoOutput, "mv -- game.chd game.old || exit $?",
@@ -47,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptRow{"Merge",
                   {"game.chd", "Merge", "patch.tmp", "/data/Images", "-merge game.chd patch.diff patch.tmp"},
                   "/opt/q/chdman",
-                  {kComment, "cd -- /data/Images || exit 1", "exec /opt/q/chdman -merge game.chd patch.diff patch.tmp"}},
+                  {kComment, "cd -- /data/Images || exit 1", Taken("patch.tmp"), "exec /opt/q/chdman -merge game.chd patch.diff patch.tmp"}},
         ScriptRow{"SetChs",
                   {"game.chd", "SetCHS", "", "/data/Images", "-setchs game.chd 1024 16 63 "},
                   "/opt/q/chdman",
@@ -55,11 +58,11 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptRow{"LowerCaseUpdateDoesNotRename",
                   {"game.chd", "update", "game.tmp", "/data/Images", "-update game.chd game.tmp"},
                   "/opt/q/chdman",
-                  {kComment, "cd -- /data/Images || exit 1", "exec /opt/q/chdman -update game.chd game.tmp"}},
+                  {kComment, "cd -- /data/Images || exit 1", Taken("game.tmp"), "exec /opt/q/chdman -update game.chd game.tmp"}},
         ScriptRow{"QuotedNames",
                   {"a b.chd", "Update", "a b.tmp", "/data/Giochi d'epoca", "-update 'a b.chd' 'a b.tmp'"},
                   "/opt/my tools/chdman",
-                  {kComment, "cd -- '/data/Giochi d'\\''epoca' || exit 1",
+                  {kComment, "cd -- '/data/Giochi d'\\''epoca' || exit 1", Taken("'a b.tmp'"),
                    "if [ -e 'a b.old' ] || [ -L 'a b.old' ]; then " + kRefusal,
                    "'/opt/my tools/chdman' -update 'a b.chd' 'a b.tmp' || exit $?",
                    "if [ ! -f 'a b.tmp' ]; then " + kNoOutput,
@@ -68,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptRow{"BackslashAndDots",
                   {"v1.2\\x.chd", "Update", "v1.2\\x.tmp", "/", "-update 'v1.2\\x.chd' 'v1.2\\x.tmp'"},
                   "/q/chdman",
-                  {kComment, "cd -- / || exit 1",
+                  {kComment, "cd -- / || exit 1", Taken("'v1.2\\x.tmp'"),
                    "if [ -e 'v1.2\\x.old' ] || [ -L 'v1.2\\x.old' ]; then " + kRefusal,
                    "/q/chdman -update 'v1.2\\x.chd' 'v1.2\\x.tmp' || exit $?",
                    "if [ ! -f 'v1.2\\x.tmp' ]; then " + kNoOutput,
@@ -78,6 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
 const std::string kStop = "IF %ERRORLEVEL% NEQ 0 EXIT %ERRORLEVEL%";
 const std::string kEcho = " ECHO Aggiornamento non eseguito: esiste il file .old";
 const std::string kNoOutputEcho = " ECHO Aggiornamento non eseguito: manca il file temporaneo";
+const std::string kTakenEcho = " ECHO Lavoro non eseguito: il file di uscita esiste";
 
 class CmdFileRows : public ::testing::TestWithParam<ScriptRow> {};
 
@@ -92,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"game.chd", "Update", "game.tmp", "D:\\Images", "-update game.chd game.tmp"},
                   "C:\\Tools\\",
                   {"@ECHO OFF", "D:", "CD D:\\Images\\", "IF ERRORLEVEL 1 EXIT 1", "IF EXIST game.old" + kEcho,
-                   "IF EXIST game.old EXIT 3", "\"C:\\Tools\\chdman.exe\" -update game.chd game.tmp", kStop,
+                   "IF EXIST game.old EXIT 3", "IF EXIST game.tmp" + kTakenEcho, "IF EXIST game.tmp EXIT 5",
+                   "\"C:\\Tools\\chdman.exe\" -update game.chd game.tmp", kStop,
                    "IF NOT EXIST game.tmp" + kNoOutputEcho, "IF NOT EXIST game.tmp EXIT 4", "REN game.chd game.old",
                    kStop, "REN game.tmp game.chd", "EXIT %ERRORLEVEL%"}},
         ScriptRow{"MergeWithCmdCharacters",
@@ -100,6 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "-merge \"a^b (1).chd\" \"x%y.diff\" \"x%y.tmp\""},
                   "C:\\Program Files\\Q 100%",
                   {"@ECHO OFF", "D:", "CD \"D:\\Giochi & Demo (100%%)\\\"", "IF ERRORLEVEL 1 EXIT 1",
+                   "IF EXIST x%%y.tmp" + kTakenEcho, "IF EXIST x%%y.tmp EXIT 5",
                    "\"C:\\Program Files\\Q 100%%\\chdman.exe\" -merge \"a^b (1).chd\" \"x%%y.diff\" \"x%%y.tmp\"",
                    "EXIT %ERRORLEVEL%"}},
         ScriptRow{"UpdateWithBlanksPercentParentheses",
@@ -108,6 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "C:\\Tools\\",
                   {"@ECHO OFF", "E:", "CD E:\\Arcade\\", "IF ERRORLEVEL 1 EXIT 1",
                    "IF EXIST \"my game (50%%).old\"" + kEcho, "IF EXIST \"my game (50%%).old\" EXIT 3",
+                   "IF EXIST \"my game (50%%).tmp\"" + kTakenEcho, "IF EXIST \"my game (50%%).tmp\" EXIT 5",
                    "\"C:\\Tools\\chdman.exe\" -update \"my game (50%%).chd\" \"my game (50%%).tmp\"", kStop,
                    "IF NOT EXIST \"my game (50%%).tmp\"" + kNoOutputEcho, "IF NOT EXIST \"my game (50%%).tmp\" EXIT 4",
                    "REN \"my game (50%%).chd\" \"my game (50%%).old\"", kStop,
@@ -120,12 +127,14 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptRow{"DriveRootAndLowerCaseUpdate",
                   {"game.chd", "update", "game.tmp", "D:", "-update game.chd game.tmp"},
                   "C:\\",
-                  {"@ECHO OFF", "D:", "CD D:\\", "IF ERRORLEVEL 1 EXIT 1",
+                  {"@ECHO OFF", "D:", "CD D:\\", "IF ERRORLEVEL 1 EXIT 1", "IF EXIST game.tmp" + kTakenEcho,
+                   "IF EXIST game.tmp EXIT 5",
                    "\"C:\\chdman.exe\" -update game.chd game.tmp", "EXIT %ERRORLEVEL%"}},
         ScriptRow{"VariableLookalikes",
                   {"%PATH%.chd", "Merge", "a.tmp", "c:\\%USERPROFILE%", "-merge %PATH%.chd a.diff a.tmp"},
                   "C:\\%TEMP%\\",
-                  {"@ECHO OFF", "c:", "CD c:\\%%USERPROFILE%%\\", "IF ERRORLEVEL 1 EXIT 1",
+                  {"@ECHO OFF", "c:", "CD c:\\%%USERPROFILE%%\\", "IF ERRORLEVEL 1 EXIT 1", "IF EXIST a.tmp" + kTakenEcho,
+                   "IF EXIST a.tmp EXIT 5",
                    "\"C:\\%%TEMP%%\\chdman.exe\" -merge %%PATH%%.chd a.diff a.tmp", "EXIT %ERRORLEVEL%"}}),
     [](const auto& info) { return info.param.name; });
 

@@ -22,12 +22,6 @@ using test::Utf8;
 using test::WriteAll;
 namespace fs = std::filesystem;
 
-bool Running(long pid) {
-  for (const ProcessEntry& e : ListProcesses())
-    if (e.pid == pid) return true;
-  return false;
-}
-
 TEST_F(BatchRunnerTest, UpdateMergeAndSetChsRunInOrderInTheirFolders) {
   const fs::path game = Image("game.chd");
   const fs::path disk = Image("disk.chd");
@@ -36,19 +30,18 @@ TEST_F(BatchRunnerTest, UpdateMergeAndSetChsRunInOrderInTheirFolders) {
   WriteAll(diff, "delta");
   Queue(JobKind::Update, game);
   Queue(JobKind::Merge, disk, diff);
-  fs::copy_file(disk, tree.data() / "patches" / "disk.chd");  // the merge runs in the diff's folder
   Queue(JobKind::SetChs, disk, {}, ChsGeometry{"1024", "16", "63", true});
   // Where Windows would go for an unquoted "...\program folder\..." path.
   test::TempTree::CopyProgram(QM_FAKE_CHDMAN, tree.root() / "program.exe");
 
   BatchRunner runner(table, view, Settings());
-  runner.Start();
+  RunBatch(runner);
 
   const auto calls = Calls();
   ASSERT_EQ(calls.size(), 3u);  // and none by the program beside the folder
   EXPECT_EQ(calls[0].argv, (std::vector<std::string>{calls[0].argv[0], "-update", "game.chd", "game.tmp"}));
   EXPECT_EQ(PathOf(calls[0].cwd), tree.data());
-  EXPECT_EQ(calls[1].argv, (std::vector<std::string>{calls[1].argv[0], "-merge", "disk.chd", "patch.diff", "patch.tmp"}));
+  EXPECT_EQ(calls[1].argv, (std::vector<std::string>{calls[1].argv[0], "-merge", Utf8(disk), "patch.diff", "patch.tmp"}));
   EXPECT_EQ(PathOf(calls[1].cwd), tree.data() / "patches");
   EXPECT_EQ(calls[2].argv, (std::vector<std::string>{calls[2].argv[0], "-setchs", "disk.chd", "1024", "16", "63"}));
 
@@ -58,10 +51,8 @@ TEST_F(BatchRunnerTest, UpdateMergeAndSetChsRunInOrderInTheirFolders) {
   EXPECT_EQ(ReadAll(tree.data() / "patches" / "patch.tmp"), "MERGED:original:disk.chd+delta");
   EXPECT_TRUE(fs::exists(tree.data() / "disk.chd.chs"));
   // Merge and Set CHS rename nothing.
-  EXPECT_EQ(ReadAll(tree.data() / "patches" / "disk.chd"), "original:disk.chd");
   EXPECT_EQ(ReadAll(disk), "original:disk.chd");
   EXPECT_FALSE(fs::exists(tree.data() / "disk.old"));
-  EXPECT_FALSE(fs::exists(tree.data() / "patches" / "disk.old"));
 
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text, kSuccessMessage);
@@ -79,10 +70,10 @@ TEST_F(BatchRunnerTest, CancelDuringSecondJobStopsEverythingAndKeepsTheImage) {
   Queue(JobKind::Update, Image("third.chd"));
 
   BatchRunner runner(table, view, Settings());
-  view.onService = [&] {
+  view.onStep = [&] {
     if (runner.CurrentJob() == 2 && Calls().size() == 2 && fs::exists(tree.data() / "HANG.tmp")) runner.Cancel();
   };
-  runner.Start();
+  RunBatch(runner);
 
   EXPECT_EQ(Calls().size(), 2u);  // the third job never started
   ASSERT_EQ(view.messages.size(), 1u);
@@ -92,8 +83,8 @@ TEST_F(BatchRunnerTest, CancelDuringSecondJobStopsEverythingAndKeepsTheImage) {
   EXPECT_FALSE(fs::exists(tree.data() / "HANG.old"));
   EXPECT_FALSE(fs::exists(tree.data() / "HANG.tmp"));
   EXPECT_EQ(ReadAll(tree.data() / "third.chd"), "original:third.chd");
-  EXPECT_TRUE(OurTools().empty());
-  EXPECT_TRUE(OurInterpreters().empty());
+  EXPECT_TRUE(ToolsLeft().empty());
+  EXPECT_TRUE(InterpretersLeft().empty());
   EXPECT_EQ(table.grid().Mark(1), RowMark::Succeeded);
   EXPECT_EQ(table.grid().Mark(2), RowMark::Cancelled);
   EXPECT_EQ(table.grid().Mark(3), RowMark::None);
@@ -104,27 +95,112 @@ TEST_F(BatchRunnerTest, ACancelBetweenTheRenamesPutsTheImageBack) {
   const fs::path image = Image("RENAMED.chd");
   Queue(JobKind::Update, image);
   BatchRunner runner(table, view, Settings());
-  view.onService = [&] {
+  view.onStep = [&] {
     if (fs::exists(tree.data() / "RENAMED.old")) runner.Cancel();
   };
-  runner.Start();
+  RunBatch(runner);
   EXPECT_EQ(ReadAll(image), "original:RENAMED.chd");
   EXPECT_FALSE(fs::exists(tree.data() / "RENAMED.old"));
   EXPECT_FALSE(fs::exists(tree.data() / "RENAMED.tmp"));
   EXPECT_EQ(view.messages.back().text, kCancelMessage);
 }
 
+// A user's own file under the job's output name stops the job before the
+// tool runs; it and the image stay as they were.
+TEST_F(BatchRunnerTest, AnOutputNameThatIsTakenFailsTheJobAndTouchesNothing) {
+  const fs::path game = Image("game.chd");
+  WriteAll(tree.data() / "game.tmp", "the user's own");
+  Queue(JobKind::Update, game);
+  WriteAll(tree.data() / "patch.diff", "delta");
+  WriteAll(tree.data() / "patch.tmp", "also the user's");
+  Queue(JobKind::Merge, Image("disk.chd"), tree.data() / "patch.diff");
+  BatchRunner runner(table, view, Settings());
+  RunBatch(runner);
+  EXPECT_TRUE(Calls().empty());
+  EXPECT_EQ(ReadAll(tree.data() / "game.tmp"), "the user's own");
+  EXPECT_EQ(ReadAll(tree.data() / "patch.tmp"), "also the user's");
+  EXPECT_EQ(ReadAll(game), "original:game.chd");
+  EXPECT_FALSE(fs::exists(tree.data() / "game.old"));
+  EXPECT_NE(view.messages.back().text.find("game.tmp"), std::string::npos) << view.messages.back().text;
+  EXPECT_EQ(table.grid().Mark(1), RowMark::Failed);
+  EXPECT_EQ(table.grid().Mark(2), RowMark::Failed);
+}
+
+// The renames of an update run as commands of their own: a second one that
+// fails, or a cancel while the first one is still at work, leaves the image
+// under its name. /bin/sh finds mv on PATH, so a stand-in can be slow or fail.
+struct RenameRow {
+  const char* label;
+  const char* mv;     // the stand-in's body
+  bool cancelWhenMoved;  // cancel once the first rename is done
+  RowMark mark;
+};
+
+void PrintTo(const RenameRow& row, std::ostream* os) { *os << row.label; }
+
+class CutRenames : public BatchRunnerTest, public ::testing::WithParamInterface<RenameRow> {};
+
+TEST_P(CutRenames, LeaveTheImageUnderItsName) {
+  if (kCmd) GTEST_SKIP() << "cmd.exe renames inside itself";
+  const fs::path bin = tree.root() / "bin";
+  fs::create_directory(bin);
+  WriteAll(bin / "mv", std::string("#!/bin/sh\nfor a; do last=$a; done\n") + GetParam().mv);
+  fs::permissions(bin / "mv", fs::perms::owner_all);
+  const std::string path = test::GetEnv("PATH");
+  test::SetEnv("PATH", Utf8(bin) + ":" + path);
+  const fs::path game = Image("game.chd");
+  Queue(JobKind::Update, game);
+  BatchRunner runner(table, view, Settings());
+  if (GetParam().cancelWhenMoved) {
+    view.onStep = [&] {
+      if (fs::exists(bin / "moved")) runner.Cancel();
+    };
+  }
+  RunBatch(runner);
+  test::SetEnv("PATH", path);
+  EXPECT_EQ(ReadAll(game), "original:game.chd");
+  EXPECT_FALSE(fs::exists(tree.data() / "game.old"));
+  EXPECT_FALSE(fs::exists(tree.data() / "game.tmp"));
+  EXPECT_EQ(table.grid().Mark(1), GetParam().mark);
+  EXPECT_TRUE(ToolsLeft().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CutRenames,
+    ::testing::Values(RenameRow{"SecondRenameFails",
+                                "case \"$last\" in *.old) exec /bin/mv \"$@\";; esac\necho 'mv: failed' >&2; exit 1\n",
+                                false, RowMark::Failed},
+                      RenameRow{"CancelWhileTheFirstRenameRuns",
+                                "/bin/mv \"$@\" && touch \"$(dirname \"$0\")/moved\" && sleep 30\n", true,
+                                RowMark::Cancelled}),
+    [](const auto& info) { return info.param.label; });
+
+// A merge whose parent lies in another folder than the diff gives the tool
+// the parent that was chosen, not a namesake in the diff's folder.
+TEST_F(BatchRunnerTest, AMergeFindsItsParentInAnotherFolder) {
+  fs::create_directories(tree.data() / "a");
+  fs::create_directories(tree.data() / "b");
+  WriteAll(tree.data() / "a" / "disk.chd", "the parent");
+  WriteAll(tree.data() / "b" / "disk.chd", "a decoy");
+  WriteAll(tree.data() / "b" / "patch.diff", "delta");
+  Queue(JobKind::Merge, tree.data() / "a" / "disk.chd", tree.data() / "b" / "patch.diff");
+  BatchRunner runner(table, view, Settings());
+  RunBatch(runner);
+  EXPECT_EQ(ReadAll(tree.data() / "b" / "patch.tmp"), "MERGED:the parent+delta");
+  EXPECT_EQ(view.messages.back().text, kSuccessMessage);
+}
+
 TEST_F(BatchRunnerTest, CancelWhileIdleTakesEffectAtTheNextStartOnly) {
   Queue(JobKind::Update, Image("game.chd"));
   BatchRunner runner(table, view, Settings());
   runner.Cancel();
-  runner.Start();
+  RunBatch(runner);
   EXPECT_TRUE(Calls().empty());
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text, kCancelMessage);
   ExpectIdle(runner);
 
-  runner.Start();
+  RunBatch(runner);
   EXPECT_EQ(Calls().size(), 1u);
   EXPECT_EQ(view.messages.back().text, kSuccessMessage);
 }
@@ -133,7 +209,7 @@ TEST_F(BatchRunnerTest, FailingAndCrashingToolsNeverCostTheImage) {
   for (const char* name : {"FAIL.chd", "CRASH.chd", "PARTIAL.chd"}) Queue(JobKind::Update, Image(name));
   Queue(JobKind::Update, Image("fine.chd"));
   BatchRunner runner(table, view, Settings());
-  runner.Start();
+  RunBatch(runner);
 
   EXPECT_EQ(Calls().size(), 4u);  // the other jobs still ran
   for (const char* base : {"FAIL", "CRASH", "PARTIAL"}) {
@@ -159,11 +235,11 @@ TEST_F(BatchRunnerTest, AMissingToolIsNamedAndNothingRuns) {
   fs::remove(tree.program() / ToolFileName());
   Queue(JobKind::Update, Image("game.chd"));
   BatchRunner runner(table, view, Settings());
-  runner.Start();
+  RunBatch(runner);
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].text.find(Utf8(tree.program() / ToolFileName())), std::string::npos)
       << view.messages[0].text;
-  EXPECT_FALSE(fs::exists(tree.program() / BatchFileName()));
+  EXPECT_TRUE(fs::is_empty(tree.program()));
   EXPECT_TRUE(view.operations.empty());
   ExpectIdle(runner);
 }
@@ -173,7 +249,7 @@ TEST_F(BatchRunnerTest, ASecondUpdateOfTheSameImageFailsBeforeAnyRename) {
   Queue(JobKind::Update, game);
   Queue(JobKind::Update, game);
   BatchRunner runner(table, view, Settings());
-  runner.Start();
+  RunBatch(runner);
 
   EXPECT_EQ(Calls().size(), 1u);
   EXPECT_EQ(ReadAll(tree.data() / "game.old"), "original:game.chd");
@@ -191,15 +267,15 @@ TEST_F(BatchRunnerTest, ASilentToolIsCancelledWithoutWaitingForOutput) {
   Queue(JobKind::Update, Image("quiet.chd"));
   BatchRunner runner(table, view, Settings());
   const auto start = std::chrono::steady_clock::now();
-  view.onService = [&] {
+  view.onStep = [&] {
     if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(500)) runner.Cancel();
   };
-  runner.Start();
+  RunBatch(runner);
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_LT(elapsed, std::chrono::seconds(5));
-  EXPECT_GE(view.services, 5);  // the window was serviced while the tool said nothing
+  EXPECT_GE(view.steps, 5);  // the window had its turns while the tool said nothing
   EXPECT_EQ(view.messages.back().text, kCancelMessage);
-  EXPECT_TRUE(OurTools().empty());
+  EXPECT_TRUE(ToolsLeft().empty());
   EXPECT_EQ(ReadAll(tree.data() / "quiet.chd"), "original:quiet.chd");
 }
 
@@ -208,18 +284,18 @@ TEST_F(BatchRunnerTest, AnotherUsersToolSurvivesACancel) {
   tree.InstallTool(QM_FAKE_SLEEPER, Utf8(fs::path("other") / ToolFileName()));
   const long other = test::StartOrphan(tree.program() / "other" / ToolFileName(), 60, tree.root() / "other.pid");
   ASSERT_GT(other, 0);
-  ASSERT_TRUE(Running(other));
+  ASSERT_TRUE(ProcessRunning(other));
 
   Queue(JobKind::Update, Image("HANG.chd"));
   BatchRunner runner(table, view, Settings());
-  view.onService = [&] {
+  view.onStep = [&] {
     if (Calls().size() == 1) runner.Cancel();
   };
-  runner.Start();
+  RunBatch(runner);
   EXPECT_EQ(view.messages.back().text, kCancelMessage);
-  EXPECT_TRUE(OurTools().empty());
-  EXPECT_TRUE(Running(other)) << "a tool this program did not start was terminated";
-  KillProcess(other, 0);
+  EXPECT_TRUE(ToolsLeft().empty());
+  EXPECT_TRUE(ProcessRunning(other)) << "a tool this program did not start was terminated";
+  (void)KillProcess(other, 0);
 }
 
 // 400 jobs pass the 327 at which a 16-bit batch bar would overflow.
@@ -228,7 +304,7 @@ TEST_F(BatchRunnerTest, FourHundredJobsRunWithAFullBatchBar) {
   for (int i = 0; i < 400; ++i) Queue(JobKind::SetChs, disk, {}, ChsGeometry{"1", "2", "3", true});
   test::SetEnv("FAKE_CHDMAN_HUNKS", "100");
   BatchRunner runner(table, view, Settings());
-  runner.Start();
+  RunBatch(runner);
   test::UnsetEnv("FAKE_CHDMAN_HUNKS");
   EXPECT_EQ(Calls().size(), 400u);
   EXPECT_EQ(view.lastTotal, (std::pair<int, int>{40000, 40000}));
@@ -236,48 +312,36 @@ TEST_F(BatchRunnerTest, FourHundredJobsRunWithAFullBatchBar) {
   EXPECT_EQ(table.grid().Mark(400), RowMark::Succeeded);
 }
 
-// --- Where the batch file goes ----------------------------------------------
+// --- Where the batch files go ------------------------------------------------
 
-enum class Blocker { LinkToAFile, Folder };
-
-// What may stand at the batch file's name: a symbolic link needs a privilege
-// on Windows, so there only a folder.
-std::vector<Blocker> Blockers() {
-  if (kCmd) return {Blocker::Folder};
-  return {Blocker::LinkToAFile, Blocker::Folder};
-}
-
-class BatchFileBlocked : public BatchRunnerTest, public ::testing::WithParamInterface<Blocker> {};
-
-TEST_P(BatchFileBlocked, NothingIsWrittenThroughItAndThePrivateFolderTakesTheFile) {
-  const fs::path victim = tree.root() / "victim";
-  WriteAll(victim, "keep me");
-  if (GetParam() == Blocker::LinkToAFile) fs::create_symlink(victim, tree.program() / BatchFileName());
-  if (GetParam() == Blocker::Folder) fs::create_directory(tree.program() / BatchFileName());
+// The jobs run from files of their own, removed afterwards; the last one's
+// lines stay under the kept name.
+TEST_F(BatchRunnerTest, JobsRunFromFilesOfTheirOwnAndTheLastJobsLinesAreKept) {
   Queue(JobKind::Update, Image("game.chd"));
+  Queue(JobKind::Update, Image("other.chd"));
   BatchRunner runner(table, view, Settings());
-  runner.Start();
-  EXPECT_EQ(ReadAll(victim), "keep me");
-  EXPECT_TRUE(fs::exists(tree.privateFolder() / BatchFileName()));
-  EXPECT_EQ(ReadAll(tree.data() / "game.chd"), "UPDATED:original:game.chd");
-  EXPECT_EQ(view.messages.back().text, kSuccessMessage);
+  RunBatch(runner);
+  EXPECT_EQ(ReadAll(tree.data() / "other.chd"), "UPDATED:original:other.chd");
+  const std::string kept = ReadAll(tree.program() / BatchFileName());
+  EXPECT_NE(kept.find("other.chd"), std::string::npos) << kept;
+  EXPECT_EQ(kept.find("game.chd"), std::string::npos) << kept;
+  // Only the kept file and the tool are left in the program folder.
+  EXPECT_EQ(std::distance(fs::directory_iterator(tree.program()), fs::directory_iterator()), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, BatchFileBlocked, ::testing::ValuesIn(Blockers()),
-                         [](const auto& info) { return info.param == Blocker::Folder ? "Folder" : "LinkToAFile"; });
-
+// A batch file that no folder takes (here: into a folder that is not there).
 TEST_F(BatchRunnerTest, NoWritableFolderEndsTheBatchWithAnError) {
-  fs::create_directory(tree.program() / BatchFileName());
   Queue(JobKind::Update, Image("game.chd"));
   Queue(JobKind::Update, Image("other.chd"));
   RunnerSettings settings = Settings();
-  settings.fallbackFolder = Folder(tree.root() / "missing");
+  settings.batchFileName = Utf8(fs::path("missing") / BatchFileName());
   BatchRunner runner(table, view, settings);
-  runner.Start();
+  RunBatch(runner);
   EXPECT_TRUE(Calls().empty());
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].icon, MessageIcon::Stop);
-  EXPECT_NE(view.messages[0].text.find(BatchFileName()), std::string::npos) << view.messages[0].text;
+  EXPECT_NE(view.messages[0].text.find(Utf8(tree.privateFolder())), std::string::npos) << view.messages[0].text;
+  EXPECT_EQ(ReadAll(tree.data() / "game.chd"), "original:game.chd");
   ExpectIdle(runner);
 }
 
@@ -330,7 +394,7 @@ TEST_P(HostileNames, ReachTheToolExactlyAndRunNothing) {
   WriteAll(folder / PathOf(name), "original");
   Queue(JobKind::Update, folder / PathOf(name));
   BatchRunner runner(table, view, Settings());
-  runner.Start();
+  RunBatch(runner);
 
   const auto calls = Calls();
   ASSERT_EQ(calls.size(), 1u) << view.messages.back().text;
@@ -365,7 +429,7 @@ TEST_P(EncodedNames, RunWhenTheInterpreterCanReadThemElseFailBeforeAnything) {
   const fs::path image = Image(name);
   Queue(JobKind::Update, image);
   BatchRunner runner(table, view, Settings());
-  runner.Start();
+  RunBatch(runner);
 
   const bool runs = !kCmd || GetParam().inOemCodePage;  // /bin/sh reads UTF-8
   if (runs) {
@@ -397,7 +461,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(BatchRunnerTest, TheBatchFileHoldsNamesInTheInterpretersEncoding) {
   Queue(JobKind::Update, Image("citt\xc3\xa0.chd"));
   BatchRunner runner(table, view, Settings());
-  runner.Start();
+  RunBatch(runner);
   const std::string text = ReadAll(tree.program() / BatchFileName());
   const std::string expected = kCmd ? "citt\x85.chd" : "citt\xc3\xa0.chd";
   EXPECT_NE(text.find(expected), std::string::npos) << text;

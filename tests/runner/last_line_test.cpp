@@ -1,4 +1,4 @@
-// The line quoted for a failed job: the last non-blank thing the tool said.
+// The line quoted for a failed job: the last meaningful thing the tool said.
 #include <gtest/gtest.h>
 
 #include "runner/LastLine.h"
@@ -14,7 +14,7 @@ struct LastLineCase {
 
 class LastLineRows : public ::testing::TestWithParam<LastLineCase> {};
 
-TEST_P(LastLineRows, KeepsTheLastNonBlankLine) {
+TEST_P(LastLineRows, KeepsTheLastMeaningfulLine) {
   LastLine last;
   for (const auto& chunk : GetParam().chunks) last.Feed(chunk);
   EXPECT_EQ(last.Text(), GetParam().expected);
@@ -28,7 +28,11 @@ INSTANTIATE_TEST_SUITE_P(
         LastLineCase{"SplitAcrossChunks", {"Err", "or: bad", " file\r\n"}, "Error: bad file"},
         LastLineCase{"BlankLinesIgnored", {"first\n", "   \n", "\r\n"}, "first"},
         LastLineCase{"UnfinishedLineWins", {"done\n", "Error: no newline"}, "Error: no newline"},
-        LastLineCase{"Trimmed", {"  padded  \r"}, "padded"}),
+        LastLineCase{"Trimmed", {"  padded  \r"}, "padded"},
+        LastLineCase{"ProgressAfterTheErrorIsNoReason",
+                     {"Error: bad sector\n", "Compressing hunk 5/10... (ratio=5%)\r"}, "Error: bad sector"},
+        LastLineCase{"TodaysProgressIsNoReasonEither",
+                     {"Error: read failed\n", "Compressing, 45.3% complete... (ratio=40.2%)\r"}, "Error: read failed"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(LastLine, StaysBoundedOnEndlessLine) {

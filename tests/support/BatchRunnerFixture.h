@@ -22,7 +22,6 @@
 #include "platform/os.h"
 #include "platform/processes.h"
 #include "runner/BatchRunner.h"
-#include "runner/KillApp.h"
 
 namespace qm::test {
 
@@ -59,9 +58,9 @@ class RecordingView : public BatchView {
     if (onOperation) onOperation(text);
   }
   void ShowMessage(std::string_view text, MessageIcon icon) override { messages.push_back({std::string(text), icon}); }
-  void ServiceEvents() override {
-    ++services;
-    if (onService) onService();
+  void ScheduleStep(int) override {
+    ++steps;
+    if (onStep) onStep();
   }
 
   bool addEnabled = true, batchEnabled = true;
@@ -69,8 +68,8 @@ class RecordingView : public BatchView {
   std::string operation;
   std::vector<std::string> operations;
   std::vector<Message> messages;
-  int services = 0;
-  std::function<void()> onService;
+  int steps = 0;
+  std::function<void()> onStep;  // before each turn of the batch
   std::function<void(std::string_view)> onOperation;
 };
 
@@ -107,12 +106,27 @@ class BatchRunnerTest : public ::testing::Test {
 
   std::vector<FakeToolCall> Calls() const { return ReadFakeToolLog(Utf8(tree.log())); }
 
-  // Copies of the tool and of the interpreter that descend from this process.
-  static std::vector<long> OurTools() {
-    return MatchingDescendants(ListProcesses(), CurrentProcessId(), ToolFileName());
+  // The whole batch as the window's event loop drives it.
+  static void RunBatch(BatchRunner& runner) {
+    runner.Start();
+    while (runner.Running()) runner.Step();
   }
-  static std::vector<long> OurInterpreters() {
-    return MatchingDescendants(ListProcesses(), CurrentProcessId(), kCmd ? "cmd.exe" : "sh");
+
+  // Runs of the tool in this test that still live.
+  std::vector<long> ToolsLeft() const {
+    std::vector<long> left;
+    for (const FakeToolCall& call : Calls())
+      if (ProcessRunning(call.pid)) left.push_back(call.pid);
+    return left;
+  }
+  // Children of this process that still live: the interpreters it started.
+  static std::vector<long> InterpretersLeft() {
+    std::vector<long> left;
+    if (const auto all = ListProcesses()) {
+      for (const ProcessEntry& p : *all)
+        if (p.parentPid == CurrentProcessId() && ProcessRunning(p.pid)) left.push_back(p.pid);
+    }
+    return left;
   }
 
   void ExpectIdle(const BatchRunner& runner) {

@@ -24,6 +24,11 @@ inline void WriteAll(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// The full path, in the system's form, of a file the build names (the helper
+// programs). A cross-built test run under Wine gets the build tree's POSIX
+// paths, which resolve on the current drive (Z:).
+inline std::string BuiltFile(const char* path) { return Utf8(fs::absolute(fs::path(path)).make_preferred()); }
+
 class TempTree {
  public:
   // A new folder of ours alone under the system's temporary folder.

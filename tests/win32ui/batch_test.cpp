@@ -52,9 +52,9 @@ class BatchTest : public ::testing::Test {
     test::SetEnv("FAKE_CHDMAN_LOG", Utf8(tree_.log()));
     test::UnsetEnv("FAKE_CHDMAN_MODE");
     window_ = std::make_unique<frmMain>();
-    window_->setRunnerSettings({Utf8(tree_.program()) + "\\", "chdman.exe", "automate.bat", Interpreter::Cmd,
+    window_->controller().SetRunnerSettings({Utf8(tree_.program()) + "\\", "chdman.exe", "automate.bat", Interpreter::Cmd,
                                 Utf8(tree_.privateFolder()) + "\\"});
-    window_->setFileDialog(&files_);
+    window_->controller().SetFileDialog(&files_);
     window_->Show();
     test::Pump(20);
   }
@@ -90,10 +90,7 @@ class BatchTest : public ::testing::Test {
       return false;
     });
     test::Click(control("btnComprimi"));
-  }
-
-  static std::vector<long> Ours(const char* image) {
-    return MatchingDescendants(ListProcesses(), CurrentProcessId(), image);
+    EXPECT_TRUE(test::PumpUntil([&] { return !window_->runner().Running(); }, 60000));
   }
 
   void expectIdle() {
@@ -103,8 +100,7 @@ class BatchTest : public ::testing::Test {
     EXPECT_EQ(::SendMessageA(control("pbCurrent"), PBM_GETPOS, 0, 0), 0);
     EXPECT_EQ(::SendMessageA(control("pbTotal"), PBM_GETPOS, 0, 0), 0);
     EXPECT_EQ(test::Text(control("lblOperazione")), "");
-    EXPECT_TRUE(Ours("chdman.exe").empty());
-    EXPECT_TRUE(Ours("cmd.exe").empty());
+    for (const test::FakeToolCall& call : calls()) EXPECT_FALSE(ProcessRunning(call.pid));
   }
 
   test::TempTree tree_;
@@ -121,7 +117,7 @@ TEST_F(BatchTest, ThreeKindsInOneBatchEndInTheSuccessMessage) {
   fs::create_directories(diffs);
   WriteAll(diffs / "patch.diff", "delta");
   WriteAll(diffs / "disk.chd", "base");
-  files_.push(Utf8(tree_.data() / "disk.chd"));
+  files_.push(Utf8(diffs / "disk.chd"));
   files_.push(Utf8(diffs / "patch.diff"));
   test::Click(control("btnAggiungi_1"));
   files_.push(Utf8(game));
@@ -214,8 +210,7 @@ TEST_F(BatchTest, ClosingDuringABatchCancelsItQuietly) {
   EXPECT_EQ(ReadAll(hang), "original:HANG.chd");
   EXPECT_FALSE(fs::exists(tree_.data() / "HANG.old"));
   EXPECT_FALSE(fs::exists(tree_.data() / "HANG.tmp"));
-  EXPECT_TRUE(Ours("chdman.exe").empty());
-  EXPECT_TRUE(Ours("cmd.exe").empty());
+  for (const test::FakeToolCall& call : calls()) EXPECT_FALSE(ProcessRunning(call.pid));
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ class AddOneJob : public JobsTest, public ::testing::WithParamInterface<AddRow> 
 TEST_P(AddOneJob, CellsOfRowOne) {
   const AddRow& row = GetParam();
   test::ScriptedFileDialog files(row.files, toolbar_);
-  window_->setFileDialog(&files);
+  window_->controller().SetFileDialog(&files);
   auto geometry = row.geometry.empty() ? nullptr : AnswerGeometry(row.geometry);
   test::Click(button("btnAggiungi_" + std::to_string(row.button)));
   if (geometry) {
@@ -97,7 +97,7 @@ TEST_P(AddOneJob, CellsOfRowOne) {
   const Cells expected = row.cells.empty() ? Cells(kJobColumns) : row.cells;
   for (int c = 0; c < kJobColumns; ++c) EXPECT_EQ(table.grid().TextMatrix(1, c), expected[c]) << "column " << c;
   test::ExpectViewMatchesGrid(grid_, table.grid());
-  window_->setFileDialog(nullptr);
+  window_->controller().SetFileDialog(nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddRow{"update", 0, {"D:\\img\\disk.chd"}, {}, {kChd},
                {"disk.chd", "D:\\img", "Update", "disk.tmp", "D:\\img", "", "-update disk.chd disk.tmp"}},
         AddRow{"merge_from_two_folders", 1, {"D:\\a\\disk.chd", "E:\\b\\patch.diff"}, {}, {kChd, kDiff},
-               {"disk.chd", "E:\\b", "Merge", "patch.tmp", "E:\\b", "patch.diff", "-merge disk.chd patch.diff patch.tmp"}},
+               {"disk.chd", "E:\\b", "Merge", "patch.tmp", "E:\\b", "patch.diff", "-merge D:\\a\\disk.chd patch.diff patch.tmp"}},
         // Typed character by character: only digits and backspace pass the boxes.
         AddRow{"set_chs_typed_with_letters_signs_backspace", 2, {"D:\\img\\disk.chd"},
                {"1k0-245\b", "+\x16\x0d" "16.", "6 x\xe8" "3"}, {kChd},
@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
 // geometry; every showing starts with empty boxes and the focus in txtC.
 TEST_F(JobsTest, GeometryDialogStartsEmptyAndKeepsTheLastConfirmation) {
   test::ScriptedFileDialog files({"D:\\img\\a.chd", "D:\\img\\b.chd"});
-  window_->setFileDialog(&files);
+  window_->controller().SetFileDialog(&files);
   {
     auto answer = AnswerGeometry({"1024", "16", "63"});
     test::Click(button("btnAggiungi_2"));
@@ -160,7 +160,7 @@ class RemoveSequence : public JobsTest, public ::testing::WithParamInterface<Rem
 TEST_P(RemoveSequence, TableAfterTheSteps) {
   const RemoveRow& row = GetParam();
   test::ScriptedFileDialog files;
-  window_->setFileDialog(&files);
+  window_->controller().SetFileDialog(&files);
   for (const std::string& step : row.steps) {
     const std::string verb = step.substr(0, step.find(' '));
     const std::string arg = step.find(' ') == std::string::npos ? "" : step.substr(step.find(' ') + 1);

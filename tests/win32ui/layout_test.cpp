@@ -109,7 +109,7 @@ class LayoutTest : public ::testing::Test {
       ::PostMessageA(w, WM_CLOSE, 0, 0);
     });
     if (window == "frmSetCHS") {
-      main_->GetCHS();
+      main_->AskGeometry();
     } else {
       main_->about().ShowModal(main_->hwnd());
     }

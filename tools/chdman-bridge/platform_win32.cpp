@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "BridgeOs.h"
-#include "WindowsCommandLine.h"
+#include "core/WindowsCommandLine.h"
 #include "platform/handle.h"
 #include "platform/win32/CodePage.h"
 

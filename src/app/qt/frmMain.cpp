@@ -1,7 +1,6 @@
 #include "app/qt/frmMain.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,9 +10,7 @@
 #include "app/MainLayout.h"
 #include "dialogs/qt/frmInfo.h"
 #include "dialogs/qt/frmSetCHS.h"
-#include "platform/os.h"
 #include "ui/qt/GridView.h"
-#include "ui/qt/QtFileOpenDialog.h"
 
 namespace qm {
 namespace {
@@ -46,85 +43,55 @@ frmMain::frmMain(QWidget* parent)
                    layout_.get<QPushButton>("btnAggiungi", 2)},
       btnRimuovi_(layout_.get<QPushButton>("btnRimuovi")),
       btnComprimi_(layout_.get<QPushButton>("btnComprimi")),
-      qtFileDialog_(std::make_unique<QtFileOpenDialog>(this)),
-      fileDialog_(qtFileDialog_.get()),
-      runner_(std::make_unique<BatchRunner>(table_, *this, NativeRunnerSettings())) {
-  grid_->setGrid(&table_.grid());
-  // The load handler: the table's header, widths and alignment, and no operation shown.
-  table_.SetUp();
-  lblOperazione_->clear();
+      fileDialog_(this),
+      controller_(std::make_unique<MainController>(*this)) {
+  grid_->setGrid(&controller_->table().grid());
+  controller_->Load();
 
+  stepTimer_.setSingleShot(true);
+  connect(&stepTimer_, &QTimer::timeout, this, [this] { controller_->Step(); });
   for (int k = 0; k < 3; ++k)
-    connect(btnAggiungi_[k], &QPushButton::clicked, this, [this, k] { onAdd(k); });
-  connect(btnRimuovi_, &QPushButton::clicked, this, &frmMain::onRemove);
-  connect(btnComprimi_, &QPushButton::clicked, this, &frmMain::onStart);
-  connect(layout_.get<QPushButton>("btnAnnulla"), &QPushButton::clicked, this, &frmMain::onCancel);
-  connect(layout_.get<QPushButton>("btnInfo"), &QPushButton::clicked, this, &frmMain::onInfo);
+    connect(btnAggiungi_[k], &QPushButton::clicked, this, [this, k] { controller_->Add(k); });
+  connect(btnRimuovi_, &QPushButton::clicked, this, [this] { controller_->Remove(); });
+  connect(btnComprimi_, &QPushButton::clicked, this, [this] { controller_->Start(); });
+  connect(layout_.get<QPushButton>("btnAnnulla"), &QPushButton::clicked, this, [this] { controller_->Cancel(); });
+  connect(layout_.get<QPushButton>("btnInfo"), &QPushButton::clicked, this, [this] { controller_->Info(); });
 
   grid_->setFocus();
 }
 
 frmMain::~frmMain() {
-  // The grid dies with the table, before the view that observes it.
+  // The grid view lets go of the table before the controller that holds it goes.
   grid_->setGrid(nullptr);
-}
-
-void frmMain::setRunnerSettings(RunnerSettings settings) {
-  if (runner_->Running()) return;
-  runner_ = std::make_unique<BatchRunner>(table_, *this, std::move(settings));
+  controller_.reset();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-  if (runner_->Running()) {
-    runner_->Abort();
-    closeAfterBatch_ = true;
+  if (!controller_->RequestClose()) {
     event->ignore();
     return;
   }
   QWidget::closeEvent(event);
 }
 
-void frmMain::setFileDialog(FileOpenDialog* dialog) {
-  fileDialog_ = dialog ? dialog : qtFileDialog_.get();
-}
-
-void frmMain::onAdd(int index) {
-  AddJob(table_, static_cast<JobKind>(index), *this, {NativePathStyle(), NativeInterpreter()});
-}
-
-void frmMain::onRemove() { table_.Remove(); }
-
-void frmMain::onStart() {
-  runner_->Start();
-  if (closeAfterBatch_) {
-    closeAfterBatch_ = false;
-    close();
-  }
-}
-
-void frmMain::onCancel() { runner_->Cancel(); }
-
-void frmMain::onInfo() {
-  if (!info_) info_ = std::make_unique<frmInfo>();
-  info_->ShowModal();
-}
-
 void frmMain::SetToolbarEnabled(bool enabled) { fraToolbar_->setEnabled(enabled); }
 
-std::optional<FileChoice> frmMain::ShowOpen(const OpenRequest& request) {
-  return fileDialog_->Open(request);
+std::optional<ChsGeometry> frmMain::AskGeometry() {
+  if (!setChs_) setChs_ = new frmSetCHS(this);
+  return setChs_->Ask();
 }
 
-ChsGeometry frmMain::GetCHS() {
-  if (!setChs_) setChs_ = new frmSetCHS(this);
-  if (std::optional<ChsGeometry> confirmed = setChs_->Ask()) chs_ = *confirmed;
-  return chs_;
+void frmMain::ShowAbout() {
+  if (!info_) info_ = std::make_unique<frmInfo>();
+  info_->ShowModal();
 }
 
 void frmMain::ShowMessage(std::string_view text, MessageIcon icon) {
   QMessageBox box(ToQIcon(icon), windowTitle(), ToQString(text), QMessageBox::Ok, this);
   box.exec();
 }
+
+void frmMain::ScheduleStep(int delayMs) { stepTimer_.start(delayMs); }
 
 void frmMain::SetAddButtonsEnabled(bool enabled) {
   for (QPushButton* button : btnAggiungi_) button->setEnabled(enabled);
@@ -138,7 +105,6 @@ void frmMain::SetBatchButtonsEnabled(bool enabled) {
 void frmMain::SetBar(QProgressBar* bar, int max, int value) {
   bar->setMaximum(max);
   bar->setValue(value);
-  bar->repaint();  // the batch pumps events only between reads
 }
 
 void frmMain::SetCurrentBar(int max, int value) { SetBar(pbCurrent_, max, value); }
@@ -146,7 +112,5 @@ void frmMain::SetCurrentBar(int max, int value) { SetBar(pbCurrent_, max, value)
 void frmMain::SetTotalBar(int max, int value) { SetBar(pbTotal_, max, value); }
 
 void frmMain::SetOperation(std::string_view text) { lblOperazione_->setText(ToQString(text)); }
-
-void frmMain::ServiceEvents() { QCoreApplication::processEvents(); }
 
 }  // namespace qm

@@ -7,12 +7,14 @@
 #include "app/MainLayout.h"
 #include "dialogs/win32/frmInfo.h"
 #include "dialogs/win32/frmSetCHS.h"
-#include "platform/os.h"
 #include "ui/win32/WindowText.h"
 #include "ui/win32/resource.h"
 
 namespace qm {
 namespace {
+
+// The batch's turn: the one timer of the main window.
+constexpr UINT_PTR kStepTimer = 1;
 
 // The style bits of a message's icon.
 UINT IconStyle(MessageIcon icon) {
@@ -27,9 +29,7 @@ UINT IconStyle(MessageIcon icon) {
 
 }  // namespace
 
-frmMain::frmMain()
-    : fileDialog_(&systemFileDialog_),
-      runner_(std::make_unique<BatchRunner>(table_, *this, NativeRunnerSettings())) {
+frmMain::frmMain() : controller_(std::make_unique<MainController>(*this)) {
   Create(MainWindowLayout(), nullptr);
   if (!built()) return;  // no window: the program ends (WinMain checks hwnd())
   systemFileDialog_.SetOwner(hwnd());
@@ -41,10 +41,8 @@ frmMain::frmMain()
     ::SendMessageA(hwnd(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
   }
   grid_ = std::make_unique<GridListView>(layout().Control("MainGrid"), layout().dpi());
-  grid_->SetGrid(&table_.grid());
-  // The load handler: the table's header, widths and alignment, and no operation shown.
-  table_.SetUp();
-  SetText(layout().Control("lblOperazione"), "");
+  grid_->SetGrid(&controller_->table().grid());
+  controller_->Load();
 }
 
 frmMain::~frmMain() {
@@ -52,6 +50,7 @@ frmMain::~frmMain() {
   info_.reset();
   setChs_.reset();
   Destroy();
+  controller_.reset();
 }
 
 void frmMain::Show(int showCommand) {
@@ -60,13 +59,6 @@ void frmMain::Show(int showCommand) {
   ::UpdateWindow(hwnd());
   ::SetFocus(layout().Control("MainGrid"));
 }
-
-void frmMain::setRunnerSettings(RunnerSettings settings) {
-  if (runner_->Running()) return;
-  runner_ = std::make_unique<BatchRunner>(table_, *this, std::move(settings));
-}
-
-void frmMain::setFileDialog(FileOpenDialog* dialog) { fileDialog_ = dialog ? dialog : &systemFileDialog_; }
 
 frmInfo& frmMain::about() {
   if (!info_) info_ = std::make_unique<frmInfo>();
@@ -83,16 +75,18 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (grid_ && grid_->OnNotify(*reinterpret_cast<const NMHDR*>(lParam), &result)) return result;
       break;
     }
-    case WM_CLOSE:
-      // Closing during a batch cancels it quietly; the window goes when it has ended.
-      if (runner_->Running()) {
-        runner_->Abort();
-        closeAfterBatch_ = true;
+    case WM_TIMER:
+      if (wParam == kStepTimer) {
+        ::KillTimer(hwnd(), kStepTimer);
+        controller_->Step();
         return 0;
       }
-      Destroy();
+      break;
+    case WM_CLOSE:
+      if (controller_->RequestClose()) Destroy();
       return 0;
     case WM_DESTROY:
+      ::KillTimer(hwnd(), kStepTimer);
       if (grid_) grid_->SetGrid(nullptr);
       if (quitOnDestroy_) ::PostQuitMessage(0);
       break;
@@ -107,45 +101,36 @@ void frmMain::OnCommand(HWND control, int code) {
   const ControlSpec* spec = layout().SpecOf(control);
   if (!spec || spec->kind != ControlKind::PushButton) return;
   if (spec->name == "btnAggiungi") {
-    onAdd(spec->index);
+    controller_->Add(spec->index);
   } else if (spec->name == "btnRimuovi") {
-    table_.Remove();
+    controller_->Remove();
   } else if (spec->name == "btnComprimi") {
-    onStart();
+    controller_->Start();
   } else if (spec->name == "btnAnnulla") {
-    runner_->Cancel();
+    controller_->Cancel();
   } else if (spec->name == "btnInfo") {
-    onInfo();
+    controller_->Info();
   }
 }
 
-void frmMain::onAdd(int index) {
-  AddJob(table_, static_cast<JobKind>(index), *this, {NativePathStyle(), NativeInterpreter()});
-}
-
-void frmMain::onStart() {
-  runner_->Start();
-  if (closeAfterBatch_) {
-    closeAfterBatch_ = false;
-    ::PostMessageA(hwnd(), WM_CLOSE, 0, 0);
-  }
-}
-
-void frmMain::onInfo() { about().ShowModal(hwnd()); }
+void frmMain::ShowAbout() { about().ShowModal(hwnd()); }
 
 void frmMain::SetToolbarEnabled(bool enabled) { ::EnableWindow(layout().Control("fraToolbar"), enabled); }
 
-std::optional<FileChoice> frmMain::ShowOpen(const OpenRequest& request) { return fileDialog_->Open(request); }
-
-ChsGeometry frmMain::GetCHS() {
+std::optional<ChsGeometry> frmMain::AskGeometry() {
   if (!setChs_) setChs_ = std::make_unique<frmSetCHS>();
-  if (std::optional<ChsGeometry> confirmed = setChs_->Ask(hwnd())) chs_ = *confirmed;
-  return chs_;
+  return setChs_->Ask(hwnd());
 }
 
 void frmMain::ShowMessage(std::string_view text, MessageIcon icon) {
   const std::string caption = GetText(hwnd());
   ::MessageBoxA(hwnd(), ToAnsi(text).c_str(), ToAnsi(caption).c_str(), MB_OK | IconStyle(icon));
+}
+
+// A timer, not a posted message: the system makes WM_TIMER only when the
+// queue is otherwise empty, so input and painting always come first.
+void frmMain::ScheduleStep(int delayMs) {
+  if (hwnd()) ::SetTimer(hwnd(), kStepTimer, static_cast<UINT>(delayMs > 0 ? delayMs : USER_TIMER_MINIMUM), nullptr);
 }
 
 void frmMain::SetAddButtonsEnabled(bool enabled) {
@@ -160,19 +145,12 @@ void frmMain::SetBatchButtonsEnabled(bool enabled) {
 void frmMain::SetBar(HWND bar, int max, int value) {
   ::SendMessageA(bar, PBM_SETRANGE32, 0, max);
   ::SendMessageA(bar, PBM_SETPOS, value, 0);
-  ::UpdateWindow(bar);  // the batch services the window only between reads
 }
 
 void frmMain::SetCurrentBar(int max, int value) { SetBar(layout().Control("pbCurrent"), max, value); }
 
 void frmMain::SetTotalBar(int max, int value) { SetBar(layout().Control("pbTotal"), max, value); }
 
-void frmMain::SetOperation(std::string_view text) {
-  HWND label = layout().Control("lblOperazione");
-  SetText(label, text);
-  ::UpdateWindow(label);
-}
-
-void frmMain::ServiceEvents() { DispatchPending(); }
+void frmMain::SetOperation(std::string_view text) { SetText(layout().Control("lblOperazione"), text); }
 
 }  // namespace qm

@@ -7,32 +7,60 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
-
-#include "platform/handle.h"
 
 namespace qm {
 namespace {
 
-std::string Failure(const std::string& path, int error) {
-  return path + ": " + std::generic_category().message(error);
-}
-
-std::string Failure(const std::string& path, const char* why) { return path + ": " + why; }
+SystemError Errno(const char* call) { return SystemError{call, errno}; }
 
 // An existing folder that only this user can enter, or a new one made so.
 // Refuses a symbolic link, anything not a folder, a folder of another user and
 // one that others may read, write or enter.
-bool EnsurePrivateFolder(const std::string& path) {
+Result<void> EnsurePrivateFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0700) == 0) {
     // The umask may have taken bits the owner needs.
-    if (::chmod(path.c_str(), 0700) != 0) return false;
+    if (::chmod(path.c_str(), 0700) != 0) return Errno("chmod");
   } else if (errno != EEXIST) {
-    return false;
+    return Errno("mkdir");
   }
   struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) return false;
-  return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 0077) == 0;
+  if (::lstat(path.c_str(), &st) != 0) return Errno("lstat");
+  if (!S_ISDIR(st.st_mode)) return SystemError{"lstat", ENOTDIR};
+  if (st.st_uid != ::geteuid() || (st.st_mode & 0077) != 0) return SystemError{"lstat", EACCES};
+  return {};
+}
+
+Result<void> WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Errno("write");
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return {};
+}
+
+std::string Joined(const std::string& folder, std::string_view name) {
+  std::string path = folder;
+  if (!path.empty() && path.back() != '/') path += '/';
+  return path.append(name);
+}
+
+// A new file "STEM-PID-N.EXT" in `folder`, made exclusively (never through a
+// link), owner-only, open for reading and writing.
+Result<std::pair<std::string, UniqueHandle>> CreateFresh(const std::string& folder, std::string_view stem,
+                                                        std::string_view extension) {
+  const std::string prefix = Joined(folder, stem) + '-' + std::to_string(::getpid()) + '-';
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::string path = prefix + std::to_string(++counter) + std::string(extension);
+    UniqueHandle fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (fd.valid()) return std::pair{std::move(path), std::move(fd)};
+    if (errno != EEXIST) return Errno("open");
+  }
+  return SystemError{"open", EEXIST};
 }
 
 }  // namespace
@@ -51,65 +79,71 @@ std::string ProgramFolder() {
 std::string ToolFileName() { return "chdman"; }
 std::string BatchFileName() { return "automate.sh"; }
 
-// A dangling symbolic link counts as existing: the name is taken.
 bool FileExists(const std::string& path) {
   struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+  return ::lstat(path.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
-
-bool RenameFile(const std::string& from, const std::string& to) {
-  return !FileExists(to) && ::rename(from.c_str(), to.c_str()) == 0;
+Result<void> RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return Errno("unlink");
+  return {};
 }
 
-// The file ends up a regular file of ours with rights 0600, so no other user
-// can change the script between writing and running it. It is checked before
-// it is truncated: a symbolic link, a FIFO (O_NONBLOCK keeps open from
-// waiting for a reader), a device, another user's file and a file with a
-// second hard link are left untouched.
-std::string WriteTextFile(const std::string& path, const std::string& text) {
-  UniqueHandle fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
-  if (!fd.valid()) return Failure(path, errno);
-  struct stat st;
-  if (::fstat(fd.get(), &st) != 0) return Failure(path, errno);
-  if (!S_ISREG(st.st_mode)) return Failure(path, "not a regular file");
-  if (st.st_uid != ::geteuid()) return Failure(path, "owned by another user");
-  if (st.st_nlink > 1) return Failure(path, "has other hard links");
-  if ((st.st_mode & 07777) != 0600 && ::fchmod(fd.get(), 0600) != 0) return Failure(path, errno);
-  if (::ftruncate(fd.get(), 0) != 0) return Failure(path, errno);
-
-  const char* p = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd.get(), p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return Failure(path, errno);
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return std::string();
+// renameat2 with RENAME_NOREPLACE decides in one step; where the file system
+// refuses the flag, the check and the rename are two.
+Result<void> RenameFile(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  if (errno != EINVAL && errno != ENOSYS) return Errno("rename");
+  if (FileExists(to)) return SystemError{"rename", EEXIST};
+  if (::rename(from.c_str(), to.c_str()) != 0) return Errno("rename");
+  return {};
 }
 
-std::string PrivateFolder() {
+Result<void> ReplaceAtomically(const std::string& path, std::string_view bytes) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  auto fresh = CreateFresh(folder, "." + name, ".new");
+  if (!fresh) return fresh.error();
+  auto& [temp, fd] = *fresh;
+  Result<void> written = WriteAll(fd.get(), bytes);
+  fd.reset();
+  if (written && ::rename(temp.c_str(), path.c_str()) != 0) written = Errno("rename");
+  if (!written) ::unlink(temp.c_str());
+  return written;
+}
+
+Result<std::string> PrivateFolder() {
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/') {
     // The runtime folder itself must be ours alone, or what we put in it is not.
     struct stat st;
     if (::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
         (st.st_mode & 0077) == 0) {
-      std::string folder = std::string(runtime);
-      if (folder.back() != '/') folder += '/';
-      folder += "quillmere";
+      const std::string folder = Joined(runtime, "quillmere");
       if (EnsurePrivateFolder(folder)) return folder + '/';
     }
   }
   const std::string folder = "/tmp/quillmere-" + std::to_string(::geteuid());
-  if (EnsurePrivateFolder(folder)) return folder + '/';
-  return std::string();
+  if (Result<void> made = EnsurePrivateFolder(folder); !made) return made.error();
+  return folder + '/';
 }
 
 std::optional<std::string> EncodeBatchText(const std::string& utf8) { return utf8; }
+
+Result<ScriptFile> ScriptFile::Create(const std::string& folder, std::string_view stem, std::string_view extension,
+                                      std::string_view bytes) {
+  auto fresh = CreateFresh(folder, stem, extension);
+  if (!fresh) return fresh.error();
+  ScriptFile script(std::move(fresh->first), std::move(fresh->second));
+  if (Result<void> written = WriteAll(script.handle(), bytes); !written) return written.error();
+  if (::lseek(script.handle(), 0, SEEK_SET) != 0) return Errno("lseek");
+  return script;
+}
+
+void ScriptFile::Remove() {
+  if (!file_.valid()) return;
+  file_.reset();
+  ::unlink(path_.c_str());
+}
 
 }  // namespace qm

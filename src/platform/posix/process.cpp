@@ -3,20 +3,25 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
 
 #include <cerrno>
 #include <chrono>
+#include <thread>
 #include <utility>
 
-extern char** environ;
+#include "platform/files.h"
+#include "platform/posix/proc.h"
 
 namespace qm {
 
 struct ChildProcess::State {
-  pid_t pid = -1;
+  pid_t pid;
+  bool ownUnit;
   UniqueHandle readEnd;
   bool reaped = false;
   int status = -1;
@@ -24,37 +29,105 @@ struct ChildProcess::State {
 
 namespace {
 
-std::string StartError(const char* what, int error) {
-  return std::string(what) + " failed. Error: " + std::to_string(error);
-}
-
-// Moves a descriptor to 3 or above, so that the dup2 onto 0, 1 and 2 in the
-// child never meets a descriptor that is already in place (a parent started
-// with a standard stream closed gets 0..2 back from pipe2 and open).
-bool LiftAboveStdio(UniqueHandle& fd) {
-  if (fd.get() > 2) return true;
-  const int lifted = ::fcntl(fd.get(), F_DUPFD_CLOEXEC, 3);
-  if (lifted < 0) return false;
-  fd.reset(lifted);
-  return true;
-}
-
-// Owners of the spawn attribute objects, destroyed on every path.
-struct SpawnActions {
-  posix_spawn_file_actions_t a;
-  SpawnActions() { posix_spawn_file_actions_init(&a); }
-  ~SpawnActions() { posix_spawn_file_actions_destroy(&a); }
-};
-struct SpawnAttributes {
-  posix_spawnattr_t a;
-  SpawnAttributes() { posix_spawnattr_init(&a); }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&a); }
-};
+SystemError Errno(const char* call) { return SystemError{call, errno}; }
 
 int DecodeStatus(int status) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return -1;
+}
+
+// Where the child's script descriptor goes: the first one above the standard
+// streams; the interpreter reads it as /dev/fd/3.
+constexpr int kScriptFd = 3;
+
+struct Spawned {
+  pid_t pid;
+  UniqueHandle readEnd;
+};
+
+struct Launch {
+  std::vector<std::string> argv;  // argv[0] is the program's path
+  StartOptions options;
+  int scriptFd = -1;  // moved to kScriptFd in the child when not -1
+};
+
+// fork and exec, so that the child can take a parent-death signal; between
+// the two it calls only async-signal-safe functions on data made before.
+// A failed exec reports its errno through a close-on-exec pipe.
+Result<Spawned> Spawn(const Launch& launch) {
+  int output[2];
+  if (::pipe2(output, O_CLOEXEC) != 0) return Errno("pipe");
+  UniqueHandle readEnd(output[0]);
+  UniqueHandle writeEnd(output[1]);
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) return Errno("pipe");
+  UniqueHandle reportRead(report[0]);
+  UniqueHandle reportWrite(report[1]);
+  UniqueHandle devNull(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+  if (!devNull.valid()) return Errno("open");
+
+  std::vector<std::string> args = launch.argv;
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t parent = ::getpid();
+  sigset_t none;
+  sigemptyset(&none);
+
+  const pid_t pid = ::fork();
+  if (pid < 0) return Errno("fork");
+  if (pid == 0) {
+    int report = reportWrite.get();
+    const auto fail = [&] {
+      const int error = errno;
+      (void)!::write(report, &error, sizeof error);
+      ::_exit(127);
+    };
+    // A session and process group of its own: the unit; no terminal signal reaches it.
+    if (launch.options.ownUnit && ::setsid() < 0) fail();
+#if defined(__linux__)
+    if (launch.options.endWithParent) {
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (::getppid() != parent) ::_exit(127);
+    }
+#endif
+    for (int s = 1; s < NSIG; ++s) ::signal(s, SIG_DFL);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Lifted above the standard streams first, so no dup2 below meets a
+    // descriptor that is already in place.
+    const int in = ::fcntl(devNull.get(), F_DUPFD, 10);
+    const int out = ::fcntl(writeEnd.get(), F_DUPFD, 10);
+    const int script = launch.scriptFd >= 0 ? ::fcntl(launch.scriptFd, F_DUPFD, 10) : -1;
+    if (in < 0 || out < 0 || (launch.scriptFd >= 0 && script < 0)) fail();
+    if (::dup2(in, STDIN_FILENO) < 0 || ::dup2(out, STDOUT_FILENO) < 0 || ::dup2(out, STDERR_FILENO) < 0) fail();
+    if (script >= 0 && ::dup2(script, kScriptFd) < 0) fail();
+    // Nothing else is inherited, marked close-on-exec or not; the report
+    // pipe, moved right above what is kept, closes by itself on exec.
+    const int keep = script >= 0 ? kScriptFd + 1 : kScriptFd;
+    const int moved = ::fcntl(report, F_DUPFD_CLOEXEC, keep);
+    if (moved < 0) fail();
+    report = moved;
+    if (report > keep) ::close_range(static_cast<unsigned>(keep), static_cast<unsigned>(report - 1), 0);
+    ::close_range(static_cast<unsigned>(report + 1), ~0U, 0);
+    ::execv(args[0].c_str(), argv.data());
+    fail();
+  }
+
+  writeEnd.reset();
+  reportWrite.reset();
+  int error = 0;
+  ssize_t n;
+  do {
+    n = ::read(reportRead.get(), &error, sizeof error);
+  } while (n < 0 && errno == EINTR);
+  if (n == static_cast<ssize_t>(sizeof error)) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return SystemError{"execv", error};
+  }
+  return Spawned{pid, std::move(readEnd)};
 }
 
 }  // namespace
@@ -72,54 +145,25 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
 
 ChildProcess::~ChildProcess() {
   if (!s_ || s_->reaped) return;
-  ::kill(s_->pid, SIGKILL);
+  Terminate();
   Wait();
 }
 
-std::variant<ChildProcess, std::string> ChildProcess::Start(const std::string& batchFile) {
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return StartError("CreatePipe", errno);
-  UniqueHandle readEnd(fds[0]);
-  UniqueHandle writeEnd(fds[1]);
-  UniqueHandle devNull(::open("/dev/null", O_RDONLY | O_CLOEXEC));
-  if (!devNull.valid()) return StartError("CreateProcess", errno);
-  if (!LiftAboveStdio(readEnd) || !LiftAboveStdio(writeEnd) || !LiftAboveStdio(devNull)) {
-    return StartError("CreatePipe", errno);
-  }
+Result<ChildProcess> ChildProcess::Start(const std::string& program, const std::vector<std::string>& args,
+                                         const StartOptions& options) {
+  Launch launch{{program}, options};
+  launch.argv.insert(launch.argv.end(), args.begin(), args.end());
+  Result<Spawned> spawned = Spawn(launch);
+  if (!spawned) return spawned.error();
+  return ChildProcess(std::make_unique<State>(spawned->pid, launch.options.ownUnit, std::move(spawned->readEnd)));
+}
 
-  // The child gets /dev/null, the write end twice, and nothing else: every
-  // descriptor from 3 up is closed whether or not it was marked close-on-exec.
-  SpawnActions actions;
-  posix_spawn_file_actions_adddup2(&actions.a, devNull.get(), STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&actions.a, writeEnd.get(), STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions.a, writeEnd.get(), STDERR_FILENO);
-  posix_spawn_file_actions_addclosefrom_np(&actions.a, 3);
-
-  // A session of its own (no terminal signals reach it), default signal
-  // handling and an empty mask whatever this program has set for itself.
-  SpawnAttributes attributes;
-  sigset_t none, all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setsigmask(&attributes.a, &none);
-  posix_spawnattr_setsigdefault(&attributes.a, &all);
-  posix_spawnattr_setflags(&attributes.a,
-                           POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-  // sh would read a leading "-" as an option; "./" keeps the same file.
-  std::string script = batchFile;
-  if (!script.empty() && script.front() == '-') script.insert(0, "./");
-  char shName[] = "sh";
-  char* argv[] = {shName, script.data(), nullptr};
-
-  pid_t pid = -1;
-  const int error = ::posix_spawn(&pid, "/bin/sh", &actions.a, &attributes.a, argv, environ);
-  if (error != 0) return StartError("CreateProcess", error);
-
-  auto state = std::make_unique<State>();
-  state->pid = pid;
-  state->readEnd = std::move(readEnd);
-  return ChildProcess(std::move(state));  // writeEnd closes here: only the child holds it now
+Result<ChildProcess> ChildProcess::StartScript(const ScriptFile& script, const std::string& interpreter) {
+  Launch launch{{interpreter.empty() ? "/bin/sh" : interpreter, "/dev/fd/" + std::to_string(kScriptFd)}, {}};
+  launch.scriptFd = script.handle();
+  Result<Spawned> spawned = Spawn(launch);
+  if (!spawned) return spawned.error();
+  return ChildProcess(std::make_unique<State>(spawned->pid, launch.options.ownUnit, std::move(spawned->readEnd)));
 }
 
 ReadResult ChildProcess::Read(char* buffer, std::size_t size, int timeoutMs) {
@@ -164,9 +208,33 @@ int ChildProcess::Wait() {
 }
 
 // Until Wait has reaped it the pid cannot be reused, so the signal can only
-// reach our own interpreter (or its zombie, where it is harmless).
+// reach our own child (or its zombie, where it is harmless).
 void ChildProcess::Terminate() {
   if (s_ && !s_->reaped) ::kill(s_->pid, SIGKILL);
+}
+
+// The group keeps the child's id for as long as one member lives, so the id
+// cannot name another group meanwhile. Zombies have ended and do not count.
+std::vector<long> ChildProcess::UnitMembers() const {
+  if (!s_ || !s_->ownUnit) return {};
+  return proc::GroupMembers(s_->pid);
+}
+
+bool ChildProcess::EndUnit(int waitMs) {
+  if (!s_) return true;
+  Terminate();
+  if (!s_->ownUnit) {
+    Wait();
+    return true;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  for (;;) {
+    ::kill(-s_->pid, SIGKILL);
+    Wait();
+    if (UnitMembers().empty()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 long ChildProcess::Id() const { return s_ ? static_cast<long>(s_->pid) : -1; }

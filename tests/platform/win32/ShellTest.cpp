@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "FakeToolLog.h"
-#include "TestUtil.h"
+#include "TempTree.h"
 #include "platform/shell.h"
 
 namespace qm::test {
@@ -18,12 +18,12 @@ namespace {
 class NavigateTo : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(NavigateTo, OpensThatVeryFile) {
-  TempDir dir;
-  const std::string folder = dir / GetParam();
-  std::filesystem::create_directories(PathOf(folder));
-  const std::string program = folder + "\\chdman.exe";
-  std::filesystem::copy_file(PathOf(BuiltFile(QM_FAKE_CHDMAN)), PathOf(program));
-  const std::string log = dir / "opened.log";
+  TempTree tree;
+  const fs::path folder = tree.root() / PathOf(GetParam());
+  fs::create_directories(folder);
+  const std::string program = Utf8(folder / "chdman.exe");
+  fs::copy_file(PathOf(BuiltFile(QM_FAKE_CHDMAN)), PathOf(program));
+  const std::string log = Utf8(tree.log());
   ASSERT_TRUE(::SetEnvironmentVariableA("FAKE_CHDMAN_LOG", log.c_str()));
 
   Navigate(program);

@@ -1,6 +1,6 @@
-#include "WindowsCommandLine.h"
+#include "core/WindowsCommandLine.h"
 
-namespace qm::bridge {
+namespace qm {
 
 std::string QuoteWindowsArgument(const std::string& argument) {
   if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos) return argument;
@@ -32,4 +32,4 @@ std::string WindowsCommandLine(const std::string& program, const std::vector<std
   return line;
 }
 
-}  // namespace qm::bridge
+}  // namespace qm

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace qm::bridge {
+namespace qm {
 
 // One argument, quoted when it is empty or holds a blank, tab or quote: inside
 // quotes a run of backslashes is doubled before a quote and at the end, and a
@@ -15,4 +15,4 @@ std::string QuoteWindowsArgument(const std::string& argument);
 // The program (always quoted) followed by the quoted arguments, one blank apart.
 std::string WindowsCommandLine(const std::string& program, const std::vector<std::string>& args);
 
-}  // namespace qm::bridge
+}  // namespace qm

@@ -1,0 +1,249 @@
+// The platform layer held to one contract on both systems: each row names
+// what a child does in the system's own dialect (a /bin/sh script or a .bat
+// file for cmd.exe), and the same checks run on its result.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "FakeToolLog.h"
+#include "TempTree.h"
+#include "TestSystem.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/processes.h"
+
+namespace qm::test {
+namespace {
+
+namespace fs = std::filesystem;
+const bool kWindows = BatchFileName() == "automate.bat";
+
+struct Dialects {
+  std::string sh, bat;
+  const std::string& Native() const { return kWindows ? bat : sh; }
+};
+
+ChildProcess StartIn(const TempTree& tree, const std::string& text, std::optional<ScriptFile>& keep) {
+  const std::string extension = kWindows ? ".bat" : ".sh";
+  Result<ScriptFile> script = ScriptFile::Create(Utf8(tree.root()), "run", extension, text);
+  EXPECT_TRUE(script) << script.error().call;
+  Result<ChildProcess> child = ChildProcess::StartScript(*script);
+  EXPECT_TRUE(child) << FailedCall(child.error());
+  keep.emplace(std::move(*script));
+  return std::move(*child);
+}
+
+// Reads to the end of the output, in reads of `size` bytes; the sizes of the reads.
+std::string ReadToEnd(ChildProcess& child, std::size_t size = 256, std::vector<std::size_t>* reads = nullptr) {
+  std::string output;
+  std::vector<char> buffer(size);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const ReadResult r = child.Read(buffer.data(), size, 50);
+    if (r.status == ReadStatus::Broken) return output;
+    output.append(buffer.data(), r.n);
+    if (r.status == ReadStatus::Data && reads) reads->push_back(r.n);
+  }
+  ADD_FAILURE() << "output never ended";
+  return output;
+}
+
+bool Gone(long pid) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (ProcessRunning(pid) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return !ProcessRunning(pid);
+}
+
+struct ScriptRow {
+  const char* label;
+  Dialects text;
+  std::string output;
+  int status;
+};
+
+void PrintTo(const ScriptRow& row, std::ostream* os) { *os << row.label; }
+
+class Scripts : public ::testing::TestWithParam<ScriptRow> {};
+
+TEST_P(Scripts, OutputOfBothStreamsAndTheExitStatus) {
+  TempTree tree;
+  std::optional<ScriptFile> script;
+  ChildProcess child = StartIn(tree, GetParam().text.Native(), script);
+  std::string output = ReadToEnd(child);
+  std::erase(output, '\r');
+  EXPECT_EQ(output, GetParam().output);
+  EXPECT_EQ(child.Wait(), GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Scripts,
+    ::testing::Values(ScriptRow{"Silent", {"exit 0\n", "@EXIT 0\r\n"}, "", 0},
+                      ScriptRow{"BothStreams", {"echo out; echo err >&2\n", "@ECHO out\r\n@ECHO err>&2\r\n"},
+                                "out\nerr\n", 0},
+                      ScriptRow{"Status", {"exit 7\n", "@EXIT 7\r\n"}, "", 7},
+                      // The tool must never wait for an answer: its input is the null device.
+                      ScriptRow{"InputIsEmpty", {"read x || echo none\n", "@SET /P x=|| (ECHO none)\r\n"}, "none\n",
+                                0}),
+    [](const auto& info) { return info.param.label; });
+
+class Chunks : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(Chunks, ArriveInOrderInReadsOfAtMostTheAskedSizeThenTheOutputEnds) {
+  TempTree tree;
+  std::string expected;
+  Dialects text;
+  for (int i = 0; i < 60; ++i) {
+    const std::string line = "line " + std::to_string(i) + " of a long output";
+    expected += line + "\n";
+    text.sh += "echo '" + line + "'\n";
+    text.bat += "@ECHO " + line + "\r\n";
+  }
+  std::optional<ScriptFile> script;
+  ChildProcess child = StartIn(tree, text.Native(), script);
+  std::vector<std::size_t> reads;
+  std::string output = ReadToEnd(child, GetParam(), &reads);
+  std::erase(output, '\r');
+  EXPECT_EQ(output, expected);
+  for (std::size_t n : reads) EXPECT_LE(n, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, Chunks, ::testing::Values(1u, 7u, 256u));
+
+TEST(Read, ASilentChildTimesOutWithinItsTimeout) {
+  TempTree tree;
+  std::optional<ScriptFile> script;
+  ChildProcess child = StartIn(tree, Dialects{"sleep 5\n", "@PING -n 6 127.0.0.1 >NUL\r\n"}.Native(), script);
+  char buffer[16];
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(child.Read(buffer, sizeof buffer, 100).status, ReadStatus::Timeout);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(90));
+  EXPECT_LT(waited, std::chrono::seconds(2));
+  child.EndUnit();
+}
+
+// What a job starts is ended with it, the lines after the point reached never
+// run, and a process of the same name that the job did not start lives on.
+TEST(EndUnit, EndsTheInterpreterAndEverythingItStartedAndNothingElse) {
+  TempTree tree;
+  const fs::path sleeper = tree.program() / ("chdman" + std::string(kWindows ? ".exe" : ""));
+  TempTree::CopyProgram(QM_FAKE_SLEEPER, sleeper);
+  const long outsider = StartOrphan(sleeper, 60, tree.root() / "outsider.pid");
+  ASSERT_GT(outsider, 0);
+  const std::string marker = Utf8(tree.root() / "after");
+  std::optional<ScriptFile> script;
+  ChildProcess child = StartIn(
+      tree,
+      Dialects{"'" + Utf8(sleeper) + "'\necho > '" + marker + "'\n", "@\"" + Utf8(sleeper) + "\"\r\n@ECHO > \"" + marker + "\"\r\n"}
+          .Native(),
+      script);
+  char buffer[64];
+  ASSERT_EQ(child.Read(buffer, sizeof buffer, 10000).status, ReadStatus::Data);  // "ready": the tool runs
+  const std::vector<long> members = child.UnitMembers();
+  ASSERT_EQ(members.size(), 2u);
+
+  EXPECT_TRUE(child.EndUnit());
+  EXPECT_TRUE(child.UnitMembers().empty());
+  for (long pid : members) EXPECT_TRUE(Gone(pid)) << pid;
+  EXPECT_EQ(child.Read(buffer, sizeof buffer, 1000).status, ReadStatus::Broken);
+  EXPECT_EQ(child.Wait(), 137);
+  EXPECT_FALSE(fs::exists(PathOf(marker)));
+  EXPECT_TRUE(ProcessRunning(outsider));
+  EXPECT_TRUE(KillProcess(outsider, 0));
+  EXPECT_TRUE(Gone(outsider));
+}
+
+// Each argument arrives exactly as given, whatever the system's command
+// line does with blanks, quotes and backslashes.
+TEST(Start, ArgumentsArriveExactly) {
+  TempTree tree;
+  const std::vector<std::string> args = {"", "a b", "\"quoted\"", "back\\slash\\", "\\\"", "-rf", "$(x) & %PATH% !x!",
+                                         "citt\xc3\xa0"};
+  SetEnv("FAKE_CHDMAN_LOG", Utf8(tree.log()));
+  Result<ChildProcess> child = ChildProcess::Start(BuiltFile(QM_FAKE_CHDMAN), args, {false, false, true});
+  ASSERT_TRUE(child) << FailedCall(child.error());
+  ReadToEnd(*child);
+  UnsetEnv("FAKE_CHDMAN_LOG");
+  const auto calls = ReadFakeToolLog(Utf8(tree.log()));
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(std::vector<std::string>(calls[0].argv.begin() + 1, calls[0].argv.end()), args);
+}
+
+TEST(Start, AProgramThatIsNotThereFailsWithTheSystemsCode) {
+  Result<ChildProcess> child = ChildProcess::Start(kWindows ? "C:\\no\\such.exe" : "/no/such/program", {});
+  ASSERT_FALSE(child);
+  EXPECT_NE(child.error().code, 0);
+  EXPECT_FALSE(SystemMessage(child.error().code).empty());
+}
+
+TEST(ScriptFile, FreshNamesOwnerOnlyRemovedWithTheObject) {
+  TempTree tree;
+  std::string first, second;
+  {
+    Result<ScriptFile> a = ScriptFile::Create(Utf8(tree.root()), "automate", ".x", "one");
+    Result<ScriptFile> b = ScriptFile::Create(Utf8(tree.root()), "automate", ".x", "two");
+    ASSERT_TRUE(a && b);
+    first = a->path();
+    second = b->path();
+    EXPECT_NE(first, second);
+    EXPECT_EQ(ReadAll(PathOf(first)), "one");
+#if defined(_WIN32)
+    // Held against writers: cmd.exe reads it by name as it goes.
+    EXPECT_FALSE(std::ofstream(PathOf(first), std::ios::app));
+#else
+    EXPECT_EQ(fs::status(PathOf(first)).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+#endif
+  }
+  EXPECT_FALSE(fs::exists(PathOf(first)));
+  EXPECT_FALSE(fs::exists(PathOf(second)));
+}
+
+TEST(Files, RenameNeverReplacesAndReplaceAtomicallyReplacesALinkNotItsTarget) {
+  TempTree tree;
+  const fs::path a = tree.root() / "a", b = tree.root() / "b";
+  WriteAll(a, "A");
+  WriteAll(b, "B");
+  EXPECT_FALSE(RenameFile(Utf8(a), Utf8(b)));
+  EXPECT_EQ(ReadAll(b), "B");
+  EXPECT_TRUE(RenameFile(Utf8(a), Utf8(tree.root() / "c")));
+  EXPECT_FALSE(FileExists(Utf8(a)));
+  EXPECT_TRUE(ReplaceAtomically(Utf8(b), "new"));
+  EXPECT_EQ(ReadAll(b), "new");
+#if !defined(_WIN32)
+  const fs::path link = tree.root() / "link";
+  fs::create_symlink(tree.root() / "c", link);
+  fs::create_symlink(tree.root() / "nowhere", tree.root() / "dangling");
+  EXPECT_TRUE(FileExists(Utf8(tree.root() / "dangling")));
+  EXPECT_TRUE(ReplaceAtomically(Utf8(link), "through?"));
+  EXPECT_EQ(ReadAll(tree.root() / "c"), "A");
+  EXPECT_FALSE(fs::is_symlink(link));
+#endif
+  EXPECT_EQ(std::distance(fs::directory_iterator(tree.root()), fs::directory_iterator()), kWindows ? 5 : 7);
+}
+
+TEST(Files, ThePrivateFolderIsOursAlone) {
+  const Result<std::string> folder = PrivateFolder();
+  ASSERT_TRUE(folder);
+#if !defined(_WIN32)
+  struct stat st;
+  ASSERT_EQ(::lstat(folder->c_str(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0077, 0u);
+#else
+  EXPECT_NE(folder->find("Quillmere\\"), std::string::npos) << *folder;
+#endif
+}
+
+TEST(Processes, ThisProcessIsListedAndTheIdsOfNoOneAreRefused) {
+  const auto all = ListProcesses();
+  ASSERT_TRUE(all);
+  EXPECT_TRUE(std::any_of(all->begin(), all->end(), [](const ProcessEntry& e) { return e.pid == CurrentProcessId(); }));
+  EXPECT_TRUE(ProcessRunning(CurrentProcessId()));
+  for (long pid : {0L, -1L}) EXPECT_FALSE(KillProcess(pid, 0)) << pid;
+}
+
+}  // namespace
+}  // namespace qm::test
