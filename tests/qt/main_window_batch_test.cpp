@@ -14,6 +14,7 @@
 #include "QtTestSupport.h"
 #include "TempTree.h"
 #include "app/qt/frmMain.h"
+#include "dialogs/qt/frmInfo.h"
 #include "platform/processes.h"
 
 namespace qm {
@@ -200,6 +201,24 @@ class MainWindowBatchTest : public QObject {
              qPrintable(messages_[0]));
     QVERIFY(calls().empty());
     verifyIdle();
+  }
+
+  // The About dialog's own loop does not hold the batch up: the second job
+  // starts and the batch ends while the dialog stays open.
+  void theBatchGoesOnWhileTheAboutDialogIsOpen() {
+    qputenv("FAKE_CHDMAN_MODE", "slow=20");
+    queueUpdate(image("first.chd"));
+    queueUpdate(image("second.chd"));
+    bool endedWhileOpen = false;
+    test::WhenModal<frmInfo>([&](frmInfo* about) {
+      endedWhileOpen = QTest::qWaitFor([&] { return !window_->runner().Running(); }, 30000) && about->isVisible();
+      about->close();
+    });
+    QTimer::singleShot(0, this, [this] { QTest::mouseClick(button("btnInfo"), Qt::LeftButton); });
+    runBatch();
+    QVERIFY(endedWhileOpen);
+    QCOMPARE(calls().size(), size_t{2});
+    QCOMPARE(messages_, QStringList{"Operazione terminata con successo."});
   }
 
   void closingDuringABatchCancelsItQuietly() {

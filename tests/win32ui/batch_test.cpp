@@ -195,6 +195,28 @@ TEST_F(BatchTest, CancelDuringTheSecondJobKeepsTheImage) {
   expectIdle();
 }
 
+// The About dialog's own loop does not hold the batch up: the second job
+// starts and the batch ends while the dialog stays open.
+TEST_F(BatchTest, TheBatchGoesOnWhileTheAboutDialogIsOpen) {
+  test::SetEnv("FAKE_CHDMAN_MODE", "slow=20");
+  queueUpdate(image("first.chd"));
+  queueUpdate(image("second.chd"));
+  bool endedWhileOpen = false;
+  test::WhenShown about("frmInfo", [&](HWND dialog) {
+    endedWhileOpen = test::PumpUntil([&] { return !window_->runner().Running(); }, 30000) && ::IsWindowVisible(dialog);
+    ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+  });
+  test::Every opener(5, [&] {
+    if (!window_->runner().Running()) return false;
+    test::Click(control("btnInfo"));
+    return true;
+  });
+  runBatch();
+  EXPECT_TRUE(endedWhileOpen);
+  EXPECT_EQ(calls().size(), 2u);
+  EXPECT_EQ(boxes_, (std::vector<Box>{{"Quillmere", "Operazione terminata con successo.", IDI_INFORMATION}}));
+}
+
 TEST_F(BatchTest, ClosingDuringABatchCancelsItQuietly) {
   const fs::path hang = image("HANG.chd");
   queueUpdate(hang);

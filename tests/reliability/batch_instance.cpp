@@ -1,0 +1,48 @@
+// batch_instance PROGRAM_FOLDER PRIVATE_FOLDER INTERPRETER IMAGE...: one
+// instance of the program's runner, without a window, updating each IMAGE
+// (a full path). Exits 0 when every job succeeded. INTERPRETER "-" is the
+// system's own.
+#include <cstdio>
+#include <string>
+
+#include "jobs/AddJob.h"
+#include "platform/files.h"
+#include "platform/os.h"
+#include "runner/BatchRunner.h"
+
+namespace {
+
+class QuietView : public qm::BatchView {
+ public:
+  void SetAddButtonsEnabled(bool) override {}
+  void SetBatchButtonsEnabled(bool) override {}
+  void SetCurrentBar(int, int) override {}
+  void SetTotalBar(int, int) override {}
+  void SetOperation(std::string_view) override {}
+  void ShowMessage(std::string_view text, qm::MessageIcon) override { std::printf("%.*s\n", int(text.size()), text.data()); }
+  void ScheduleStep(int) override {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 5) return 2;
+  qm::JobTable table;
+  table.SetUp();
+  const qm::PathRules rules{qm::NativePathStyle(), qm::NativeInterpreter()};
+  for (int i = 4; i < argc; ++i) {
+    const std::string path = argv[i];
+    const std::size_t slash = path.find_last_of("/\\");
+    table.Append(qm::ComposeJob(qm::JobKind::Update, {path.substr(slash + 1), path}, nullptr, {}, rules));
+  }
+  QuietView view;
+  const std::string interpreter = argv[3];
+  qm::BatchRunner runner(table, view,
+                         {argv[1], qm::ToolFileName(), qm::BatchFileName(), qm::NativeInterpreter(), argv[2],
+                          interpreter == "-" ? std::string() : interpreter});
+  runner.Start();
+  while (runner.Running()) runner.Step();
+  for (int row = 1; row <= table.JobCount(); ++row)
+    if (table.grid().Mark(row) != qm::RowMark::Succeeded) return 1;
+  return 0;
+}

@@ -1,0 +1,74 @@
+// Two instances of the program started together from one program folder,
+// each with a batch of fast jobs: every image is updated exactly once. Once
+// with the system's interpreter and, on POSIX, with bash, which reads its
+// script as it goes.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "FakeToolLog.h"
+#include "TempTree.h"
+#include "TestSystem.h"
+#include "platform/files.h"
+#include "platform/process.h"
+
+namespace qm::test {
+namespace {
+
+#if defined(_WIN32)
+constexpr int kJobsEach = 25;  // every start costs a lot under Wine
+const char* const kInterpreters[] = {"-"};
+#else
+constexpr int kJobsEach = 150;
+const char* const kInterpreters[] = {"-", "/bin/bash"};
+#endif
+
+class TwoInstances : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(TwoInstances, UpdateEveryImageExactlyOnce) {
+  TempTree tree;
+  tree.InstallTool(QM_FAKE_CHDMAN, ToolFileName());
+  SetEnv("FAKE_CHDMAN_HUNKS", "20");
+  SetEnv("FAKE_CHDMAN_LOG", Utf8(tree.log()));
+  const char sep = BatchFileName() == "automate.bat" ? '\\' : '/';
+  std::vector<ChildProcess> instances;
+  std::vector<std::string> images;
+  for (const char* name : {"a", "b"}) {
+    const fs::path folder = tree.data() / name;
+    fs::create_directories(folder);
+    std::vector<std::string> args = {Utf8(tree.program()) + sep, Utf8(tree.privateFolder()) + sep, GetParam()};
+    for (int i = 0; i < kJobsEach; ++i) {
+      const fs::path image = folder / ("disk " + std::to_string(i) + ".chd");
+      WriteAll(image, "original");
+      args.push_back(Utf8(fs::path(image).make_preferred()));
+      images.push_back(args.back());
+    }
+    Result<ChildProcess> child = ChildProcess::Start(BuiltFile(QM_BATCH_INSTANCE), args);
+    ASSERT_TRUE(child) << FailedCall(child.error());
+    instances.push_back(std::move(*child));
+  }
+  for (ChildProcess& instance : instances) {
+    char buffer[256];
+    while (instance.Read(buffer, sizeof buffer, 1000).status != ReadStatus::Broken) {
+    }
+    EXPECT_EQ(instance.Wait(), 0);
+  }
+  UnsetEnv("FAKE_CHDMAN_LOG");
+  UnsetEnv("FAKE_CHDMAN_HUNKS");
+
+  std::map<std::string, int> runs;
+  for (const FakeToolCall& call : ReadFakeToolLog(Utf8(tree.log()))) ++runs[Utf8(PathOf(call.cwd) / PathOf(call.argv[2]))];
+  EXPECT_EQ(runs.size(), images.size());
+  for (const std::string& image : images) {
+    SCOPED_TRACE(image);
+    EXPECT_EQ(runs[Utf8(PathOf(image))], 1);
+    EXPECT_EQ(ReadAll(PathOf(image)), "UPDATED:original");
+    EXPECT_EQ(ReadAll(PathOf(image.substr(0, image.size() - 4) + ".old")), "original");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Interpreters, TwoInstances, ::testing::ValuesIn(kInterpreters),
+                         [](const auto& info) { return std::string(info.param) == "-" ? "System" : "Bash"; });
+
+}  // namespace
+}  // namespace qm::test
