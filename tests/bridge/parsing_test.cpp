@@ -52,6 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         CommandRow{"merge reads the diff with the image as parent", {"-merge", "d.chd", "p.diff", "p.tmp"},
                    {"copy", "-i", "p.diff", "-ip", "d.chd", "-o", "p.tmp"}, ""},
         CommandRow{"set chs", {"-setchs", "d.chd", "1024", "16", "63"}, {}, ""},
+        CommandRow{"names that look like options stay names", {"-merge", "-rf.chd", "--help.diff", "-o.tmp"},
+                   {"copy", "-i", "./--help.diff", "-ip", "./-rf.chd", "-o", "./-o.tmp"}, ""},
         CommandRow{"no command", {}, {}, "no command"},
         CommandRow{"current syntax is not taken", {"copy", "-i", "a", "-o", "b"}, {}, "unknown command copy"},
         CommandRow{"upper case is another command", {"-UPDATE", "a", "b"}, {}, "unknown command"},

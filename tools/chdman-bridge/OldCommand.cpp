@@ -47,15 +47,20 @@ std::variant<OldCommand, std::string> ParseOldCommand(const std::vector<std::str
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i].empty()) return "Error: an empty file name was given to " + name;
   }
+  // chdman reads a word that begins with "-" as an option: such a name (always
+  // relative) goes on as the same file in the current folder.
+  for (std::string* file : {&c.image, &c.diff, &c.output}) {
+    if (file->starts_with('-')) file->insert(0, "./");
+  }
   return c;
 }
 
 std::string Usage() {
   return "Quillmere chdman bridge: the old command line on top of the current chdman.\n"
          "Usage:\n"
-         "   chdman -update IMAGE OUTPUT\n"
-         "   chdman -merge IMAGE DIFF OUTPUT\n"
-         "   chdman -setchs IMAGE CYLINDERS HEADS SECTORS\n"
+         "   quillmere-chdman-bridge -update IMAGE OUTPUT\n"
+         "   quillmere-chdman-bridge -merge IMAGE DIFF OUTPUT\n"
+         "   quillmere-chdman-bridge -setchs IMAGE CYLINDERS HEADS SECTORS\n"
          "The current chdman is the one named by QUILLMERE_CHDMAN, else the first on PATH.\n";
 }
 
