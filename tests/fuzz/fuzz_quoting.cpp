@@ -63,13 +63,12 @@ std::vector<std::string> Lines(const std::string& text, std::string_view eol) {
 // The lines of the batch file that carry the names: the tool's (read by cmd
 // and then by the tool's C runtime) and those of cmd's own IF and REN.
 void CheckCmd(const std::string& image, const std::string& temp) {
-  const std::string program = "C:\\Program Files\\Quillmere 100%\\";
-  const std::string tool = program + "chdman.exe";
+  const std::string tool = "C:\\Program Files\\Quillmere 100%\\chdman.exe";
   const std::string old = qm::GetBaseName(image, false, qm::PathStyle::Windows) + ".old";
   const qm::BatchJob update{image, "Update", temp, "D:\\Giochi (2003)",
                             qm::UpdateArguments(image, temp, Interpreter::Cmd)};
   int toolLines = 0, renames = 0;
-  for (const std::string& line : Lines(qm::CmdBatchFile(update, program), "\r\n")) {
+  for (const std::string& line : Lines(qm::CmdBatchFile(update, {tool}), "\r\n")) {
     if (line.rfind('"', 0) == 0) {
       ++toolLines;
       QM_FUZZ_CHECK(qm::test::CrtArguments(CmdLine(line)) == (Words{tool, "-update", image, temp}));
@@ -79,7 +78,7 @@ void CheckCmd(const std::string& image, const std::string& temp) {
       ++renames;
     } else if (line.rfind("IF EXIST ", 0) == 0) {
       const Words words = qm::test::CmdBuiltinArguments(CmdLine(line));
-      QM_FUZZ_CHECK(words.size() >= 4 && words[2] == old);
+      QM_FUZZ_CHECK(words.size() >= 4 && (words[2] == old || words[2] == temp));
     } else if (line.rfind("IF NOT EXIST ", 0) == 0) {
       const Words words = qm::test::CmdBuiltinArguments(CmdLine(line));
       QM_FUZZ_CHECK(words.size() >= 5 && words[3] == temp);
@@ -89,7 +88,7 @@ void CheckCmd(const std::string& image, const std::string& temp) {
 
   const qm::BatchJob merge{image, "Merge", temp, "D:\\Giochi", qm::MergeArguments(image, "patch.diff", temp, Interpreter::Cmd)};
   toolLines = 0;
-  for (const std::string& line : Lines(qm::CmdBatchFile(merge, program), "\r\n")) {
+  for (const std::string& line : Lines(qm::CmdBatchFile(merge, {tool}), "\r\n")) {
     if (line.rfind('"', 0) != 0) continue;
     ++toolLines;
     QM_FUZZ_CHECK(qm::test::CrtArguments(CmdLine(line)) == (Words{tool, "-merge", image, "patch.diff", temp}));
@@ -122,7 +121,7 @@ void CheckShell(const std::string& image, const std::string& temp) {
   const qm::BatchJob update{image, "Update", temp, "/data/Giochi d'epoca",
                             qm::UpdateArguments(image, temp, Interpreter::PosixShell)};
   int toolRuns = 0, renames = 0;
-  for (const qm::test::ShellCommand& cmd : Commands(qm::PosixBatchScript(update, tool))) {
+  for (const qm::test::ShellCommand& cmd : Commands(qm::PosixBatchScript(update, {tool}))) {
     const std::string& first = cmd.words.front();
     // A name that escaped its quotes would start a command of its own here.
     const bool known = first == tool || first == "cd" || first == "if" || first == "[" || first == "then" ||
@@ -147,7 +146,7 @@ void CheckShell(const std::string& image, const std::string& temp) {
   const qm::BatchJob merge{image, "Merge", temp, "/data",
                            qm::MergeArguments(image, "patch.diff", temp, Interpreter::PosixShell)};
   toolRuns = 0;
-  for (const qm::test::ShellCommand& cmd : Commands(qm::PosixBatchScript(merge, tool))) {
+  for (const qm::test::ShellCommand& cmd : Commands(qm::PosixBatchScript(merge, {tool}))) {
     if (cmd.words.front() != "exec") continue;
     ++toolRuns;
     QM_FUZZ_CHECK(cmd.inert && cmd.words == (Words{"exec", tool, "-merge", image, "patch.diff", temp}));

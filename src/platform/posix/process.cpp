@@ -155,7 +155,7 @@ Result<ChildProcess> ChildProcess::Start(const std::string& program, const std::
   launch.argv.insert(launch.argv.end(), args.begin(), args.end());
   Result<Spawned> spawned = Spawn(launch);
   if (!spawned) return spawned.error();
-  return ChildProcess(std::make_unique<State>(spawned->pid, launch.options.ownUnit, std::move(spawned->readEnd)));
+  return ChildProcess(std::unique_ptr<State>(new State{spawned->pid, launch.options.ownUnit, std::move(spawned->readEnd)}));
 }
 
 Result<ChildProcess> ChildProcess::StartScript(const ScriptFile& script, const std::string& interpreter) {
@@ -163,7 +163,7 @@ Result<ChildProcess> ChildProcess::StartScript(const ScriptFile& script, const s
   launch.scriptFd = script.handle();
   Result<Spawned> spawned = Spawn(launch);
   if (!spawned) return spawned.error();
-  return ChildProcess(std::make_unique<State>(spawned->pid, launch.options.ownUnit, std::move(spawned->readEnd)));
+  return ChildProcess(std::unique_ptr<State>(new State{spawned->pid, launch.options.ownUnit, std::move(spawned->readEnd)}));
 }
 
 ReadResult ChildProcess::Read(char* buffer, std::size_t size, int timeoutMs) {
