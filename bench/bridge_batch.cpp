@@ -25,6 +25,7 @@
 #include <random>
 
 #include "app/qt/frmMain.h"
+#include "platform/files.h"
 #include "ui/FileOpenDialog.h"
 
 namespace {
@@ -75,8 +76,9 @@ int main(int argc, char** argv) {
   QTemporaryDir root;
   const QString program = root.filePath("program"), data = root.filePath("data"), keep = root.filePath("originals");
   for (const QString& d : {program, data, keep}) QDir().mkpath(d);
-  QFile::copy(QM_BRIDGE, program + "/chdman");
-  QFile(program + "/chdman").setPermissions(QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+  const QString bridge = program + "/" + QString::fromStdString(qm::BridgeFileName());
+  QFile::copy(QM_BRIDGE, bridge);
+  QFile(bridge).setPermissions(QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
 
   std::mt19937 random(7);
   qint64 imageBytes = 0;
@@ -103,8 +105,10 @@ int main(int argc, char** argv) {
   qm::frmMain window;
   ListedFiles files;
   window.controller().SetFileDialog(&files);
-  window.controller().SetRunnerSettings({program.toStdString() + "/", "chdman", "automate.sh", qm::Interpreter::PosixShell,
-                            root.filePath("private").toStdString() + "/"});
+  qm::RunnerSettings settings{program.toStdString() + "/", "chdman", "automate.sh", qm::Interpreter::PosixShell,
+                              root.filePath("private").toStdString() + "/"};
+  settings.bridgePath = bridge.toStdString();  // chdman from PATH, as for a user
+  window.controller().SetRunnerSettings(settings);
   window.show();
   for (int i = 0; i < images; ++i) {
     files.paths.push_back(data + QString("/disk%1.chd").arg(i));

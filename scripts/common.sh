@@ -14,7 +14,8 @@ QM_PACKAGES=(
   xvfb
   xauth
   mame-tools  # chdman, run by the bridge and by the tests on real images
-  desktop-file-utils  # desktop-file-validate, for the install test
+  desktop-file-utils  # desktop-file-validate, for the package test
+  dpkg-dev lintian appstream  # making the Debian package and checking it
   clang
   libclang-rt-14-dev
 )
@@ -62,6 +63,17 @@ qm_install_packages() {
 qm_build() {
   cmake -S "$QM_ROOT" -B "$QM_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLMERE_BENCH=OFF
   cmake --build "$QM_BUILD" --parallel "$QM_JOBS"
+}
+
+# Builds the optimised Linux program alone into build-release/, with
+# Debian's hardening flags, for the package.
+qm_build_release() {
+  local -x DEB_BUILD_MAINT_OPTIONS=hardening=+all
+  cmake -S "$QM_ROOT" -B "$QM_ROOT/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+    -DQUILLMERE_TESTS=OFF -DQUILLMERE_BENCH=OFF
+  cmake --build "$QM_ROOT/build-release" --parallel "$QM_JOBS"
 }
 
 # Generates the Italian locale that Wine is run under in the Windows tests.

@@ -29,7 +29,7 @@ std::string Workspace::WriteScript(JobKind kind) const {
   const JobCells c = Cells(kind);
   const BatchJob job{c[kColImage], c[kColAction], c[kColTemp], c[kColFolder], c[kColArgs]};
   const fs::path script = tree_.program() / "automate.sh";
-  test::WriteAll(script, PosixBatchScript(job, ToolPath()));
+  test::WriteAll(script, PosixBatchScript(job, ToolCommand{ToolPath(), {}}));
   return script.string();
 }
 

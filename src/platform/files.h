@@ -17,6 +17,8 @@ std::string ProgramFolder();
 
 // Name of the tool's executable on this system: "chdman" or "chdman.exe".
 std::string ToolFileName();
+// Name of the bridge beside the program: "quillmere-chdman-bridge" (".exe").
+std::string BridgeFileName();
 // Name of the batch file kept after a batch: "automate.sh" or "automate.bat".
 std::string BatchFileName();
 

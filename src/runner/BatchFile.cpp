@@ -63,7 +63,7 @@ constexpr std::string_view kStopOnFailure = "IF %ERRORLEVEL% NEQ 0 EXIT %ERRORLE
 
 }  // namespace
 
-std::string PosixBatchScript(const BatchJob& job, std::string_view toolPath) {
+std::string PosixBatchScript(const BatchJob& job, const ToolCommand& command) {
   std::string s = "# Written by Quillmere for one job.\n";
   s += "cd -- " + Shell(job.folder) + " || exit 1\n";
   if (!job.temp.empty()) {
@@ -71,7 +71,8 @@ std::string PosixBatchScript(const BatchJob& job, std::string_view toolPath) {
     s += "if [ -e " + temp + " ] || [ -L " + temp + " ]; then echo " + Shell(kOutputExistsMessage) + " >&2; exit " +
          std::to_string(kOutputExistsStatus) + "; fi\n";
   }
-  const std::string tool = Shell(toolPath) + ' ' + job.args;
+  if (!command.bridged.empty()) s += "export QUILLMERE_CHDMAN=" + Shell(command.bridged) + '\n';
+  const std::string tool = Shell(command.program) + ' ' + job.args;
   if (!Renames(job)) {
     // exec: the script's status is the tool's, and no shell is left behind
     // once the tool is stopped.
@@ -91,7 +92,7 @@ std::string PosixBatchScript(const BatchJob& job, std::string_view toolPath) {
   return s;
 }
 
-std::string CmdBatchFile(const BatchJob& job, std::string_view programFolder) {
+std::string CmdBatchFile(const BatchJob& job, const ToolCommand& command) {
   CmdLines bat;
   bat.Add("@ECHO OFF");
   const std::string folder = job.folder + '\\';
@@ -118,9 +119,9 @@ std::string CmdBatchFile(const BatchJob& job, std::string_view programFolder) {
     bat.Add("IF EXIST " + temp + " EXIT " + std::to_string(kOutputExistsStatus));
   }
 
-  std::string program(programFolder);
-  if (!program.empty() && program.back() != '\\') program += '\\';
-  bat.Add('"' + DoublePercent(program + "chdman.exe") + "\" " + DoublePercent(job.args));
+  // SET "NAME=VALUE": the quotes keep the value whole and drop out.
+  if (!command.bridged.empty()) bat.Add("SET \"QUILLMERE_CHDMAN=" + DoublePercent(command.bridged) + '"');
+  bat.Add('"' + DoublePercent(command.program) + "\" " + DoublePercent(job.args));
 
   if (renames) {
     bat.Add(kStopOnFailure);

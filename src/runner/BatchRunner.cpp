@@ -1,6 +1,7 @@
 #include "runner/BatchRunner.h"
 
 #include "jobs/modMain.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/os.h"
 #include "runner/RunRedirected.h"
@@ -8,9 +9,13 @@
 namespace qm {
 namespace {
 
-std::string FailureMessage(const std::vector<std::string>& lines) {
+// Names the tool that did the jobs, so the user sees which chdman said so.
+std::string FailureMessage(const std::vector<std::string>& lines, const FoundTool& tool) {
   std::string text = "Operazione terminata con errori. Lavori non riusciti:\n";
   for (const std::string& line : lines) text += "\n" + line;
+  text += "\n\nProgramma: " + tool.path;
+  if (!tool.banner.version.empty()) text += " (chdman " + tool.banner.version + ")";
+  if (tool.banner.dialect == ToolDialect::Current) text += ", tramite il ponte di Quillmere";
   return text;
 }
 
@@ -34,8 +39,10 @@ struct BatchRunner::Job {
 
 RunnerSettings NativeRunnerSettings() {
   const Result<std::string> fallback = PrivateFolder();
-  return RunnerSettings{ProgramFolder(),      ToolFileName(), BatchFileName(), NativeInterpreter(),
-                        fallback ? *fallback : std::string(), {}};
+  RunnerSettings settings{ProgramFolder(), ToolFileName(), BatchFileName(), NativeInterpreter(),
+                          fallback ? *fallback : std::string()};
+  settings.bridgePath = settings.programFolder + BridgeFileName();
+  return settings;
 }
 
 BatchRunner::BatchRunner(JobTable& table, BatchView& view, RunnerSettings settings)
@@ -61,14 +68,35 @@ std::string BatchRunner::Path(const std::string& folder, const std::string& name
   return folder + name;
 }
 
+bool BatchRunner::LookUpTool() {
+  const bool windows = settings_.interpreter == Interpreter::Cmd;
+  const ToolSearch search{settings_.programFolder,
+                          settings_.toolFileName,
+                          settings_.toolVariable ? settings_.toolVariable : GetEnvironment(kToolVariable),
+                          settings_.toolPathList.value_or(GetEnvironment("PATH").value_or("")),
+                          PathListSeparator(),
+                          windows ? '\\' : '/'};
+  const std::string hint =
+      windows ? "Copiare chdman.exe di MAME nella cartella di quillmere.exe (" + settings_.programFolder + ")."
+              : std::string("Installare chdman: su Debian il pacchetto mame-tools (sudo apt install mame-tools).");
+  ToolLookup lookup = FindTool(search, {IsExecutableFile, ProbeTool}, hint);
+  if (lookup.tool && lookup.tool->banner.dialect == ToolDialect::Current && !FileExists(settings_.bridgePath)) {
+    lookup = {std::nullopt, "Impossibile avviare i lavori: " + lookup.tool->path + " è un chdman di oggi e il ponte " +
+                                settings_.bridgePath + " che lo usa non c'è."};
+  }
+  if (!lookup.tool) {
+    view_.ShowMessage(lookup.message, MessageIcon::Warning);
+    return false;
+  }
+  tool_ = *lookup.tool;
+  command_ = tool_.banner.dialect == ToolDialect::Old ? ToolCommand{tool_.path, {}}
+                                                       : ToolCommand{settings_.bridgePath, tool_.path};
+  return true;
+}
+
 void BatchRunner::Start() {
   if (running_ || table_.JobCount() == 0) return;
-
-  const std::string toolPath = settings_.programFolder + settings_.toolFileName;
-  if (!cancelRequested_ && !FileExists(toolPath)) {
-    view_.ShowMessage("Impossibile avviare i lavori: manca il programma " + toolPath + ".", MessageIcon::Warning);
-    return;
-  }
+  if (!cancelRequested_ && !LookUpTool()) return;
 
   running_ = true;
   view_.SetAddButtonsEnabled(false);
@@ -130,9 +158,8 @@ void BatchRunner::BeginJob(int row) {
                          "il file temporaneo " + job.temp + " esiste già; nulla è stato modificato.");
   }
 
-  const std::string toolPath = settings_.programFolder + settings_.toolFileName;
-  const std::string text = settings_.interpreter == Interpreter::Cmd ? CmdBatchFile(job, settings_.programFolder)
-                                                                     : PosixBatchScript(job, toolPath);
+  const std::string text = settings_.interpreter == Interpreter::Cmd ? CmdBatchFile(job, command_)
+                                                                     : PosixBatchScript(job, command_);
   const std::optional<std::string> encoded = EncodeBatchText(text);
   if (!encoded) {
     return FailBeforeRun(row, job.image,
@@ -216,7 +243,7 @@ void BatchRunner::Finish() {
     } else {
       std::vector<std::string> lines;
       for (const Failure& f : failures_) lines.push_back(f.image + ": " + f.reason);
-      view_.ShowMessage(FailureMessage(lines), MessageIcon::Warning);
+      view_.ShowMessage(FailureMessage(lines, tool_), MessageIcon::Warning);
     }
   }
   view_.SetCurrentBar(100, 0);

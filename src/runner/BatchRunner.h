@@ -18,6 +18,7 @@
 #include "runner/BatchView.h"
 #include "runner/LastLine.h"
 #include "runner/ProgressParser.h"
+#include "runner/ToolLookup.h"
 
 namespace qm {
 
@@ -38,6 +39,12 @@ struct RunnerSettings {
   std::string fallbackFolder;
   // The interpreter's path; empty for the system's (/bin/sh, cmd.exe).
   std::string interpreterPath = {};
+  // The bridge that carries the jobs out with a current tool; empty: none.
+  std::string bridgePath = {};
+  // Where else the tool is looked for: QUILLMERE_CHDMAN and PATH as given;
+  // nullopt reads them from the environment at each start.
+  std::optional<std::string> toolVariable = {};
+  std::optional<std::string> toolPathList = {};
 };
 
 // The settings of the running program: its own folder, the native tool and
@@ -81,6 +88,8 @@ class BatchRunner {
   // forgets it.
   void EndJob(Outcome outcome, std::string reason);
   void FailBeforeRun(int row, const std::string& image, std::string reason);
+  // Finds the tool for this batch; false (the message shown) when there is none.
+  bool LookUpTool();
   void Finish();
   std::string Path(const std::string& folder, const std::string& name) const;
 
@@ -102,6 +111,8 @@ class BatchRunner {
   std::string error_;       // the batch cannot go on: why
   std::string lastScript_;  // the last job's batch text, kept as batchFileName
   std::string scriptFolder_;
+  FoundTool tool_;          // found at the start of the batch
+  ToolCommand command_;
 };
 
 }  // namespace qm

@@ -55,9 +55,10 @@ TEST_F(BridgeProcessTest, RefusalsEndWithTheReason) {
   EXPECT_FALSE(fs::exists("o.tmp"));
 }
 
-// The program folder is often on PATH too: the bridge finds the tool after it.
+// A bridge copied under the tool's name into a folder on PATH finds the tool
+// after it, not itself.
 TEST_F(BridgeProcessTest, OnPathTheBridgeSkipsItself) {
-  const std::string name = fs::path(QM_BRIDGE).filename().string();
+  const std::string name = "chdman" + fs::path(QM_BRIDGE).extension().string();
   fs::create_directories(folder_ / "program");
   fs::create_directories(folder_ / "tool");
   fs::copy_file(QM_BRIDGE, folder_ / "program" / name);

@@ -1,6 +1,8 @@
-// Real jobs through the real main window (offscreen): the bridge installed as
-// the program's chdman, today's chdman behind it, small hard disk images of
-// random data made by that chdman. Skipped only when chdman is not installed.
+// Real jobs through the real main window (offscreen): the bridge in the
+// program folder under its own name, today's chdman found as a user has it
+// (on PATH, or copied into the program folder) and run through the bridge,
+// small hard disk images of random data made by that chdman. Skipped only
+// when chdman is not installed.
 
 #include <QCryptographicHash>
 #include <QDialog>
@@ -18,6 +20,7 @@
 #include "QtTestSupport.h"
 #include "TempTree.h"
 #include "app/qt/frmMain.h"
+#include "platform/files.h"
 #include "platform/processes.h"
 
 namespace qm {
@@ -137,10 +140,12 @@ class RealChdmanTest : public QObject {
 
   void init() {
     tree_ = std::make_unique<test::TempTree>();
-    tree_->InstallTool(QM_BRIDGE);
+    tree_->InstallTool(QM_BRIDGE, BridgeFileName());
     window_ = new frmMain;
-    window_->controller().SetRunnerSettings({tree_->program().string() + "/", "chdman", "automate.sh", Interpreter::PosixShell,
-                                tree_->privateFolder().string() + "/"});
+    RunnerSettings settings{tree_->program().string() + "/", "chdman", "automate.sh", Interpreter::PosixShell,
+                            tree_->privateFolder().string() + "/"};
+    settings.bridgePath = (tree_->program() / BridgeFileName()).string();
+    window_->controller().SetRunnerSettings(settings);
     files_ = std::make_unique<test::ScriptedFileDialog>(QStringList{});
     window_->controller().SetFileDialog(files_.get());
     window_->show();
@@ -175,10 +180,11 @@ class RealChdmanTest : public QObject {
     QCOMPARE(folderNames(), (QStringList{"disk.chd", "disk.old"}));
   }
 
-  // The program folder on PATH ahead of /usr/bin: the bridge must skip itself.
-  void mergeWithTheBridgeOnPath() {
+  // chdman copied into the program folder, none on PATH: that copy does the job.
+  void mergeWithChdmanInTheProgramFolder() {
+    tree_->InstallTool(chdman_.toStdString());
     const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QByteArray::fromStdString(tree_->program().string()) + ":" + path);
+    qputenv("PATH", "/nonexistent");
     QByteArray raw = randomData(2 << 20, 2);
     QVERIFY(!makeImage("disk.chd", raw, "zlib").isEmpty());
     raw.replace(100000, 5, "HELLO");

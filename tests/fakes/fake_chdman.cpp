@@ -6,7 +6,8 @@
 //   -update IMG OUT       writes OUT = "UPDATED:" + the bytes of IMG
 //   -merge IMG DIFF OUT   writes OUT = "MERGED:" + IMG + "+" + DIFF
 //   -setchs IMG C H S     writes IMG.chs = "CHS C H S\n"; IMG is left as it is
-// A wrong command line prints "Error: usage ..." and exits 1; a missing IMG
+// Without arguments it prints the old tool's banner ("manager 0.130") and
+// usage, and exits 1 unlogged. A wrong command line prints "Error: usage ..." and exits 1; a missing IMG
 // (or DIFF) prints "Error: file not found" and exits 1; C, H and S must be
 // decimal digits, else "Error: invalid geometry" and exit 1.
 //
@@ -192,6 +193,13 @@ std::string GarbageLine(std::mt19937& rng) {
 }
 
 int Run(const std::vector<std::string>& argv) {
+  // Without arguments, the old tool's banner and usage, unlogged: the runner
+  // asks every tool it finds what it is before a batch.
+  if (argv.size() == 1) {
+    std::printf("chdman - MAME Compressed Hunks of Data (CHD) manager 0.130\n"
+                "Usage:\n   chdman -update input.chd output.chd\n   chdman -setchs inout.chd cyls heads sectors\n");
+    return 1;
+  }
   Log(argv);
 
   const std::vector<std::string> args(argv.begin() + 1, argv.end());

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "FakeToolLog.h"
+#include "IsolatedSettings.h"
 #include "QtTestSupport.h"
 #include "TempTree.h"
 #include "app/qt/frmMain.h"
@@ -80,8 +81,8 @@ class MainWindowBatchTest : public QObject {
     qputenv("FAKE_CHDMAN_LOG", QByteArray::fromStdString(tree_->log().string()));
     qunsetenv("FAKE_CHDMAN_MODE");
     window_ = new frmMain;
-    window_->controller().SetRunnerSettings({tree_->program().string() + "/", "chdman", "automate.sh",
-                                Interpreter::PosixShell, tree_->privateFolder().string() + "/"});
+    window_->controller().SetRunnerSettings(test::Isolated(
+        {tree_->program().string() + "/", "chdman", "automate.sh", Interpreter::PosixShell, tree_->privateFolder().string() + "/"}));
     files_ = std::make_unique<test::ScriptedFileDialog>(QStringList{});
     window_->controller().SetFileDialog(files_.get());
     window_->show();

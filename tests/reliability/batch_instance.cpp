@@ -1,6 +1,7 @@
 // batch_instance PROGRAM_FOLDER PRIVATE_FOLDER INTERPRETER IMAGE...: one
 // instance of the program's runner, without a window, updating each IMAGE
-// (a full path). Exits 0 when every job succeeded. INTERPRETER "-" is the
+// (a full path) with the chdman it finds, the bridge being the one in
+// PROGRAM_FOLDER. Exits 0 when every job succeeded. INTERPRETER "-" is the
 // system's own.
 #include <cstdio>
 #include <string>
@@ -37,9 +38,10 @@ int main(int argc, char** argv) {
   }
   QuietView view;
   const std::string interpreter = argv[3];
-  qm::BatchRunner runner(table, view,
-                         {argv[1], qm::ToolFileName(), qm::BatchFileName(), qm::NativeInterpreter(), argv[2],
-                          interpreter == "-" ? std::string() : interpreter});
+  qm::RunnerSettings settings{argv[1], qm::ToolFileName(), qm::BatchFileName(), qm::NativeInterpreter(), argv[2],
+                              interpreter == "-" ? std::string() : interpreter};
+  settings.bridgePath = settings.programFolder + qm::BridgeFileName();
+  qm::BatchRunner runner(table, view, settings);
   runner.Start();
   while (runner.Running()) runner.Step();
   for (int row = 1; row <= table.JobCount(); ++row)

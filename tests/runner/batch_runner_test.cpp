@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 
 #include "BatchRunnerFixture.h"
+#include "platform/environment.h"
 
 namespace qm {
 namespace {
@@ -231,18 +233,101 @@ TEST_F(BatchRunnerTest, FailingAndCrashingToolsNeverCostTheImage) {
   ExpectIdle(runner);
 }
 
-TEST_F(BatchRunnerTest, AMissingToolIsNamedAndNothingRuns) {
-  fs::remove(tree.program() / ToolFileName());
-  Queue(JobKind::Update, Image("game.chd"));
-  BatchRunner runner(table, view, Settings());
+// Where the tool is looked for, in order: the program folder, QUILLMERE_CHDMAN,
+// PATH. Each place holds the old tool, today's (run through the bridge, here
+// the old fake under the bridge's name), something else, or nothing.
+struct LookupRow {
+  const char* name;
+  const char* inFolder;  // "old", "current", "other" or ""
+  bool inVariable;       // today's tool in a folder QUILLMERE_CHDMAN names
+  bool onPath;           // today's tool in the second PATH folder
+  bool bridge;
+  const char* runs;      // "folder", "variable", "path"; "" when nothing may run
+};
+
+class WhereTheToolIs : public BatchRunnerTest, public ::testing::WithParamInterface<LookupRow> {};
+
+TEST_P(WhereTheToolIs, DecidesWhatEachJobRuns) {
+  const LookupRow& row = GetParam();
+  const std::string exe = ToolFileName();
+  const std::map<std::string, fs::path> places{{"folder", tree.program() / exe},
+                                               {"variable", tree.root() / "elsewhere" / exe},
+                                               {"path", tree.root() / "on path" / exe}};
+  fs::remove(places.at("folder"));
+  fs::create_directories(tree.root() / "empty");
+  const std::string inFolder = row.inFolder;
+  if (!inFolder.empty()) {
+    test::TempTree::CopyProgram(inFolder == "old" ? QM_FAKE_CHDMAN : inFolder == "current" ? QM_FAKE_CURRENT : QM_FAKE_SLEEPER,
+                                places.at("folder"));
+  }
+  for (const auto& [place, wanted] : {std::pair{"variable", row.inVariable}, std::pair{"path", row.onPath}}) {
+    fs::create_directories(places.at(place).parent_path());
+    if (wanted) test::TempTree::CopyProgram(QM_FAKE_CURRENT, places.at(place));
+  }
+  const fs::path bridge = tree.program() / BridgeFileName();
+  if (row.bridge) test::TempTree::CopyProgram(QM_FAKE_CHDMAN, bridge);
+
+  RunnerSettings settings = Settings();
+  settings.bridgePath = Utf8(bridge);
+  settings.toolVariable = row.inVariable ? Utf8(places.at("variable")) : std::string();
+  settings.toolPathList = Utf8(tree.root() / "empty") + PathListSeparator() + Utf8(places.at("path").parent_path());
+  const fs::path game = Image("game.chd");
+  Queue(JobKind::Update, game);
+  BatchRunner runner(table, view, settings);
   RunBatch(runner);
+
+  const std::string runs = row.runs;
+  if (runs.empty()) {
+    ASSERT_EQ(view.messages.size(), 1u);
+    const std::string& text = view.messages[0].text;
+    EXPECT_NE(text.find(row.inFolder == std::string("current") ? Utf8(bridge) : Utf8(places.at("folder"))),
+              std::string::npos) << text;
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(ReadAll(game), "original:game.chd");
+    EXPECT_TRUE(view.operations.empty());
+    return;
+  }
   ASSERT_EQ(view.messages.size(), 1u);
-  EXPECT_NE(view.messages[0].text.find(Utf8(tree.program() / ToolFileName())), std::string::npos)
-      << view.messages[0].text;
-  EXPECT_TRUE(fs::is_empty(tree.program()));
-  EXPECT_TRUE(view.operations.empty());
-  ExpectIdle(runner);
+  EXPECT_EQ(view.messages[0].icon, MessageIcon::Information) << view.messages[0].text;
+  EXPECT_EQ(ReadAll(game), "UPDATED:original:game.chd");
+  const std::string kept = ReadAll(tree.program() / BatchFileName());
+  const bool bridged = runs != "folder" || inFolder == "current";
+  EXPECT_NE(kept.find(Utf8(places.at(runs))), std::string::npos) << kept;
+  EXPECT_EQ(kept.find("QUILLMERE_CHDMAN=") != std::string::npos, bridged) << kept;
+  EXPECT_EQ(kept.find(BridgeFileName()) != std::string::npos, bridged) << kept;
 }
+
+// Today's chdman copied into the program folder, as users do: the real bridge
+// carries out an update and a Set CHS with it.
+TEST_F(BatchRunnerTest, ADroppedInCurrentToolDoesTheJobsThroughTheBridge) {
+  tree.InstallTool(QM_FAKE_CURRENT, ToolFileName());
+  tree.InstallTool(QM_BRIDGE, BridgeFileName());
+  RunnerSettings settings = Settings();
+  settings.bridgePath = Utf8(tree.program() / BridgeFileName());
+  const fs::path game = Image("game.chd"), disk = Image("disk.chd");
+  Queue(JobKind::Update, game);
+  Queue(JobKind::SetChs, disk, {}, ChsGeometry{"100", "16", "5", true});
+  BatchRunner runner(table, view, settings);
+  RunBatch(runner);
+
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, kSuccessMessage);
+  EXPECT_EQ(ReadAll(game), "MComprHD fake");
+  EXPECT_EQ(ReadAll(tree.data() / "game.old"), "original:game.chd");
+  EXPECT_EQ(ReadAll(disk), "MComprHD fake\nCYLS:100,HEADS:16,SECS:5,BPS:512\n");
+  EXPECT_EQ(table.grid().Mark(2), RowMark::Succeeded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, WhereTheToolIs,
+    ::testing::Values(LookupRow{"AnOldToolInTheFolderRunsItself", "old", true, true, true, "folder"},
+                      LookupRow{"ADroppedInCurrentToolRunsThroughTheBridge", "current", true, true, true, "folder"},
+                      LookupRow{"TheVariableComesBeforePath", "", true, true, true, "variable"},
+                      LookupRow{"PathIsLookedThrough", "", false, true, true, "path"},
+                      LookupRow{"AProgramThatIsNotTheToolIsPassedOver", "other", false, true, true, "path"},
+                      LookupRow{"NoToolAnywhereNamesThePlacesAndRunsNothing", "", false, false, true, ""},
+                      LookupRow{"ACurrentToolWithoutTheBridgeRunsNothing", "current", false, false, false, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BatchRunnerTest, ASecondUpdateOfTheSameImageFailsBeforeAnyRename) {
   const fs::path game = Image("game.chd");

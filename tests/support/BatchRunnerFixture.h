@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "FakeToolLog.h"
+#include "IsolatedSettings.h"
 #include "TempTree.h"
 #include "TestSystem.h"
 #include "jobs/AddJob.h"
@@ -87,8 +88,8 @@ class BatchRunnerTest : public ::testing::Test {
   }
 
   RunnerSettings Settings() const {
-    return {Folder(tree.program()), ToolFileName(), BatchFileName(), NativeInterpreter(),
-            Folder(tree.privateFolder())};
+    return Isolated({Folder(tree.program()), ToolFileName(), BatchFileName(), NativeInterpreter(),
+                     Folder(tree.privateFolder())});
   }
 
   // A file in the data folder holding "CONTENT:NAME".

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "FakeToolLog.h"
+#include "IsolatedSettings.h"
 #include "TempTree.h"
 #include "TestSystem.h"
 #include "UiTest.h"
@@ -52,8 +53,8 @@ class BatchTest : public ::testing::Test {
     test::SetEnv("FAKE_CHDMAN_LOG", Utf8(tree_.log()));
     test::UnsetEnv("FAKE_CHDMAN_MODE");
     window_ = std::make_unique<frmMain>();
-    window_->controller().SetRunnerSettings({Utf8(tree_.program()) + "\\", "chdman.exe", "automate.bat", Interpreter::Cmd,
-                                Utf8(tree_.privateFolder()) + "\\"});
+    window_->controller().SetRunnerSettings(test::Isolated(
+        {Utf8(tree_.program()) + "\\", "chdman.exe", "automate.bat", Interpreter::Cmd, Utf8(tree_.privateFolder()) + "\\"}));
     window_->controller().SetFileDialog(&files_);
     window_->Show();
     test::Pump(20);

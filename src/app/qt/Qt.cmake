@@ -5,14 +5,26 @@ target_link_libraries(quillmere_app_qt PUBLIC quillmere_app quillmere_dialogs_qt
 
 add_executable(quillmere qt/main.cpp)
 target_link_libraries(quillmere PRIVATE quillmere_app_qt quillmere_warnings)
+set_target_properties(quillmere PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUILLMERE_PROGRAM_FOLDER})
 
-# cmake --install: the executable in bin/ (chdman goes beside it: the
-# program's folder is the executable's), the desktop entry and the icons.
+# cmake --install: the program folder is lib/quillmere (the program and the
+# bridge, which no one runs by hand), with a link to the program in bin/; the
+# desktop entry and the icons. Nothing named chdman: the user's own stays the
+# one on PATH.
 include(GNUInstallDirs)
 set(QUILLMERE_ICON_DIR ${PROJECT_SOURCE_DIR}/assets/icons)
-install(TARGETS quillmere RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quillmere RUNTIME DESTINATION lib/quillmere)
+install(CODE [[
+  set(bin "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin")
+  file(MAKE_DIRECTORY "${bin}")
+  file(CREATE_LINK ../lib/quillmere/quillmere "${bin}/quillmere" SYMBOLIC)
+  message(STATUS "Installing: ${bin}/quillmere -> ../lib/quillmere/quillmere")
+]])
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmere.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.example.quillmere.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/quillmere.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 foreach(size 16 32 48)
   install(FILES ${QUILLMERE_ICON_DIR}/png/quillmere-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps

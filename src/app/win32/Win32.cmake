@@ -1,17 +1,16 @@
 # The native Windows front end over the same core, layout tables and runner
 # as the Qt windows, and quillmere.exe with its resources. The program folder
-# (quillmere.exe and, where the bridge is built, chdman.exe) is zipped for users.
+# (quillmere.exe and the bridge) is zipped for users; chdman.exe is theirs to
+# add beside them.
 add_subdirectory(win32)  # version resource, icons, manifest
 
 add_library(quillmere_app_win32 STATIC win32/frmMain.cpp)
 target_link_libraries(quillmere_app_win32 PUBLIC quillmere_app quillmere_dialogs_win32 PRIVATE quillmere_warnings)
 
-# The program folder of the build: quillmere.exe, and chdman.exe beside it
-# (the bridge's build puts it into the folder of the target `quillmere`).
-set(QUILLMERE_PROGRAM_FOLDER ${PROJECT_BINARY_DIR}/Quillmere)
 add_executable(quillmere WIN32 win32/main.cpp)
 target_link_libraries(quillmere PRIVATE quillmere_app_win32 quillmere_resources quillmere_warnings)
 set_target_properties(quillmere PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUILLMERE_PROGRAM_FOLDER})
+install(TARGETS quillmere RUNTIME DESTINATION .)
 
 # quillmere-<version>-win64.zip in the build folder, made by every build. Its
 # rule is made once the whole project is read, when the bridge target is known.
@@ -20,11 +19,8 @@ function(quillmere_win32_zip)
   set(files Quillmere/quillmere.exe)
   set(targets quillmere)
   if(TARGET quillmere_chdman_bridge)
-    list(APPEND files Quillmere/chdman.exe)
+    list(APPEND files Quillmere/${QUILLMERE_BRIDGE_NAME}.exe)
     list(APPEND targets quillmere_chdman_bridge)
-    if(TARGET quillmere_place_bridge)  # the step that copies it into the folder
-      list(APPEND targets quillmere_place_bridge)
-    endif()
   endif()
   add_custom_command(OUTPUT ${zip}
     COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}

@@ -77,6 +77,7 @@ std::string ProgramFolder() {
 }
 
 std::string ToolFileName() { return "chdman"; }
+std::string BridgeFileName() { return QUILLMERE_BRIDGE_NAME; }
 std::string BatchFileName() { return "automate.sh"; }
 
 bool FileExists(const std::string& path) {

@@ -84,6 +84,7 @@ std::string ProgramFolder() {
 }
 
 std::string ToolFileName() { return "chdman.exe"; }
+std::string BridgeFileName() { return QUILLMERE_BRIDGE_NAME ".exe"; }
 std::string BatchFileName() { return "automate.bat"; }
 
 // A name that is there but cannot be looked at (in use, no access) counts as

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "FakeToolLog.h"
 #include "TempTree.h"
+#include "platform/processes.h"
 #include "platform/shell.h"
 
 namespace qm::test {
@@ -21,22 +21,19 @@ TEST_P(NavigateTo, OpensThatVeryFile) {
   TempTree tree;
   const fs::path folder = tree.root() / PathOf(GetParam());
   fs::create_directories(folder);
-  const std::string program = Utf8(folder / "chdman.exe");
-  fs::copy_file(PathOf(BuiltFile(QM_FAKE_CHDMAN)), PathOf(program));
-  const std::string log = Utf8(tree.log());
-  ASSERT_TRUE(::SetEnvironmentVariableA("FAKE_CHDMAN_LOG", log.c_str()));
+  const fs::path program = folder / "program.exe";
+  fs::copy_file(PathOf(BuiltFile(QM_FAKE_SLEEPER)), program);
+  const fs::path pidFile = tree.root() / "pid";
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"FAKE_SLEEPER_PID_FILE", pidFile.wstring().c_str()));
 
-  Navigate(program);
-  std::vector<FakeToolCall> calls;
+  Navigate(Utf8(program));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (calls.empty() && std::chrono::steady_clock::now() < deadline) {
+  while (!fs::exists(pidFile) && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    calls = ReadFakeToolLog(log);
   }
-  ::SetEnvironmentVariableA("FAKE_CHDMAN_LOG", nullptr);
-  ASSERT_EQ(calls.size(), 1u);
-  ASSERT_EQ(calls[0].argv.size(), 1u);
-  EXPECT_TRUE(std::filesystem::equivalent(PathOf(calls[0].argv[0]), PathOf(program))) << calls[0].argv[0];
+  ::SetEnvironmentVariableW(L"FAKE_SLEEPER_PID_FILE", nullptr);
+  ASSERT_TRUE(fs::exists(pidFile)) << "the program was not started";
+  EXPECT_TRUE(KillProcess(std::stol(ReadAll(pidFile)), 1).ok());
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, NavigateTo,

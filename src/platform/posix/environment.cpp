@@ -1,0 +1,23 @@
+#include "platform/environment.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace qm {
+
+std::optional<std::string> GetEnvironment(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
+}
+
+char PathListSeparator() { return ':'; }
+
+bool IsExecutableFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+}  // namespace qm
