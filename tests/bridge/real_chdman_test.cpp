@@ -159,16 +159,32 @@ class RealChdmanTest : public QObject {
 
   void update_data() {
     QTest::addColumn<QString>("compression");
-    QTest::newRow("compressed") << "zlib";
-    QTest::newRow("uncompressed") << "none";
+    QTest::addColumn<bool>("inProgramFolder");  // else on PATH
+    QTest::newRow("compressed") << "zlib" << false;
+    QTest::newRow("uncompressed") << "none" << false;
+    QTest::newRow("chdman copied into the program folder, none on PATH") << "zlib" << true;
   }
   void update() {
     QFETCH(QString, compression);
+    QFETCH(bool, inProgramFolder);
     const QString rawSha1 = makeImage("disk.chd", randomData(2 << 20, 1), compression);
     QVERIFY(!rawSha1.isEmpty());
     const std::string original = ReadAll(tree_->data() / "disk.chd");
     queue(0, {data("disk.chd")});
+    const QByteArray path = qgetenv("PATH");
+    if (inProgramFolder) {  // PATH keeps what the batch file runs besides the tool
+      tree_->InstallTool(chdman_.toStdString());
+      const fs::path bin = tree_->root() / "bin";
+      fs::create_directories(bin);
+      fs::create_symlink(QStandardPaths::findExecutable("mv").toStdString(), bin / "mv");
+      qputenv("PATH", QByteArray::fromStdString(bin.string()));
+    }
     runBatch();
+    qputenv("PATH", path);
+    if (inProgramFolder) {  // the copy did the job
+      const std::string kept = ReadAll(tree_->program() / "automate.sh");
+      QVERIFY2(kept.find((tree_->program() / "chdman").string()) != std::string::npos, kept.c_str());
+    }
 
     QCOMPARE(messages_, QStringList{"Operazione terminata con successo."});
     QCOMPARE(field("disk.chd", "File Version"), QString("5"));
@@ -180,11 +196,7 @@ class RealChdmanTest : public QObject {
     QCOMPARE(folderNames(), (QStringList{"disk.chd", "disk.old"}));
   }
 
-  // chdman copied into the program folder, none on PATH: that copy does the job.
-  void mergeWithChdmanInTheProgramFolder() {
-    tree_->InstallTool(chdman_.toStdString());
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", "/nonexistent");
+  void merge() {
     QByteArray raw = randomData(2 << 20, 2);
     QVERIFY(!makeImage("disk.chd", raw, "zlib").isEmpty());
     raw.replace(100000, 5, "HELLO");
@@ -192,7 +204,6 @@ class RealChdmanTest : public QObject {
     QVERIFY(!childSha1.isEmpty());
     queue(1, {data("disk.chd"), data("patch.diff")});
     runBatch();
-    qputenv("PATH", path);
 
     QCOMPARE(messages_, QStringList{"Operazione terminata con successo."});
     QCOMPARE(dataSha1("patch.tmp"), childSha1);
