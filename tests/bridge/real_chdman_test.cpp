@@ -158,19 +158,26 @@ class RealChdmanTest : public QObject {
   }
 
   void update_data() {
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("compression");
     QTest::addColumn<bool>("inProgramFolder");  // else on PATH
-    QTest::newRow("compressed") << "zlib" << false;
-    QTest::newRow("uncompressed") << "none" << false;
-    QTest::newRow("chdman copied into the program folder, none on PATH") << "zlib" << true;
+    QTest::newRow("compressed") << "disk.chd" << "zlib" << false;
+    QTest::newRow("uncompressed") << "disk.chd" << "none" << false;
+    QTest::newRow("chdman copied into the program folder, none on PATH") << "disk.chd" << "zlib" << true;
+    // Names chdman would read as options.
+    QTest::newRow("-rf.chd") << "-rf.chd" << "zlib" << false;
+    QTest::newRow("--help.chd") << "--help.chd" << "none" << false;
   }
   void update() {
+    QFETCH(QString, name);
     QFETCH(QString, compression);
     QFETCH(bool, inProgramFolder);
-    const QString rawSha1 = makeImage("disk.chd", randomData(2 << 20, 1), compression);
+    const QString image = "./" + name;  // as the test itself hands it to chdman
+    const QString backup = name.chopped(4) + ".old";
+    const QString rawSha1 = makeImage(image, randomData(2 << 20, 1), compression);
     QVERIFY(!rawSha1.isEmpty());
-    const std::string original = ReadAll(tree_->data() / "disk.chd");
-    queue(0, {data("disk.chd")});
+    const std::string original = ReadAll(tree_->data() / name.toStdString());
+    queue(0, {data(name)});
     const QByteArray path = qgetenv("PATH");
     if (inProgramFolder) {  // PATH keeps what the batch file runs besides the tool
       tree_->InstallTool(chdman_.toStdString());
@@ -187,13 +194,15 @@ class RealChdmanTest : public QObject {
     }
 
     QCOMPARE(messages_, QStringList{"Operazione terminata con successo."});
-    QCOMPARE(field("disk.chd", "File Version"), QString("5"));
-    QCOMPARE(dataSha1("disk.chd"), rawSha1);
+    QCOMPARE(field(image, "File Version"), QString("5"));
+    QCOMPARE(dataSha1(image), rawSha1);
     int status = -1;
-    const QString verify = tool({"verify", "-i", "disk.chd"}, &status);
+    const QString verify = tool({"verify", "-i", image}, &status);
     QVERIFY2(status == 0 && !verify.contains("Fatal error"), qPrintable(verify));
-    QVERIFY(ReadAll(tree_->data() / "disk.old") == original);
-    QCOMPARE(folderNames(), (QStringList{"disk.chd", "disk.old"}));
+    QVERIFY(ReadAll(tree_->data() / backup.toStdString()) == original);
+    QStringList expected{name, backup};
+    expected.sort();
+    QCOMPARE(folderNames(), expected);
   }
 
   void merge() {
