@@ -19,6 +19,11 @@ std::string AboutCaption(const VersionInfo& version) {
   return caption;
 }
 
+AboutClick ClickOn(const ControlSpec& control) {
+  if (control.kind == ControlKind::Image) return AboutClick::Nothing;
+  return control.name == "lblWeb" ? AboutClick::OpenLink : AboutClick::Close;
+}
+
 std::string LinkUrl(int index, std::string_view text) {
   std::string url = index == 0 ? "http://" : "mailto:";
   url += text;

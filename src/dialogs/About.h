@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/Layout.h"
+
 namespace qm {
 
 namespace about {
@@ -34,5 +36,11 @@ std::string AboutCaption(const VersionInfo& version);
 // The link behind an address label: "http://" + text for index 0, the web
 // address; "mailto:" + text for every other index.
 std::string LinkUrl(int index, std::string_view text);
+
+// What a click on one of the dialog's controls does: an image nothing, an
+// address label (lblWeb) opens its link, the frame and the text lines close
+// the dialog.
+enum class AboutClick { Nothing, OpenLink, Close };
+AboutClick ClickOn(const ControlSpec& control);
 
 }  // namespace qm

@@ -87,26 +87,19 @@ void frmInfo::OpenLink(int link) {
   reject();
 }
 
-frmInfo::Target frmInfo::TargetOf(QObject* watched, int* link) const {
-  for (int k = 0; k < 2; ++k) {
-    if (watched == lblWeb_[k]) {
-      *link = k;
-      return Target::Link;
-    }
-  }
-  // Images react to nothing; the frame and the text lines close.
+const ControlSpec* frmInfo::SpecOf(QObject* watched) const {
   for (const ControlSpec& control : layout_.spec().controls) {
-    if (layout_.widget(control.name, control.index) == watched)
-      return control.kind == ControlKind::Image ? Target::None : Target::Close;
+    if (layout_.widget(control.name, control.index) == watched) return &control;
   }
-  return Target::None;
+  return nullptr;
 }
 
 bool frmInfo::eventFilter(QObject* watched, QEvent* event) {
-  int link = -1;
-  const Target target = TargetOf(watched, &link);
+  const ControlSpec* spec = SpecOf(watched);
+  const AboutClick click = spec ? ClickOn(*spec) : AboutClick::Nothing;
+  const int link = spec ? spec->index : -1;
   auto* w = qobject_cast<QWidget*>(watched);
-  if (target == Target::Link) {
+  if (click == AboutClick::OpenLink) {
     switch (event->type()) {
       case QEvent::MouseMove:
         SetHighlight(link, true);
@@ -123,9 +116,9 @@ bool frmInfo::eventFilter(QObject* watched, QEvent* event) {
   // Every button event of a control ends here, so none reaches the frame or
   // the dialog below it: a click on an image stays a click on nothing.
   if (IsClick(event, w)) {
-    if (target == Target::Link) {
+    if (click == AboutClick::OpenLink) {
       OpenLink(link);
-    } else if (target == Target::Close) {
+    } else if (click == AboutClick::Close) {
       reject();
     }
   }

@@ -40,12 +40,11 @@ class frmInfo : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  enum class Target { None, Close, Link };
-
   void Load();
   void SetHighlight(int link, bool on);
   void OpenLink(int link);
-  Target TargetOf(QObject* watched, int* link) const;
+  // The table entry of one of the dialog's controls; null for anything else.
+  const ControlSpec* SpecOf(QObject* watched) const;
 
   LayoutBuilder layout_;
   QLabel* lblWeb_[2];

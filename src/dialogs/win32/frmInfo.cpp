@@ -45,17 +45,13 @@ void frmInfo::OpenLink(int link) {
 void frmInfo::OnClick(HWND control) {
   const ControlSpec* spec = layout().SpecOf(control);
   if (!spec) return;
-  switch (spec->kind) {
-    case ControlKind::Image:
-      return;  // images react to nothing
-    case ControlKind::Label:
-      if (spec->name == "lblWeb") {
-        OpenLink(spec->index);
-        return;
-      }
-      [[fallthrough]];
-    default:
-      EndModal();  // the frame and the text lines close
+  switch (ClickOn(*spec)) {
+    case AboutClick::Nothing:
+      return;
+    case AboutClick::OpenLink:
+      return OpenLink(spec->index);
+    case AboutClick::Close:
+      return EndModal();
   }
 }
 
