@@ -76,8 +76,7 @@ qm_italian_locale() {
 qm_build_windows() {
   cmake -S "$QM_ROOT" -B "$QM_BUILD_WIN" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O1" \
-    -DQUILLMERE_QT=OFF -DQUILLMERE_BENCH=OFF
+    -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O1" -DQUILLMERE_BENCH=OFF
   cmake --build "$QM_BUILD_WIN" --parallel "$QM_JOBS"
 }
 
