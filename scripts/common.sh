@@ -17,6 +17,8 @@ QM_PACKAGES=(
   desktop-file-utils  # desktop-file-validate, for the install test
   clang
   libclang-rt-14-dev
+  fonts-dejavu-core  # DejaVu Sans, and the fonts of the window tests
+  fonts-liberation2  # Liberation Sans, the windows' face where MS Sans Serif is missing
 )
 
 # The Windows build and its tests: cross compiler, Wine, GoogleTest's sources,
@@ -27,6 +29,7 @@ QM_WINDOWS_PACKAGES=(
   wine64
   googletest
   locales
+  fonts-wine  # Wine's own fonts: Marlett draws the title bar's buttons
 )
 
 QM_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
