@@ -18,6 +18,8 @@ QM_PACKAGES=(
   dpkg-dev lintian appstream  # making the Debian package and checking it
   clang
   libclang-rt-14-dev
+  fonts-dejavu-core  # DejaVu Sans, and the fonts of the window tests
+  fonts-liberation2  # Liberation Sans, the windows' face where MS Sans Serif is missing
 )
 
 # The Windows build and its tests: cross compiler, Wine, GoogleTest's sources,
@@ -28,6 +30,7 @@ QM_WINDOWS_PACKAGES=(
   wine64
   googletest
   locales
+  fonts-wine  # Wine's own fonts: Marlett draws the title bar's buttons
 )
 
 QM_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -88,8 +91,7 @@ qm_italian_locale() {
 qm_build_windows() {
   cmake -S "$QM_ROOT" -B "$QM_BUILD_WIN" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O1" \
-    -DQUILLMERE_QT=OFF -DQUILLMERE_BENCH=OFF
+    -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="-O1" -DQUILLMERE_BENCH=OFF
   cmake --build "$QM_BUILD_WIN" --parallel "$QM_JOBS"
 }
 

@@ -10,6 +10,7 @@
 #include "dialogs/About.h"
 #include "dialogs/DialogLayouts.h"
 #include "dialogs/win32/frmInfo.h"
+#include "ui/CaptionFit.h"
 #include "ui/Layout.h"
 
 namespace qm {
@@ -150,25 +151,43 @@ TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
     if (c->kind != ControlKind::Frame && c->kind != ControlKind::Image && c->kind != ControlKind::ProgressBar) {
       const LOGFONTA font = test::FontOf(w);
       EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
-      EXPECT_EQ(font.lfHeight, -static_cast<int>(e.points * 96 / 72 + 0.5));
+      // The table's size, or smaller where the face here is wider (below).
+      EXPECT_LE(-font.lfHeight, static_cast<int>(e.points * 96 / 72 + 0.5));
       EXPECT_EQ(font.lfWeight >= FW_BOLD, e.bold);
       EXPECT_FALSE(font.lfUnderline);
     }
 
     // With the face this system puts in for the table's, the caption fits:
     // a label's text within its width, a button's icon, gap and text within
-    // its width less its edges. A wider face shows up here as clipped text.
+    // its width less its edges; at 7 points or more, and no smaller or
+    // narrower than it needs.
     if (e.text && *e.text) {
-      HDC dc = ::GetDC(w);
-      HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(w, WM_GETFONT, 0, 0)));
       const std::string text = ToAnsi(e.text);
-      SIZE size{};
-      ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-      ::SelectObject(dc, old);
-      ::ReleaseDC(w, dc);
       const bool button = c->kind == ControlKind::PushButton;
-      EXPECT_LE(size.cx + (button ? 16 + 4 : 0), e.pixels[2] - (button ? 2 * ::GetSystemMetrics(SM_CXEDGE) + 4 : 0));
-      EXPECT_LE(size.cy, e.pixels[3]);
+      const auto fits = [&](const LOGFONTA& font) {
+        HFONT handle = ::CreateFontIndirectA(&font);
+        HDC dc = ::GetDC(w);
+        HGDIOBJ old = ::SelectObject(dc, handle);
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(w, dc);
+        ::DeleteObject(handle);
+        return size.cx + (button ? 16 + 4 : 0) <= e.pixels[2] - (button ? 2 * ::GetSystemMetrics(SM_CXEDGE) + 4 : 0) &&
+               size.cy <= e.pixels[3];
+      };
+      const LOGFONTA font = test::FontOf(w);
+      EXPECT_TRUE(fits(font)) << text << " at " << font.lfHeight << " pixels, " << font.lfWidth << " wide";
+      EXPECT_GE(-font.lfHeight, static_cast<int>(kMinCaptionPoints * 96 / 72 + 0.5));
+      LOGFONTA larger = font;  // one step back towards the table's: wider, else taller
+      if (font.lfWidth != 0) {
+        larger.lfWidth = 0;
+      } else if (-font.lfHeight < static_cast<int>(e.points * 96 / 72 + 0.5)) {
+        --larger.lfHeight;
+      }
+      if (larger.lfWidth != font.lfWidth || larger.lfHeight != font.lfHeight) {
+        EXPECT_FALSE(fits(larger)) << text;
+      }
     }
 
     const bool takesFocus = c->kind == ControlKind::PushButton || c->kind == ControlKind::TextBox ||

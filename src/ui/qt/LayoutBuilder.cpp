@@ -7,8 +7,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <algorithm>
 
+#include "ui/CaptionFit.h"
 #include "ui/qt/GridView.h"
 #include "ui/qt/Icons.h"
 
@@ -20,11 +22,13 @@ QString ToQString(std::string_view text) {
 }
 
 QFont ToQFont(const FontSpec& spec) {
-  // Where the face is missing, narrow sans faces keep captions inside the
-  // widths the layout was drawn for; Qt's default sans comes last.
+  // Where the designed face is missing, faces of about its width: Liberation
+  // Sans (Debian's fonts-liberation2, which the install names), then a
+  // condensed face; DejaVu Sans, which every Debian has, last.
   QFont font(ToQString(spec.face));
   font.setFamilies({ToQString(spec.face), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                    QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed")});
+                    QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed"),
+                    QStringLiteral("DejaVu Sans")});
   font.setPointSizeF(spec.points);
   font.setBold(spec.bold);
   return font;
@@ -39,14 +43,30 @@ Qt::Alignment ToQAlignment(TextAlign align) {
   return (align == TextAlign::Center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter;
 }
 
-// A substitute face may be wider than the one the layout was drawn for; a
-// caption that would be clipped is drawn narrower instead (down to 75%).
-void FitCaption(QLabel& label) {
-  const int needed = label.fontMetrics().horizontalAdvance(label.text());
-  if (needed <= label.width() || needed == 0) return;
-  QFont font = label.font();
-  font.setStretch(std::max(75, 100 * label.width() / needed));
-  label.setFont(font);
+// The control's font for its caption by the shared rule, measured in the
+// face Qt resolves. A stretch is asked for only below 100: Qt may answer
+// any stretch with another face of the family, as a condensed one.
+void FitCaptionFont(QWidget& control, const QString& text, QSize room) {
+  if (text.isEmpty()) return;
+  const QFont designed = control.font();
+  const auto at = [&](double points, int widthPercent) {
+    QFont font = designed;
+    if (points != designed.pointSizeF()) font.setPointSizeF(points);
+    if (widthPercent != 100) font.setStretch(widthPercent);
+    return font;
+  };
+  const CaptionFit fit = FitCaption(designed.pointSizeF(), [&](double points, int widthPercent) {
+    const QFontMetrics metrics(at(points, widthPercent));
+    return metrics.horizontalAdvance(text) <= room.width() && metrics.height() <= room.height();
+  });
+  control.setFont(at(fit.points, fit.widthPercent));
+}
+
+// The room for a button's caption: its width less the style's margins and
+// the icon with its gap.
+QSize CaptionRoom(QPushButton& button) {
+  const int margin = button.style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button);
+  return {button.width() - 2 * margin - button.iconSize().width() - 4, button.height()};
 }
 
 bool IsContainer(const ControlSpec& control) { return control.container.empty(); }
@@ -136,7 +156,8 @@ QWidget* LayoutBuilder::Create(const ControlSpec& control, QWidget* container) c
   w->setGeometry(TwipsToPixels(control.left), TwipsToPixels(control.top),
                  TwipsToPixels(control.width), TwipsToPixels(control.height));
   w->setFont(ToQFont(control.font));
-  if (auto* label = qobject_cast<QLabel*>(w); label && control.kind == ControlKind::Label) FitCaption(*label);
+  if (control.kind == ControlKind::Label) FitCaptionFont(*w, ToQString(control.caption), w->size());
+  if (auto* button = qobject_cast<QPushButton*>(w)) FitCaptionFont(*w, button->text(), CaptionRoom(*button));
   if (control.kind == ControlKind::Frame || control.kind == ControlKind::Label ||
       control.kind == ControlKind::ProgressBar || control.kind == ControlKind::Image) {
     w->setFocusPolicy(Qt::NoFocus);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "ui/CaptionFit.h"
 #include "ui/win32/FrameWindow.h"
 #include "ui/win32/Icons.h"
 #include "ui/win32/WindowText.h"
@@ -65,14 +66,14 @@ LONG AverageCharWidth(HFONT font) {
   return metrics.tmAveCharWidth;
 }
 
-int TextWidth(HFONT font, const std::string& ansi) {
+SIZE TextSize(HFONT font, const std::string& ansi) {
   HDC screen = ::GetDC(nullptr);
   HGDIOBJ old = ::SelectObject(screen, font);
   SIZE size{};
   ::GetTextExtentPoint32A(screen, ansi.c_str(), static_cast<int>(ansi.size()), &size);
   ::SelectObject(screen, old);
   ::ReleaseDC(nullptr, screen);
-  return size.cx;
+  return size;
 }
 
 }  // namespace
@@ -99,7 +100,7 @@ Win32Layout::Win32Layout(const WindowSpec& spec, HWND window)
       HWND container = clientArea ? window_ : Control(control.container);
       if (!container) container = window_;
       const int id = kFirstControlId + static_cast<int>(row);
-      built_.push_back({&control, nullptr, ObjectName(control), control.color, false, 100, OwnedIcon()});
+      built_.push_back({&control, nullptr, ObjectName(control), control.color, false, control.font, 100, OwnedIcon()});
       Built& entry = built_.back();
       entry.hwnd = Create(control, id, container);
       if (entry.hwnd) ::SetPropA(entry.hwnd, kNameProperty, const_cast<char*>(entry.name.c_str()));
@@ -130,9 +131,8 @@ HWND Win32Layout::Create(const ControlSpec& control, int id, HWND container) {
                                 nullptr);
   if (!hwnd) return nullptr;
   Built& entry = built_.back();
-  if (control.kind == ControlKind::Label) entry.widthPercent = FitWidth(control, caption);
-  ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.font, false, entry.widthPercent)),
-                 FALSE);
+  FitFont(control, caption, entry);
+  ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(entry.font, false, entry.widthPercent)), FALSE);
 
   switch (control.kind) {
     case ControlKind::PushButton:
@@ -197,14 +197,20 @@ const Win32Layout::Built* Win32Layout::Find(HWND control) const {
   return nullptr;
 }
 
-int Win32Layout::FitWidth(const ControlSpec& control, const std::string& ansi) {
+void Win32Layout::FitFont(const ControlSpec& control, const std::string& ansi, Built& entry) {
   // The face the system puts in for the table's may be wider than the one
-  // the layout was drawn for; a caption that would be clipped is drawn
-  // narrower instead, down to 75%.
-  const int room = Pixels(control.width);
-  int percent = 100;
-  while (percent > 75 && TextWidth(FontFor(control.font, false, percent), ansi) > room) percent -= 5;
-  return percent;
+  // the layout was drawn for. A button's caption shares its room with the
+  // icon, a gap on each side and the edges.
+  if (ansi.empty() || (control.kind != ControlKind::Label && control.kind != ControlKind::PushButton)) return;
+  int room = Pixels(control.width);
+  if (control.kind == ControlKind::PushButton)
+    room -= 2 * ::GetSystemMetrics(SM_CXEDGE) + 4 + MulDiv(kButtonIconSize, dpi_, 96) + 4;
+  const CaptionFit fit = FitCaption(control.font.points, [&](double points, int widthPercent) {
+    const SIZE size = TextSize(FontFor({control.font.face, points, control.font.bold}, false, widthPercent), ansi);
+    return size.cx <= room && size.cy <= Pixels(control.height);
+  });
+  entry.font.points = fit.points;
+  entry.widthPercent = fit.widthPercent;
 }
 
 const ControlSpec* Win32Layout::SpecOf(HWND control) const {
@@ -218,8 +224,8 @@ void Win32Layout::SetLabelLook(HWND label, std::uint32_t color, bool underline) 
     if (entry.color == color && entry.underline == underline) return;
     entry.color = color;
     entry.underline = underline;
-    ::SendMessageA(label, WM_SETFONT,
-                   reinterpret_cast<WPARAM>(FontFor(entry.spec->font, underline, entry.widthPercent)), FALSE);
+    ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(entry.font, underline, entry.widthPercent)),
+                   FALSE);
     ::InvalidateRect(label, nullptr, TRUE);
     ::UpdateWindow(label);
     return;

@@ -2,7 +2,8 @@
 // Builds the controls of a window from its WindowSpec: one child window per
 // control, parented to its container (the top-level window for the client
 // area), placed at its twips converted to pixels at the system's DPI, in the
-// table's font (a label's narrowed where its caption would not fit) and colour, with the table's caption and icon. Each control
+// table's font (smaller, then narrower, where a caption would not fit: see
+// ui/CaptionFit.h) and colour, with the table's caption and icon. Each control
 // carries its id (kFirstControlId + its row in the table) and its name
 // (ObjectName) as the window property kNameProperty. Tab moves the focus in
 // tab-index order across containers, as the table numbers it.
@@ -68,6 +69,7 @@ class Win32Layout {
     std::string name;
     std::uint32_t color;
     bool underline;
+    FontSpec font;     // the table's, at the size its caption fits
     int widthPercent;  // of the face's own character width
     OwnedIcon icon;
   };
@@ -80,8 +82,8 @@ class Win32Layout {
 
   HWND Create(const ControlSpec& control, int id, HWND container);
   HFONT FontFor(const FontSpec& spec, bool underline, int widthPercent);
-  // The character width (percent) at which a label's caption fits its width.
-  int FitWidth(const ControlSpec& control, const std::string& ansi);
+  // Gives a label's or button's caption the size and width at which it fits.
+  void FitFont(const ControlSpec& control, const std::string& ansi, Built& entry);
   const Built* Find(HWND control) const;
   bool CanFocus(HWND control) const;
 
