@@ -7,6 +7,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "jobs/Grid.h"
 
 namespace qm {
 
@@ -58,7 +61,31 @@ struct WindowSpec {
 // "name" for a single control, "name_index" for a member of a control array.
 std::string ObjectName(const ControlSpec& control);
 
-// Twips to pixels at `dpi` dots per inch (15 twips a pixel at 96).
-constexpr int TwipsToPixels(int twips, int dpi = 96) { return twips * dpi / 1440; }
+// Twips to pixels at `dpi` dots per inch (15 twips a pixel at 96), rounded
+// to the nearest pixel as the system's own conversion does.
+constexpr int TwipsToPixels(int twips, int dpi = 96) {
+  const long long scaled = static_cast<long long>(twips) * dpi;
+  return static_cast<int>((scaled + (scaled < 0 ? -720 : 720)) / 1440);
+}
+
+// Whether a control of this kind can hold the keyboard focus.
+constexpr bool TakesFocus(ControlKind kind) {
+  return kind == ControlKind::PushButton || kind == ControlKind::TextBox || kind == ControlKind::Grid;
+}
+
+// The controls that take the focus, in tab order.
+std::vector<const ControlSpec*> TabChain(std::span<const ControlSpec> controls);
+
+// The colour of a marked row's first cell, 0x00BBGGRR; kDefaultColor for an
+// unmarked row.
+constexpr std::uint32_t MarkColor(RowMark mark) {
+  switch (mark) {
+    case RowMark::Succeeded: return 0xBEEBBEu;
+    case RowMark::Failed: return 0xB9B9F5u;
+    case RowMark::Cancelled: return 0xCDCDCDu;
+    case RowMark::None: break;
+  }
+  return kDefaultColor;
+}
 
 }  // namespace qm

@@ -21,6 +21,11 @@ fail() {
 
 deb=$("$make_deb" "$build" "$work/out")
 lintian --fail-on error,warning "$deb" >"$work/lintian.txt" 2>&1 || fail "lintian rejects $deb: $(cat "$work/lintian.txt")"
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in libqt6widgets6 fonts-liberation2; do
+  [[ $depends == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
+done
+[[ $(dpkg-deb -f "$deb" Recommends) == *mame-tools* ]] || fail "mame-tools is not recommended"
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 

@@ -58,7 +58,7 @@ class GridViewTest : public QObject {
     QTest::addColumn<QString>("header");
     QTest::addColumn<bool>("bold");
     QTest::newRow("image") << 0 << 100 << "Immagine" << true;
-    QTest::newRow("short folder") << 1 << 276 << "Percorso" << true;
+    QTest::newRow("short folder") << 1 << 277 << "Percorso" << true;  // 4150 twips, rounded
     QTest::newRow("action") << 2 << 100 << "Azione" << true;
     QTest::newRow("temporary name") << 3 << 64 << "" << true;
     QTest::newRow("folder") << 4 << 64 << "" << false;

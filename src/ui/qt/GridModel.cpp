@@ -65,13 +65,9 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
 }
 
 QBrush GridModel::MarkBrush(RowMark mark) {
-  switch (mark) {
-    case RowMark::Succeeded: return QColor(190, 235, 190);
-    case RowMark::Failed: return QColor(245, 185, 185);
-    case RowMark::Cancelled: return QColor(205, 205, 205);
-    case RowMark::None: break;
-  }
-  return {};
+  const std::uint32_t bgr = MarkColor(mark);
+  if (bgr == kDefaultColor) return {};
+  return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
 QVariant GridModel::CellData(int gridRow, int column, int role) const {

@@ -158,23 +158,19 @@ QWidget* LayoutBuilder::Create(const ControlSpec& control, QWidget* container) c
   w->setFont(ToQFont(control.font));
   if (control.kind == ControlKind::Label) FitCaptionFont(*w, ToQString(control.caption), w->size());
   if (auto* button = qobject_cast<QPushButton*>(w)) FitCaptionFont(*w, button->text(), CaptionRoom(*button));
-  if (control.kind == ControlKind::Frame || control.kind == ControlKind::Label ||
-      control.kind == ControlKind::ProgressBar || control.kind == ControlKind::Image) {
-    w->setFocusPolicy(Qt::NoFocus);
-  }
+  if (!TakesFocus(control.kind)) w->setFocusPolicy(Qt::NoFocus);
   return w;
 }
 
 void LayoutBuilder::ChainTabOrder() const {
-  std::vector<std::pair<int, QWidget*>> focusable;
-  for (const auto& [control, built] : widgets_) {
-    if (built && control->tabIndex != kNoTab && built->focusPolicy() != Qt::NoFocus)
-      focusable.emplace_back(control->tabIndex, built);
+  QWidget* previous = nullptr;
+  for (const ControlSpec* control : TabChain(spec_.controls)) {
+    for (const auto& [spec, built] : widgets_) {
+      if (spec != control || !built) continue;
+      if (previous) QWidget::setTabOrder(previous, built);
+      previous = built;
+    }
   }
-  std::sort(focusable.begin(), focusable.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (std::size_t i = 1; i < focusable.size(); ++i)
-    QWidget::setTabOrder(focusable[i - 1].second, focusable[i].second);
 }
 
 void LayoutBuilder::place() const {

@@ -25,16 +25,6 @@ GridListView::GridListView(HWND listView, int dpi) : list_(listView), dpi_(dpi) 
 
 GridListView::~GridListView() { SetGrid(nullptr); }
 
-COLORREF GridListView::MarkColor(RowMark mark) {
-  switch (mark) {
-    case RowMark::Succeeded: return RGB(190, 235, 190);
-    case RowMark::Failed: return RGB(245, 185, 185);
-    case RowMark::Cancelled: return RGB(205, 205, 205);
-    case RowMark::None: break;
-  }
-  return CLR_NONE;
-}
-
 void GridListView::SetGrid(Grid* grid) {
   if (grid_) grid_->SetObserver(nullptr);
   grid_ = grid;
@@ -65,7 +55,7 @@ void GridListView::SetGrid(Grid* grid) {
 void GridListView::SyncColumns() {
   for (int c = 0; c < grid_->Cols(); ++c) {
     const std::string header = ToAnsi(grid_->TextMatrix(0, c));
-    const int width = ::MulDiv(grid_->ColWidth(c), dpi_, 1440);
+    const int width = TwipsToPixels(grid_->ColWidth(c), dpi_);
     if (header == headers_[c] && width == widths_[c]) continue;
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
@@ -209,8 +199,8 @@ LRESULT GridListView::CustomDraw(NMLVCUSTOMDRAW& draw) {
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       const int row = static_cast<int>(draw.nmcd.dwItemSpec) + 1;
       const int col = draw.iSubItem;
-      const COLORREF mark = col == 0 ? MarkColor(grid_->Mark(row)) : CLR_NONE;
-      draw.clrTextBk = mark != CLR_NONE ? mark : ::GetSysColor(COLOR_WINDOW);
+      const std::uint32_t mark = col == 0 ? MarkColor(grid_->Mark(row)) : kDefaultColor;  // COLORREF's order
+      draw.clrTextBk = mark != kDefaultColor ? static_cast<COLORREF>(mark) : ::GetSysColor(COLOR_WINDOW);
       draw.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
       // Every cell selects its font: one cell's bold must not carry over.
       HFONT font = grid_->CellFontBold(row, col)

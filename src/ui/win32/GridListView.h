@@ -35,9 +35,6 @@ class GridListView : public GridObserver {
   // with the answer in *result.
   bool OnNotify(const NMHDR& header, LRESULT* result);
 
-  // The background of a first cell marked with `mark`; CLR_NONE for no mark.
-  static COLORREF MarkColor(RowMark mark);
-
  private:
   void GridRowsInserted(int first, int count) override;
   void GridRowRemoved(int row) override;

@@ -16,10 +16,6 @@ namespace {
 
 constexpr int kButtonIconSize = 16;
 
-bool TakesFocus(ControlKind kind) {
-  return kind == ControlKind::PushButton || kind == ControlKind::TextBox || kind == ControlKind::Grid;
-}
-
 struct ClassAndStyle {
   const char* windowClass;
   DWORD style;
@@ -85,7 +81,7 @@ int Win32Layout::SystemDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
-int Win32Layout::Pixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+int Win32Layout::Pixels(int twips, int dpi) { return TwipsToPixels(twips, dpi); }
 
 Win32Layout::Win32Layout(const WindowSpec& spec, HWND window)
     : spec_(spec), window_(window), dpi_(SystemDpi()), windowName_(spec.name) {
@@ -248,25 +244,28 @@ bool Win32Layout::CanFocus(HWND control) const {
   return control != nullptr;
 }
 
-HWND Win32Layout::FirstFocus() const {
-  const Built* first = nullptr;
-  for (const Built& entry : built_) {
-    if (!TakesFocus(entry.spec->kind) || entry.spec->tabIndex == kNoTab || !CanFocus(entry.hwnd)) continue;
-    if (!first || entry.spec->tabIndex < first->spec->tabIndex) first = &entry;
+std::vector<const Win32Layout::Built*> Win32Layout::FocusChain() const {
+  std::vector<const Built*> chain;
+  for (const ControlSpec* control : TabChain(spec_.controls)) {
+    for (const Built& entry : built_) {
+      if (entry.spec == control && entry.hwnd) chain.push_back(&entry);
+    }
   }
-  return first ? first->hwnd : nullptr;
+  return chain;
+}
+
+HWND Win32Layout::FirstFocus() const {
+  for (const Built* entry : FocusChain()) {
+    if (CanFocus(entry->hwnd)) return entry->hwnd;
+  }
+  return nullptr;
 }
 
 bool Win32Layout::MoveFocus(bool backwards) const {
   HWND focus = ::GetFocus();
   if (!focus || (focus != window_ && !::IsChild(window_, focus))) return false;
-  std::vector<const Built*> chain;
-  for (const Built& entry : built_) {
-    if (TakesFocus(entry.spec->kind) && entry.spec->tabIndex != kNoTab && entry.hwnd) chain.push_back(&entry);
-  }
+  const std::vector<const Built*> chain = FocusChain();
   if (chain.empty()) return false;
-  std::sort(chain.begin(), chain.end(),
-            [](const Built* a, const Built* b) { return a->spec->tabIndex < b->spec->tabIndex; });
   const int count = static_cast<int>(chain.size());
   int at = backwards ? 0 : -1;  // no control holds the focus: start from the first (last)
   for (int i = 0; i < count; ++i) {

@@ -86,6 +86,8 @@ class Win32Layout {
   void FitFont(const ControlSpec& control, const std::string& ansi, Built& entry);
   const Built* Find(HWND control) const;
   bool CanFocus(HWND control) const;
+  // The built controls that take the focus, in tab order.
+  std::vector<const Built*> FocusChain() const;
 
   const WindowSpec& spec_;
   HWND window_;
