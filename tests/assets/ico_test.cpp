@@ -149,33 +149,5 @@ INSTANTIATE_TEST_SUITE_P(
       return name.substr(0, name.find('.'));
     });
 
-// The reader itself rejects what a loader would: a cut file, a wrong header.
-struct BrokenCase {
-  const char* name;
-  std::size_t keep;          // bytes kept from the start of a good file
-  std::size_t poke;          // offset to overwrite, or 0
-  std::uint8_t value;
-};
-
-class BrokenIco : public ::testing::TestWithParam<BrokenCase> {};
-
-TEST_P(BrokenIco, IsRejected) {
-  Bytes bytes = ReadFile(std::string(QM_ICON_DIR) + "/add.ico");
-  ASSERT_GT(bytes.size(), 62u);
-  const BrokenCase& c = GetParam();
-  if (c.keep) bytes.resize(c.keep);
-  if (c.poke) bytes[c.poke] = c.value;
-  std::vector<Image> images;
-  EXPECT_FALSE(ReadIco(bytes, images));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Reader, BrokenIco,
-    ::testing::Values(BrokenCase{"cursor_type", 0, 2, 2}, BrokenCase{"directory_cut", 20, 0, 0},
-                      BrokenCase{"last_image_cut", 0x500, 0, 0},
-                      BrokenCase{"listed_width_wrong", 0, 6, 17},    // first entry's width
-                      BrokenCase{"listed_depth_wrong", 0, 12, 24}),  // first entry's bit count
-    [](const auto& info) { return std::string(info.param.name); });
-
 }  // namespace
 }  // namespace qm

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "RowName.h"
 #include "jobs/modMain.h"
 
 namespace qm {
@@ -14,12 +15,6 @@ namespace {
 
 constexpr PathStyle W = PathStyle::Windows;
 constexpr PathStyle P = PathStyle::Posix;
-
-// Row names become test names: letters, digits and underscores only.
-template <typename Row>
-std::string RowName(const testing::TestParamInfo<Row>& info) {
-  return std::string(info.param.name);
-}
 
 struct BaseNameRow {
   std::string_view name;
@@ -56,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         BaseNameRow{"FullPathFile", W, "C:\\dir\\name.chd", true, "C:\\dir\\name"},
         BaseNameRow{"FullPathDotInFolderOnly", W, "C:\\dir.x\\name", true, "C:\\dir.x\\name"},
         BaseNameRow{"FullPathOnlyExtension", W, ".chd", true, ""}),
-    RowName<BaseNameRow>);
+    test::RowName());
 
 INSTANTIATE_TEST_SUITE_P(
     Posix, GetBaseNameTest,
@@ -76,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         BaseNameRow{"FullPathFile", P, "/dir/name.chd", true, "/dir/name"},
         BaseNameRow{"FullPathDotInFolderOnly", P, "/dir.x/name", true, "/dir.x/name"},
         BaseNameRow{"FullPathOnlyExtension", P, ".chd", true, ""}),
-    RowName<BaseNameRow>);
+    test::RowName());
 
 struct FolderRow {
   std::string_view name;
@@ -106,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
         FolderRow{"NoSeparator", W, "name.chd", ""},
         FolderRow{"ForwardSlashIsNoSeparator", W, "img/disk.chd", ""},
         FolderRow{"Empty", W, "", ""}),
-    RowName<FolderRow>);
+    test::RowName());
 
 INSTANTIATE_TEST_SUITE_P(
     Posix, GetFolderTest,
@@ -121,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
         FolderRow{"NoSeparator", P, "name.chd", ""},
         FolderRow{"AccentedFolder", P, "/home/città/disk.chd", "/home/città"},
         FolderRow{"Empty", P, "", ""}),
-    RowName<FolderRow>);
+    test::RowName());
 
 struct ShortenRow {
   std::string_view name;
@@ -172,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "D:\\...\\Società\\Università\\Perché così è"},
         ShortenRow{"ZeroMaximum", W, "C:\\a\\b", 0, "C:\\...\\b"},
         ShortenRow{"EmptyPath", W, "", 0, ""}),
-    RowName<ShortenRow>);
+    test::RowName());
 
 INSTANTIATE_TEST_SUITE_P(
     Posix, ShortenPathTest,
@@ -195,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "/home/città/società/università/perché così è"},
         ShortenRow{"AccentedShortenedByCharacters", P, "/home/città/società/università/perché così è", 40,
                    "/.../.../.../università/perché così è"}),
-    RowName<ShortenRow>);
+    test::RowName());
 
 struct LengthRow {
   std::string_view name;
@@ -217,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LengthRow{"TwoByteLetters", "Perché così è", 13},
                     LengthRow{"ThreeByteSign", "€ 5", 3},
                     LengthRow{"FourByteSymbol", "\xF0\x9F\x92\xBE.chd", 5}),
-    RowName<LengthRow>);
+    test::RowName());
 
 }  // namespace
 }  // namespace qm

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "RowName.h"
 #include "CmdReader.h"
 #include "core/Quoting.h"
 
@@ -27,8 +28,6 @@ struct NameRow {
 
 // Test output names the row instead of dumping its bytes.
 void PrintTo(const NameRow& row, std::ostream* os) { *os << row.label; }
-
-std::string RowLabel(const testing::TestParamInfo<NameRow>& info) { return std::string(info.param.label); }
 
 // Names a Windows user could pick or craft, plus characters the file system
 // forbids but a caller might still pass.
@@ -72,7 +71,7 @@ TEST_P(CmdQuotingTest, NameIsOneInertArgument) {
   EXPECT_EQ(CrtArguments(line), expected) << line;
 }
 
-INSTANTIATE_TEST_SUITE_P(Hostile, CmdQuotingTest, testing::ValuesIn(kHostileNames), RowLabel);
+INSTANTIATE_TEST_SUITE_P(Hostile, CmdQuotingTest, testing::ValuesIn(kHostileNames), test::RowName());
 
 TEST(CmdQuotingLineTest, AllNamesOnOneLineReadBackInOrder) {
   std::string line = "chdman.exe";
@@ -127,7 +126,7 @@ TEST_P(PlainNameTest, ComesBackUnchangedForBothInterpreters) {
   EXPECT_EQ(QuoteName(name, Interpreter::PosixShell), name);
 }
 
-INSTANTIATE_TEST_SUITE_P(Plain, PlainNameTest, testing::ValuesIn(kPlainNames), RowLabel);
+INSTANTIATE_TEST_SUITE_P(Plain, PlainNameTest, testing::ValuesIn(kPlainNames), test::RowName());
 
 }  // namespace
 }  // namespace qm

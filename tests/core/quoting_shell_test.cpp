@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "RowName.h"
 #include "ShellReader.h"
 #include "core/Quoting.h"
 
@@ -30,8 +31,6 @@ struct NameRow {
 
 // Test output names the row instead of dumping its bytes.
 void PrintTo(const NameRow& row, std::ostream* os) { *os << row.label; }
-
-std::string RowLabel(const testing::TestParamInfo<NameRow>& info) { return std::string(info.param.label); }
 
 // Every name that an unquoted shell would act on writes MARKER (or expands
 // into something other than itself).
@@ -129,7 +128,7 @@ TEST_P(ShellQuotingTest, NameComesBackExactlyAndRunsNothing) {
   EXPECT_EQ(folder.Entries(), kDecoys);
 }
 
-INSTANTIATE_TEST_SUITE_P(Hostile, ShellQuotingTest, testing::ValuesIn(kHostileNames), RowLabel);
+INSTANTIATE_TEST_SUITE_P(Hostile, ShellQuotingTest, testing::ValuesIn(kHostileNames), test::RowName());
 
 TEST(ShellQuotingLineTest, AllNamesOnOneLineComeBackOnePerLine) {
   ShellFolder folder;
@@ -213,7 +212,7 @@ TEST_P(ShellModelTest, AgreesWithTheRealShell) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, ShellModelTest, testing::ValuesIn(kModelRows),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         test::RowName());
 
 // Without quoting the same names do harm here, so the checks above can fail.
 TEST(ShellQuotingLineTest, UnquotedNamesWouldBeActedOn) {
