@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "TempTree.h"
 
 namespace qm {
 namespace {
@@ -19,8 +19,8 @@ using Bytes = std::vector<std::uint8_t>;
 using SizeDepth = std::pair<int, int>;  // pixels square, bits per pixel
 
 Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+  const std::string text = test::ReadAll(path);
+  return Bytes(text.begin(), text.end());
 }
 
 std::uint32_t Le16(const Bytes& b, std::size_t at) { return b[at] | b[at + 1] << 8; }

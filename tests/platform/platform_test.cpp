@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "RowName.h"
 #include "FakeToolLog.h"
+#include "RowName.h"
 #include "TempTree.h"
 #include "TestSystem.h"
 #include "platform/files.h"

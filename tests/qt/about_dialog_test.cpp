@@ -2,16 +2,15 @@
 // links handed to a scripted opener, pointing at the links, clicks on each
 // part, reopening in the design state, and a link the system cannot open.
 
-#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "QtTestSupport.h"
+#include "TempTree.h"
 #include "app/qt/frmMain.h"
 #include "dialogs/About.h"
 #include "dialogs/qt/frmInfo.h"
@@ -232,10 +231,9 @@ class AboutDialogTest : public QObject {
   // With the system's opener and no program to open links (an empty PATH),
   // the click still closes the dialog and the program shows no message.
   void unopenableLinkClosesQuietly() {
-    QTemporaryDir empty;
-    QVERIFY(empty.isValid());
+    test::TempTree empty;
     const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QDir::toNativeSeparators(empty.path()).toLocal8Bit());
+    qputenv("PATH", QByteArray::fromStdString(empty.root().string()));
     frmInfo dialog;
     bool stillOpen = true;
     showAndAct(dialog, [&](frmInfo* shown) {

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <map>
 
-#include "RowName.h"
 #include "BatchRunnerFixture.h"
+#include "RowName.h"
 #include "platform/environment.h"
 
 namespace qm {
@@ -149,7 +149,7 @@ TEST_P(CutRenames, LeaveTheImageUnderItsName) {
   fs::create_directory(bin);
   WriteAll(bin / "mv", std::string("#!/bin/sh\nfor a; do last=$a; done\n") + GetParam().mv);
   fs::permissions(bin / "mv", fs::perms::owner_all);
-  const std::string path = test::GetEnv("PATH");
+  const std::string path = GetEnvironment("PATH").value_or("");
   test::SetEnv("PATH", Utf8(bin) + ":" + path);
   const fs::path game = Image("game.chd");
   Queue(JobKind::Update, game);

@@ -3,6 +3,7 @@
 // windows, in pixels at 96 dots per inch: what both front ends' layout tests
 // hold their built windows against.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct DesignedControl {
   bool bold = false;
   bool navy = false;  // text colour 0x800000 (BBGGRR); else the system's
 };
+
+inline void PrintTo(const DesignedControl& c, std::ostream* os) { *os << c.window << "/" << c.name << "_" << c.index; }
 
 inline const std::string kCredit(about::kCredit), kWeb(about::kWebAddress), kMail(about::kMailAddress);
 
@@ -69,6 +72,8 @@ struct DesignedWindow {
   bool icon;
   std::vector<std::string> tabChain;
 };
+
+inline void PrintTo(const DesignedWindow& w, std::ostream* os) { *os << w.window; }
 
 // Needs QM_TEST_VERSION, the project's version.
 inline const DesignedWindow kDesignedWindows[] = {

@@ -1,5 +1,6 @@
 #pragma once
-// Parameterised tests name their rows after the row's `name` (else `label`).
+// Parameterised tests name their rows after the row's `label`, else its
+// `name` (a row holding both keeps the name for its data).
 
 #include <string>
 
@@ -8,10 +9,10 @@ namespace qm::test {
 struct RowName {
   template <class Info>
   std::string operator()(const Info& info) const {
-    if constexpr (requires { info.param.name; }) {
-      return std::string(info.param.name);
-    } else {
+    if constexpr (requires { info.param.label; }) {
       return std::string(info.param.label);
+    } else {
+      return std::string(info.param.name);
     }
   }
 };

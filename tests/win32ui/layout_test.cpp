@@ -20,7 +20,6 @@ using test::FindControl;
 using test::NameOf;
 
 using Expected = test::DesignedControl;
-void PrintTo(const Expected& e, std::ostream* os) { *os << e.window << "/" << e.name << "_" << e.index; }
 
 const WindowSpec& SpecOf(const std::string& window) {
   if (window == "frmMain") return MainWindowLayout();
