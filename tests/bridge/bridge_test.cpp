@@ -7,12 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
 #include <sstream>
 
 #include "Bridge.h"
+#include "TempTree.h"
 #include "WorkFiles.h"
 #include "runner/ProgressParser.h"
 
@@ -23,15 +22,12 @@ namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 using Fields = std::map<std::string, std::string>;
 
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-void Write(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+using test::ReadAll;
+using test::WriteAll;
 
 Fields Load(const fs::path& p) {
   Fields f;
-  std::istringstream in(Read(p));
+  std::istringstream in(ReadAll(p));
   for (std::string line; std::getline(in, line);) {
     if (auto eq = line.find('='); eq != std::string::npos) f[line.substr(0, eq)] = line.substr(eq + 1);
   }
@@ -40,7 +36,7 @@ Fields Load(const fs::path& p) {
 void Store(const fs::path& p, const Fields& f) {
   std::string text = "MComprHD fake\n";
   for (const auto& [k, v] : f) text += k + "=" + v + "\n";
-  Write(p, text);
+  WriteAll(p, text);
 }
 
 enum class Failure { None, Status, ErrorWithStatusZero, Interrupt };
@@ -57,7 +53,7 @@ class FakeTool : public ToolRunner {
     if (args[0] == "copy") {
       if (fs::exists(folder_ / opt["-o"])) return Fail(out, "Error: file already exists (" + opt["-o"] + ")");
       writes_.push_back(opt["-o"]);
-      Write(folder_ / opt["-o"], "MComprHD partial");
+      WriteAll(folder_ / opt["-o"], "MComprHD partial");
       out("Compressing, 0.0% complete... (ratio=100.0%)  \rCompressing, 50.0% complete... (ratio=60.0%)  \r");
     }
     if (args[0] == "addmeta") writes_.push_back(opt["-i"]);
@@ -130,17 +126,8 @@ Fields With(Fields f, const std::string& key, const std::string& value) {
 
 class BridgeJobTest : public testing::Test {
  protected:
-  BridgeJobTest() {
-    std::random_device random;
-    folder_ = fs::temp_directory_path() / ("quillmere-bridge-" + std::to_string(random()));
-    fs::create_directories(folder_);
-    previous_ = fs::current_path();
-    fs::current_path(folder_);  // the program runs the tool in the job's folder
-  }
-  ~BridgeJobTest() override {
-    fs::current_path(previous_);
-    fs::remove_all(folder_);
-  }
+  BridgeJobTest() { fs::current_path(folder_); }  // the program runs the tool in the job's folder
+  ~BridgeJobTest() override { fs::current_path(previous_); }
 
   void Prepare(const Job& job) {
     Store(folder_ / job.image, job.fields);
@@ -148,7 +135,7 @@ class BridgeJobTest : public testing::Test {
   }
   std::map<std::string, std::string> Snapshot() const {
     std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder_)) files[e.path().filename().string()] = Read(e.path());
+    for (const auto& e : fs::directory_iterator(folder_)) files[e.path().filename().string()] = ReadAll(e.path());
     return files;
   }
   int Run(const Job& job, FakeTool& tool, std::string& output) {
@@ -157,8 +144,9 @@ class BridgeJobTest : public testing::Test {
     return bridge.Run(std::get<OldCommand>(parsed));
   }
 
-  fs::path folder_;
-  fs::path previous_;
+  test::TempTree tree_;
+  fs::path folder_ = tree_.data();
+  fs::path previous_ = fs::current_path();
 };
 
 std::string LastLine(const std::string& output) {
@@ -277,7 +265,7 @@ TEST_P(BridgeRefusalTest, RefusesBeforeAnythingIsWritten) {
   const RefusalRow& row = GetParam();
   const Job job{row.name, row.args, row.fields};
   Prepare(job);
-  if (row.args[0] == "-update") Write(folder_ / "g.tmp", "the user's own file");
+  if (row.args[0] == "-update") WriteAll(folder_ / "g.tmp", "the user's own file");
   const auto before = Snapshot();
   FakeTool tool(folder_, Failure::None, -1);
   std::string output;
@@ -306,7 +294,7 @@ TEST_F(BridgeJobTest, WorkingFilesOfEndedBridgesAreRemovedOnTheNextRun) {
                                              {"g.chd.setchs-4242-2.tmp", false}, // an earlier process with our id
                                              {"g.chd.setchs-200-1.tmp", true},   // owner running
                                              {"notes.setchs-300-1.tmp", true}};  // not a CHD
-  for (const auto& [name, kept] : files) Write(folder_ / name, name.starts_with("notes") ? "text" : "MComprHD");
+  for (const auto& [name, kept] : files) WriteAll(folder_ / name, name.starts_with("notes") ? "text" : "MComprHD");
   const int removed = RemoveStaleWorkFiles(folder_, 4242, [](long pid) { return pid == 200; });
   EXPECT_EQ(removed, 2);
   for (const auto& [name, kept] : files) EXPECT_EQ(fs::exists(folder_ / name), kept) << name;

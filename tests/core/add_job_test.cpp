@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "RowName.h"
 #include "dialogs/Chs.h"
 #include "jobs/AddJob.h"
 
@@ -87,13 +88,6 @@ TEST_P(AddJobRowTest, WritesTheSevenCellsIntoRowOne) {
   EXPECT_TRUE(view.messages.empty());
 }
 
-// The same composition without a table.
-TEST_P(AddJobRowTest, ComposeJobGivesTheSameCells) {
-  const AddRow& row = GetParam();
-  const FileChoice* diff = row.diff ? &*row.diff : nullptr;
-  EXPECT_EQ(ComposeJob(row.kind, row.chd, diff, row.geometry, row.rules), row.expected);
-}
-
 ChsGeometry Unconfirmed() { return ChsGeometry{}; }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,10 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         AddRow{"Update", kWindows, JobKind::Update, {"disk.chd", "D:\\img\\disk.chd"}, std::nullopt, Unconfirmed(),
                {"disk.chd", "D:\\img", "Update", "disk.tmp", "D:\\img", "", "-update disk.chd disk.tmp"}},
-        AddRow{"MergeSameFolder", kWindows, JobKind::Merge, {"disk.chd", "D:\\img\\disk.chd"},
-               FileChoice{"disk.diff", "D:\\img\\disk.diff"}, Unconfirmed(),
-               {"disk.chd", "D:\\img", "Merge", "disk.tmp", "D:\\img", "disk.diff",
-                "-merge disk.chd disk.diff disk.tmp"}},
         AddRow{"MergeTakesFolderAndTempFromDiff", kWindows, JobKind::Merge, {"disk.chd", "D:\\a\\disk.chd"},
                FileChoice{"patch.diff", "E:\\b\\patch.diff"}, Unconfirmed(),
                {"disk.chd", "E:\\b", "Merge", "patch.tmp", "E:\\b", "patch.diff",
@@ -114,9 +104,6 @@ INSTANTIATE_TEST_SUITE_P(
                {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd 1024 16 63 "}},
         AddRow{"SetChsNeverConfirmed", kWindows, JobKind::SetChs, {"disk.chd", "D:\\img\\disk.chd"}, std::nullopt,
                Unconfirmed(), {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd "}},
-        AddRow{"SetChsAllBoxesEmpty", kWindows, JobKind::SetChs, {"disk.chd", "D:\\img\\disk.chd"}, std::nullopt,
-               ConfirmChs("", "", ""),
-               {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd    "}},
         AddRow{"DriveRootGivesBareDrive", kWindows, JobKind::Update, {"disk.chd", "C:\\disk.chd"}, std::nullopt,
                Unconfirmed(), {"disk.chd", "C:", "Update", "disk.tmp", "C:", "", "-update disk.chd disk.tmp"}},
         AddRow{"AccentedNameStaysUnquoted", kWindows, JobKind::Update, {"Società.chd", "D:\\Città\\Società.chd"},
@@ -133,10 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
                FileChoice{"new patch.diff", "D:\\My Games\\new patch.diff"}, Unconfirmed(),
                {"my disk.chd", "D:\\My Games", "Merge", "new patch.tmp", "D:\\My Games", "new patch.diff",
                 "-merge \"my disk.chd\" \"new patch.diff\" \"new patch.tmp\""}},
-        AddRow{"PosixUpdate", kPosix, JobKind::Update, {"disk.chd", "/home/utente/giochi/disk.chd"}, std::nullopt,
-               Unconfirmed(),
-               {"disk.chd", "/home/utente/giochi", "Update", "disk.tmp", "/home/utente/giochi", "",
-                "-update disk.chd disk.tmp"}},
         AddRow{"PosixRootFolder", kPosix, JobKind::SetChs, {"disk.chd", "/disk.chd"}, std::nullopt,
                ConfirmChs("1024", "16", "63"),
                {"disk.chd", "/", "SetCHS", "", "/", "", "-setchs disk.chd 1024 16 63 "}},
@@ -147,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
                {"è.chd", "/home/città/società/università/perché così è/è.chd"}, std::nullopt, Unconfirmed(),
                {"è.chd", "/.../.../.../università/perché così è", "Update", "è.tmp",
                 "/home/città/società/università/perché così è", "", "-update è.chd è.tmp"}}),
-    [](const testing::TestParamInfo<AddRow>& info) { return std::string(info.param.name); });
+    test::RowName());
 
 TEST(AddJobDialogTest, MergeAsksForTheImageThenTheDiffFile) {
   JobTable table;
@@ -196,9 +179,9 @@ TEST_P(AddJobCancelTest, LeavesTheTableAsItWasAndTheToolbarEnabled) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, AddJobCancelTest,
-    testing::Values(CancelRow{"UpdateImage", JobKind::Update, 0}, CancelRow{"MergeImage", JobKind::Merge, 0},
-                    CancelRow{"MergeDiff", JobKind::Merge, 1}, CancelRow{"SetChsImage", JobKind::SetChs, 0}),
-    [](const testing::TestParamInfo<CancelRow>& info) { return std::string(info.param.name); });
+    testing::Values(CancelRow{"UpdateImage", JobKind::Update, 0}, CancelRow{"MergeDiff", JobKind::Merge, 1},
+                    CancelRow{"SetChsImage", JobKind::SetChs, 0}),
+    test::RowName());
 
 TEST(AddJobRowsTest, EveryJobAfterTheFirstAppendsARowAndTheSameFileMayRepeat) {
   JobTable table;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "RowName.h"
 #include "jobs/JobTable.h"
 
 namespace qm {
@@ -110,17 +111,14 @@ INSTANTIATE_TEST_SUITE_P(
         RemoveRow{"LastRowDeleted", {"+a", "+b", "+c", "@3", "-"}, {"a", "b"}, 2},
         RemoveRow{"RowOneClearsAll", {"+a", "+b", "+c", "@1", "-"}, {"", "", ""}, 0},
         RemoveRow{"SecondRemoveAfterClearNothing", {"+a", "+b", "+c", "@1", "-", "-"}, {"", "", ""}, 0},
-        RemoveRow{"SingleJobClearedLikeStart", {"+a", "@1", "-"}, {""}, 0},
         RemoveRow{"TwoAddsAfterClear", {"+a", "+b", "+c", "@1", "-", "+d", "+e"}, {"d", "e", "", ""}, 2},
         RemoveRow{"BlankRowBelowLastJobIgnored", {"+a", "+b", "+c", "@1", "-", "+d", "@3", "-"},
                   {"d", "", ""}, 1},
-        RemoveRow{"BlankRowsWithNoJobsIgnored", {"+a", "+b", "+c", "@1", "-", "@2", "-", "@3", "-"},
-                  {"", "", ""}, 0},
         RemoveRow{"AddAfterIgnoredRemoveGoesToRowOne", {"+a", "+b", "@1", "-", "@2", "-", "+x"}, {"x", ""}, 1},
         RemoveRow{"DeleteThenAddAppends", {"+a", "+b", "+c", "@2", "-", "+d"}, {"a", "c", "d"}, 3},
         RemoveRow{"DeleteEveryJobFromTheBottom", {"+a", "+b", "+c", "@3", "-", "@2", "-", "@1", "-"}, {""}, 0},
         RemoveRow{"RemoveTwiceOnSameRow", {"+a", "+b", "+c", "+d", "@2", "-", "-"}, {"a", "d"}, 2}),
-    [](const testing::TestParamInfo<RemoveRow>& info) { return std::string(info.param.name); });
+    test::RowName());
 
 TEST(JobTableClearTest, HeaderCurrentAfterClearSoTheNextRemoveDoesNothing) {
   JobTable table;

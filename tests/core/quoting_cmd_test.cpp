@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,11 +23,6 @@ struct NameRow {
   std::string_view label;
   std::string_view name;
 };
-
-// Test output names the row instead of dumping its bytes.
-void PrintTo(const NameRow& row, std::ostream* os) { *os << row.label; }
-
-std::string RowLabel(const testing::TestParamInfo<NameRow>& info) { return std::string(info.param.label); }
 
 // Names a Windows user could pick or craft, plus characters the file system
 // forbids but a caller might still pass.
@@ -57,22 +51,6 @@ const NameRow kHostileNames[] = {
     {"Accented", "Perché così è.chd"},
     {"Empty", ""},
 };
-
-class CmdQuotingTest : public testing::TestWithParam<NameRow> {};
-
-TEST_P(CmdQuotingTest, NameIsOneInertArgument) {
-  const std::string_view name = GetParam().name;
-  const std::string line = "chdman.exe " + QuoteName(name, Interpreter::Cmd) + " last.tmp";
-
-  bool endsQuoted = false;
-  EXPECT_EQ(CmdOperatorOutsideQuotes(line, &endsQuoted), 0) << line;
-  EXPECT_FALSE(endsQuoted) << line;
-
-  const std::vector<std::string> expected{"chdman.exe", std::string(name), "last.tmp"};
-  EXPECT_EQ(CrtArguments(line), expected) << line;
-}
-
-INSTANTIATE_TEST_SUITE_P(Hostile, CmdQuotingTest, testing::ValuesIn(kHostileNames), RowLabel);
 
 TEST(CmdQuotingLineTest, AllNamesOnOneLineReadBackInOrder) {
   std::string line = "chdman.exe";
@@ -110,24 +88,6 @@ TEST(CmdReaderModelTest, ReadsPercentsAndTheArgumentsOfBuiltins) {
             (std::vector<std::string>{"REN", "my disk.chd", "a", "b", "c", "d", "e\\f"}));
   EXPECT_EQ(test::CmdBuiltinArguments("CD \"D:\\a;b\\\""), (std::vector<std::string>{"CD", "D:\\a;b\\"}));
 }
-
-const NameRow kPlainNames[] = {
-    {"Image", "disk.chd"},
-    {"Temporary", "game.tmp"},
-    {"Diff", "patch.diff"},
-    {"DigitsDashUnderscore", "HDD_01-v2.chd"},
-    {"Accented", "Società.chd"},
-};
-
-class PlainNameTest : public testing::TestWithParam<NameRow> {};
-
-TEST_P(PlainNameTest, ComesBackUnchangedForBothInterpreters) {
-  const std::string_view name = GetParam().name;
-  EXPECT_EQ(QuoteName(name, Interpreter::Cmd), name);
-  EXPECT_EQ(QuoteName(name, Interpreter::PosixShell), name);
-}
-
-INSTANTIATE_TEST_SUITE_P(Plain, PlainNameTest, testing::ValuesIn(kPlainNames), RowLabel);
 
 }  // namespace
 }  // namespace qm

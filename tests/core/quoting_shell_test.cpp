@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -15,7 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "RowName.h"
 #include "ShellReader.h"
+#include "TempTree.h"
 #include "core/Quoting.h"
 
 namespace qm {
@@ -27,11 +28,6 @@ struct NameRow {
   std::string_view label;
   std::string_view name;
 };
-
-// Test output names the row instead of dumping its bytes.
-void PrintTo(const NameRow& row, std::ostream* os) { *os << row.label; }
-
-std::string RowLabel(const testing::TestParamInfo<NameRow>& info) { return std::string(info.param.label); }
 
 // Every name that an unquoted shell would act on writes MARKER (or expands
 // into something other than itself).
@@ -70,31 +66,17 @@ const NameRow kHostileNames[] = {
 class ShellFolder {
  public:
   ShellFolder() {
-    std::string pattern = (fs::path(testing::TempDir()) / "qm-quote-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = pattern;
-    for (const char* decoy : {"decoy.chd", "other.chd"}) {
-      FILE* f = fopen((path_ / decoy).c_str(), "w");
-      if (f) fclose(f);
-    }
+    for (const char* decoy : {"decoy.chd", "other.chd"}) test::WriteAll(path() / decoy, "");
   }
-  ~ShellFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  ShellFolder(const ShellFolder&) = delete;
-  ShellFolder& operator=(const ShellFolder&) = delete;
-
-  const fs::path& path() const { return path_; }
-
+  fs::path path() const { return tree_.data(); }
   std::set<std::string> Entries() const {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(path())) names.insert(entry.path().filename().string());
     return names;
   }
 
  private:
-  fs::path path_;
+  test::TempTree tree_;
 };
 
 struct ShellResult {
@@ -117,20 +99,6 @@ ShellResult RunShell(const fs::path& folder, const std::string& command) {
 
 const std::set<std::string> kDecoys{"decoy.chd", "other.chd"};
 
-class ShellQuotingTest : public testing::TestWithParam<NameRow> {};
-
-TEST_P(ShellQuotingTest, NameComesBackExactlyAndRunsNothing) {
-  const std::string_view name = GetParam().name;
-  ShellFolder folder;
-  const ShellResult run =
-      RunShell(folder.path(), "printf '%s\\n' " + QuoteName(name, Interpreter::PosixShell));
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.output, std::string(name) + '\n');
-  EXPECT_EQ(folder.Entries(), kDecoys);
-}
-
-INSTANTIATE_TEST_SUITE_P(Hostile, ShellQuotingTest, testing::ValuesIn(kHostileNames), RowLabel);
-
 TEST(ShellQuotingLineTest, AllNamesOnOneLineComeBackOnePerLine) {
   ShellFolder folder;
   std::string command = "printf '%s\\n'";
@@ -143,15 +111,6 @@ TEST(ShellQuotingLineTest, AllNamesOnOneLineComeBackOnePerLine) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.output, expected);
   EXPECT_EQ(folder.Entries(), kDecoys);
-}
-
-// The shell model of ShellReader.h reads each quoted name back as one word.
-TEST_P(ShellQuotingTest, TheShellModelReadsTheNameBack) {
-  const std::string_view name = GetParam().name;
-  const test::ShellCommand cmd = test::ShellFirstCommand("printf %s " + QuoteName(name, Interpreter::PosixShell));
-  EXPECT_TRUE(cmd.inert);
-  EXPECT_EQ(cmd.words, (std::vector<std::string>{"printf", "%s", std::string(name)}));
-  EXPECT_TRUE(cmd.rest.empty());
 }
 
 // The model against the real shell: an inert line gives the words that sh
@@ -213,7 +172,7 @@ TEST_P(ShellModelTest, AgreesWithTheRealShell) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, ShellModelTest, testing::ValuesIn(kModelRows),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         test::RowName());
 
 // Without quoting the same names do harm here, so the checks above can fail.
 TEST(ShellQuotingLineTest, UnquotedNamesWouldBeActedOn) {

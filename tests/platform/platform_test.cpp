@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "FakeToolLog.h"
+#include "RowName.h"
 #include "TempTree.h"
 #include "TestSystem.h"
 #include "platform/files.h"
@@ -87,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // The tool must never wait for an answer: its input is the null device.
                       ScriptRow{"InputIsEmpty", {"read x || echo none\n", "@SET /P x=|| (ECHO none)\r\n"}, "none\n",
                                 0}),
-    [](const auto& info) { return info.param.label; });
+    test::RowName());
 
 class Chunks : public ::testing::TestWithParam<std::size_t> {};
 

@@ -14,9 +14,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "DesignedWindows.h"
 #include "app/MainLayout.h"
 #include "app/qt/frmMain.h"
-#include "dialogs/About.h"
 #include "dialogs/DialogLayouts.h"
 #include "dialogs/qt/frmInfo.h"
 #include "dialogs/qt/frmSetCHS.h"
@@ -27,54 +27,8 @@
 namespace qm {
 namespace {
 
-struct Expected {
-  const char* window;
-  const char* name;
-  int index;
-  const char* parent;
-  QRect pixels;
-  const char* text;  // nullptr: the control shows no caption
-  double points = 8.25;
-  bool bold = false;
-  bool navy = false;  // text colour 0x800000 (BBGGRR); else the system's
-};
-
-const std::string kCredit(about::kCredit), kWeb(about::kWebAddress), kMail(about::kMailAddress);
-
-// Pixel values (left, top, width, height) from the window designs.
-const Expected kControls[] = {
-    {"frmMain", "fraToolbar", kNoIndex, "frmMain", {8, 0, 481, 52}, nullptr},
-    {"frmMain", "MainGrid", kNoIndex, "frmMain", {8, 56, 481, 217}, nullptr},
-    {"frmMain", "Frame2", kNoIndex, "frmMain", {8, 272, 481, 97}, nullptr},
-    {"frmMain", "Frame1", kNoIndex, "frmMain", {8, 368, 481, 52}, nullptr},
-    {"frmMain", "btnAggiungi", 0, "fraToolbar", {8, 8, 81, 41}, "Update"},
-    {"frmMain", "btnAggiungi", 1, "fraToolbar", {96, 8, 81, 41}, "Merge"},
-    {"frmMain", "btnAggiungi", 2, "fraToolbar", {184, 8, 81, 41}, "Set CHS"},
-    {"frmMain", "btnRimuovi", kNoIndex, "fraToolbar", {384, 8, 89, 41}, "Rimuovi"},
-    {"frmMain", "Label1", 0, "Frame2", {8, 16, 81, 17}, "Azione corrente :"},
-    {"frmMain", "lblOperazione", kNoIndex, "Frame2", {96, 16, 377, 17}, ""},
-    {"frmMain", "pbCurrent", kNoIndex, "Frame2", {8, 32, 465, 17}, nullptr},
-    {"frmMain", "Label1", 1, "Frame2", {8, 56, 137, 17}, "Lavoro corrente"},
-    {"frmMain", "pbTotal", kNoIndex, "Frame2", {8, 72, 465, 17}, nullptr},
-    {"frmMain", "btnInfo", kNoIndex, "Frame1", {8, 8, 81, 41}, "Info"},
-    {"frmMain", "btnAnnulla", kNoIndex, "Frame1", {288, 8, 81, 41}, "Annulla"},
-    {"frmMain", "btnComprimi", kNoIndex, "Frame1", {384, 8, 89, 41}, "Avvia"},
-    {"frmSetCHS", "Frame1", kNoIndex, "frmSetCHS", {8, 0, 225, 129}, nullptr},
-    {"frmSetCHS", "Label1", 0, "Frame1", {16, 24, 49, 17}, "Cylinders"},
-    {"frmSetCHS", "Label1", 1, "Frame1", {88, 24, 49, 17}, "Heads"},
-    {"frmSetCHS", "Label1", 2, "Frame1", {160, 24, 49, 17}, "Sectors"},
-    {"frmSetCHS", "txtC", kNoIndex, "Frame1", {16, 39, 49, 19}, ""},
-    {"frmSetCHS", "txtH", kNoIndex, "Frame1", {88, 39, 49, 19}, ""},
-    {"frmSetCHS", "txtS", kNoIndex, "Frame1", {160, 39, 49, 19}, ""},
-    {"frmSetCHS", "btnSetCHS", kNoIndex, "Frame1", {16, 80, 193, 41}, "Conferma"},
-    {"frmInfo", "Frame1", kNoIndex, "frmInfo", {8, 0, 361, 193}, nullptr},
-    {"frmInfo", "lblInt", 0, "Frame1", {67, 24, 226, 20}, kCredit.c_str(), 12, true, true},
-    {"frmInfo", "lblInt", 2, "Frame1", {24, 64, 308, 13}, "Per Contattarmi:", 8.25, true, true},
-    {"frmInfo", "imgWeb", 3, "Frame1", {88, 96, 32, 32}, nullptr},
-    {"frmInfo", "lblWeb", 0, "Frame1", {136, 104, 110, 13}, kWeb.c_str(), 8.25, true, true},
-    {"frmInfo", "imgWeb", 0, "Frame1", {88, 136, 32, 32}, nullptr},
-    {"frmInfo", "lblWeb", 1, "Frame1", {136, 144, 131, 13}, kMail.c_str(), 8.25, true, true},
-};
+using Expected = test::DesignedControl;
+const auto& kControls = test::kDesignedControls;
 
 const char* const kWindows[] = {"frmMain", "frmSetCHS", "frmInfo"};
 
@@ -145,7 +99,7 @@ class WindowLayoutTest : public QObject {
     QFETCH(int, index);
     const Expected& e = row(window, name, index);
     const QString parent = QLatin1String(e.parent);
-    const QRect pixels = e.pixels;
+    const QRect pixels(e.left, e.top, e.width, e.height);
     const bool hasText = e.text != nullptr;
     const QString text = QString::fromUtf8(e.text ? e.text : "");
 
@@ -261,10 +215,8 @@ class WindowLayoutTest : public QObject {
     QTest::addColumn<QSize>("client");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("hasIcon");
-    QTest::newRow("main window") << "frmMain" << QSize(496, 427) << "Quillmere" << true;
-    QTest::newRow("geometry dialog") << "frmSetCHS" << QSize(240, 136) << "Set CHS" << false;
-    QTest::newRow("About dialog") << "frmInfo" << QSize(377, 202)
-                                  << "Quillmere " QM_TEST_VERSION " beta  - Informazioni sull'autore" << false;
+    for (const test::DesignedWindow& w : test::kDesignedWindows)
+      QTest::newRow(w.window) << w.window << QSize(w.width, w.height) << w.caption << w.icon;
   }
 
   // Fixed client size, caption, icon, and a frame without minimize or maximize box.
@@ -294,11 +246,11 @@ class WindowLayoutTest : public QObject {
   void tabOrder_data() {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QStringList>("chain");
-    // The first control is the one with the focus when the window opens.
-    QTest::newRow("main window") << "frmMain"
-                                 << QStringList{"MainGrid", "btnAggiungi_0", "btnRimuovi", "btnAggiungi_1",
-                                                "btnComprimi", "btnAnnulla", "btnAggiungi_2", "btnInfo"};
-    QTest::newRow("geometry dialog") << "frmSetCHS" << QStringList{"txtC", "txtH", "txtS", "btnSetCHS"};
+    for (const test::DesignedWindow& w : test::kDesignedWindows) {
+      QStringList chain;
+      for (const std::string& name : w.tabChain) chain << QString::fromStdString(name);
+      if (!chain.isEmpty()) QTest::newRow(w.window) << w.window << chain;
+    }
   }
 
   // Tab visits the focusable controls in tab-index order and wraps round.

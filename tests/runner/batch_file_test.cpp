@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "RowName.h"
 #include "runner/BatchFile.h"
 
 namespace qm {
@@ -47,41 +48,16 @@ INSTANTIATE_TEST_SUITE_P(
                    "/opt/q/chdman -update game.chd game.tmp || exit $?",
                    "if [ ! -f game.tmp ]; then " + kNoOutput, "mv -- game.chd game.old || exit $?",
                    "mv -- game.tmp game.chd"}},
-        ScriptRow{"Merge",
-                  {"game.chd", "Merge", "patch.tmp", "/data/Images", "-merge game.chd patch.diff patch.tmp"},
-                  {"/opt/q/chdman"},
-                  {kComment, "cd -- /data/Images || exit 1", Taken("patch.tmp"), "exec /opt/q/chdman -merge game.chd patch.diff patch.tmp"}},
-        ScriptRow{"SetChs",
-                  {"game.chd", "SetCHS", "", "/data/Images", "-setchs game.chd 1024 16 63 "},
-                  {"/opt/q/chdman"},
-                  {kComment, "cd -- /data/Images || exit 1", "exec /opt/q/chdman -setchs game.chd 1024 16 63 "}},
         ScriptRow{"LowerCaseUpdateDoesNotRename",
                   {"game.chd", "update", "game.tmp", "/data/Images", "-update game.chd game.tmp"},
                   {"/opt/q/chdman"},
                   {kComment, "cd -- /data/Images || exit 1", Taken("game.tmp"), "exec /opt/q/chdman -update game.chd game.tmp"}},
-        ScriptRow{"QuotedNames",
-                  {"a b.chd", "Update", "a b.tmp", "/data/Giochi d'epoca", "-update 'a b.chd' 'a b.tmp'"},
-                  {"/opt/my tools/chdman"},
-                  {kComment, "cd -- '/data/Giochi d'\\''epoca' || exit 1", Taken("'a b.tmp'"),
-                   "if [ -e 'a b.old' ] || [ -L 'a b.old' ]; then " + kRefusal,
-                   "'/opt/my tools/chdman' -update 'a b.chd' 'a b.tmp' || exit $?",
-                   "if [ ! -f 'a b.tmp' ]; then " + kNoOutput,
-                   "mv -- 'a b.chd' 'a b.old' || exit $?", "mv -- 'a b.tmp' 'a b.chd'"}},
         ScriptRow{"SetChsThroughTheBridge",
                   {"game.chd", "SetCHS", "", "/data/Images", "-setchs game.chd 1024 16 63 "},
                   {"/usr/lib/quillmere/quillmere-chdman-bridge", "/usr/bin/chdman"},
                   {kComment, "cd -- /data/Images || exit 1", "export QUILLMERE_CHDMAN=/usr/bin/chdman",
-                   "exec /usr/lib/quillmere/quillmere-chdman-bridge -setchs game.chd 1024 16 63 "}},
-        // A backslash is part of a POSIX file name, not a folder separator.
-        ScriptRow{"BackslashAndDots",
-                  {"v1.2\\x.chd", "Update", "v1.2\\x.tmp", "/", "-update 'v1.2\\x.chd' 'v1.2\\x.tmp'"},
-                  {"/q/chdman"},
-                  {kComment, "cd -- / || exit 1", Taken("'v1.2\\x.tmp'"),
-                   "if [ -e 'v1.2\\x.old' ] || [ -L 'v1.2\\x.old' ]; then " + kRefusal,
-                   "/q/chdman -update 'v1.2\\x.chd' 'v1.2\\x.tmp' || exit $?",
-                   "if [ ! -f 'v1.2\\x.tmp' ]; then " + kNoOutput,
-                   "mv -- 'v1.2\\x.chd' 'v1.2\\x.old' || exit $?", "mv -- 'v1.2\\x.tmp' 'v1.2\\x.chd'"}}),
-    [](const auto& info) { return info.param.name; });
+                   "exec /usr/lib/quillmere/quillmere-chdman-bridge -setchs game.chd 1024 16 63 "}}),
+    test::RowName());
 
 const std::string kStop = "IF %ERRORLEVEL% NEQ 0 EXIT %ERRORLEVEL%";
 const std::string kEcho = " ECHO Aggiornamento non eseguito: esiste il file .old";
@@ -113,22 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "IF EXIST x%%y.tmp" + kTakenEcho, "IF EXIST x%%y.tmp EXIT 5",
                    "\"C:\\Program Files\\Q 100%%\\chdman.exe\" -merge \"a^b (1).chd\" \"x%%y.diff\" \"x%%y.tmp\"",
                    "EXIT %ERRORLEVEL%"}},
-        ScriptRow{"UpdateWithBlanksPercentParentheses",
-                  {"my game (50%).chd", "Update", "my game (50%).tmp", "E:\\Arcade",
-                   "-update \"my game (50%).chd\" \"my game (50%).tmp\""},
-                  {"C:\\Tools\\chdman.exe"},
-                  {"@ECHO OFF", "E:", "CD E:\\Arcade\\", "IF ERRORLEVEL 1 EXIT 1",
-                   "IF EXIST \"my game (50%%).old\"" + kEcho, "IF EXIST \"my game (50%%).old\" EXIT 3",
-                   "IF EXIST \"my game (50%%).tmp\"" + kTakenEcho, "IF EXIST \"my game (50%%).tmp\" EXIT 5",
-                   "\"C:\\Tools\\chdman.exe\" -update \"my game (50%%).chd\" \"my game (50%%).tmp\"", kStop,
-                   "IF NOT EXIST \"my game (50%%).tmp\"" + kNoOutputEcho, "IF NOT EXIST \"my game (50%%).tmp\" EXIT 4",
-                   "REN \"my game (50%%).chd\" \"my game (50%%).old\"", kStop,
-                   "REN \"my game (50%%).tmp\" \"my game (50%%).chd\"", "EXIT %ERRORLEVEL%"}},
-        ScriptRow{"SetChsThroughTheBridge",
-                  {"disk.chd", "SetCHS", "", "D:\\Dischi", "-setchs disk.chd 100 16 63 "},
-                  {"C:\\Q\\quillmere-chdman-bridge.exe", "C:\\MAME 100%\\chdman.exe"},
-                  {"@ECHO OFF", "D:", "CD D:\\Dischi\\", "IF ERRORLEVEL 1 EXIT 1", "SET \"QUILLMERE_CHDMAN=C:\\MAME 100%%\\chdman.exe\"",
-                   "\"C:\\Q\\quillmere-chdman-bridge.exe\" -setchs disk.chd 100 16 63 ", "EXIT %ERRORLEVEL%"}},
         ScriptRow{"UncFolder",
                   {"disk.chd", "SetCHS", "", "\\\\nas\\roms\\hd", "-setchs disk.chd 100 16 63 "},
                   {"C:\\Tools\\chdman.exe"},
@@ -146,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"@ECHO OFF", "c:", "CD c:\\%%USERPROFILE%%\\", "IF ERRORLEVEL 1 EXIT 1", "IF EXIST a.tmp" + kTakenEcho,
                    "IF EXIST a.tmp EXIT 5",
                    "\"C:\\%%TEMP%%\\chdman.exe\" -merge %%PATH%%.chd a.diff a.tmp", "EXIT %ERRORLEVEL%"}}),
-    [](const auto& info) { return info.param.name; });
+    test::RowName());
 
 }  // namespace
 }  // namespace qm

@@ -21,11 +21,10 @@ TEST_P(ImageName, MatchesTheEndIgnoringCase) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ImageName,
-    ::testing::Values(NameCase{"chdman.exe", "CHDMAN.EXE", true}, NameCase{"CHDMAN.EXE", "chdman.exe", true},
-                      NameCase{"ChdMan.Exe", "chdman.exe", true}, NameCase{"xchdman.exe", "chdman.exe", true},
+    ::testing::Values(NameCase{"ChdMan.Exe", "chdman.exe", true}, NameCase{"xchdman.exe", "chdman.exe", true},
                       NameCase{"C:\\Tools\\chdman.exe", "chdman.exe", true},
                       NameCase{"chdman.exe.bak", "chdman.exe", false}, NameCase{"man.exe", "chdman.exe", false},
-                      NameCase{"chdman", "chdman", true}, NameCase{"chdman2", "chdman", false},
+                      NameCase{"chdman2", "chdman", false},
                       NameCase{"", "chdman", false}));
 
 }  // namespace

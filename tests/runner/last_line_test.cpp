@@ -1,6 +1,7 @@
 // The line quoted for a failed job: the last meaningful thing the tool said.
 #include <gtest/gtest.h>
 
+#include "RowName.h"
 #include "runner/LastLine.h"
 
 namespace qm {
@@ -33,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {"Error: bad sector\n", "Compressing hunk 5/10... (ratio=5%)\r"}, "Error: bad sector"},
         LastLineCase{"TodaysProgressIsNoReasonEither",
                      {"Error: read failed\n", "Compressing, 45.3% complete... (ratio=40.2%)\r"}, "Error: read failed"}),
-    [](const auto& info) { return info.param.name; });
+    test::RowName());
 
 TEST(LastLine, StaysBoundedOnEndlessLine) {
   LastLine last;

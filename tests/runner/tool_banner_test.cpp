@@ -1,6 +1,7 @@
 // What a chdman says of itself when started without arguments.
 #include <gtest/gtest.h>
 
+#include "RowName.h"
 #include "runner/ToolLookup.h"
 
 namespace qm {
@@ -37,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
         BannerRow{"UsageOnly", "Usage:\n chdman -update in out\n chdman -setchs inout c h s\n", ToolDialect::Old, ""},
         BannerRow{"NotATool", "ready\n", std::nullopt, ""},
         BannerRow{"ManagerWithoutANumber", "task manager running\n", std::nullopt, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 }  // namespace
 }  // namespace qm

@@ -98,6 +98,14 @@ class BatchRunnerTest : public ::testing::Test {
     return tree.data() / PathOf(name);
   }
 
+  // The image Image(name) made holds what it held, with no .old or .tmp beside it.
+  void ExpectUntouched(const std::string& name) const {
+    const std::string base = name.substr(0, name.rfind('.'));
+    EXPECT_EQ(ReadAll(tree.data() / PathOf(name)), "original:" + name);
+    EXPECT_FALSE(std::filesystem::exists(tree.data() / PathOf(base + ".old"))) << base;
+    EXPECT_FALSE(std::filesystem::exists(tree.data() / PathOf(base + ".tmp"))) << base;
+  }
+
   void Queue(JobKind kind, const std::filesystem::path& chd, const std::filesystem::path& diff = {},
              ChsGeometry geometry = {}) {
     const FileChoice c{Utf8(chd.filename()), Utf8(chd)};

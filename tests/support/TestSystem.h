@@ -25,12 +25,6 @@ inline void SetEnv(const std::string& name, const std::string& value) {
 #endif
 }
 
-// The value, or "" when unset.
-inline std::string GetEnv(const std::string& name) {
-  const char* value = std::getenv(name.c_str());
-  return value ? value : "";
-}
-
 inline void UnsetEnv(const std::string& name) {
 #if defined(_WIN32)
   ::_putenv_s(name.c_str(), "");  // an empty value removes the variable

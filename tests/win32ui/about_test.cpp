@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "RowName.h"
 #include "UiTest.h"
 #include "dialogs/About.h"
 #include "dialogs/win32/frmInfo.h"
@@ -105,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Target{"margin", "", true, {}},
                       Target{"web_image", "imgWeb_3", false, {}},
                       Target{"mail_image", "imgWeb_0", false, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    test::RowName());
 
 // Pointing at a link highlights it alone; leaving it restores both; the next
 // showing starts in the design look even when closed while highlighted.

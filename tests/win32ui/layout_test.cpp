@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "DesignedWindows.h"
 #include "UiTest.h"
 #include "app/MainLayout.h"
-#include "dialogs/About.h"
 #include "dialogs/DialogLayouts.h"
 #include "dialogs/win32/frmInfo.h"
 #include "ui/CaptionFit.h"
@@ -19,56 +19,7 @@ namespace {
 using test::FindControl;
 using test::NameOf;
 
-struct Expected {
-  const char* window;
-  const char* name;
-  int index;
-  const char* parent;
-  std::vector<int> pixels;  // left, top, width, height
-  const char* windowClass;
-  const char* text;  // nullptr: the control shows no caption
-  double points = 8.25;
-  bool bold = false;
-  bool navy = false;  // text colour 0x800000 (BBGGRR); else the system's
-};
-void PrintTo(const Expected& e, std::ostream* os) { *os << e.window << "/" << e.name << "_" << e.index; }
-
-const std::string kCredit(about::kCredit), kWeb(about::kWebAddress), kMail(about::kMailAddress);
-
-// Pixel values at 96 dots per inch, from the window designs.
-const Expected kControls[] = {
-    {"frmMain", "fraToolbar", kNoIndex, "frmMain", {8, 0, 481, 52}, "QuillmereFrame", nullptr},
-    {"frmMain", "MainGrid", kNoIndex, "frmMain", {8, 56, 481, 217}, "SysListView32", nullptr},
-    {"frmMain", "Frame2", kNoIndex, "frmMain", {8, 272, 481, 97}, "QuillmereFrame", nullptr},
-    {"frmMain", "Frame1", kNoIndex, "frmMain", {8, 368, 481, 52}, "QuillmereFrame", nullptr},
-    {"frmMain", "btnAggiungi", 0, "fraToolbar", {8, 8, 81, 41}, "Button", "Update"},
-    {"frmMain", "btnAggiungi", 1, "fraToolbar", {96, 8, 81, 41}, "Button", "Merge"},
-    {"frmMain", "btnAggiungi", 2, "fraToolbar", {184, 8, 81, 41}, "Button", "Set CHS"},
-    {"frmMain", "btnRimuovi", kNoIndex, "fraToolbar", {384, 8, 89, 41}, "Button", "Rimuovi"},
-    {"frmMain", "Label1", 0, "Frame2", {8, 16, 81, 17}, "Static", "Azione corrente :"},
-    {"frmMain", "lblOperazione", kNoIndex, "Frame2", {96, 16, 377, 17}, "Static", ""},
-    {"frmMain", "pbCurrent", kNoIndex, "Frame2", {8, 32, 465, 17}, "msctls_progress32", nullptr},
-    {"frmMain", "Label1", 1, "Frame2", {8, 56, 137, 17}, "Static", "Lavoro corrente"},
-    {"frmMain", "pbTotal", kNoIndex, "Frame2", {8, 72, 465, 17}, "msctls_progress32", nullptr},
-    {"frmMain", "btnInfo", kNoIndex, "Frame1", {8, 8, 81, 41}, "Button", "Info"},
-    {"frmMain", "btnAnnulla", kNoIndex, "Frame1", {288, 8, 81, 41}, "Button", "Annulla"},
-    {"frmMain", "btnComprimi", kNoIndex, "Frame1", {384, 8, 89, 41}, "Button", "Avvia"},
-    {"frmSetCHS", "Frame1", kNoIndex, "frmSetCHS", {8, 0, 225, 129}, "QuillmereFrame", nullptr},
-    {"frmSetCHS", "Label1", 0, "Frame1", {16, 24, 49, 17}, "Static", "Cylinders"},
-    {"frmSetCHS", "Label1", 1, "Frame1", {88, 24, 49, 17}, "Static", "Heads"},
-    {"frmSetCHS", "Label1", 2, "Frame1", {160, 24, 49, 17}, "Static", "Sectors"},
-    {"frmSetCHS", "txtC", kNoIndex, "Frame1", {16, 39, 49, 19}, "Edit", ""},
-    {"frmSetCHS", "txtH", kNoIndex, "Frame1", {88, 39, 49, 19}, "Edit", ""},
-    {"frmSetCHS", "txtS", kNoIndex, "Frame1", {160, 39, 49, 19}, "Edit", ""},
-    {"frmSetCHS", "btnSetCHS", kNoIndex, "Frame1", {16, 80, 193, 41}, "Button", "Conferma"},
-    {"frmInfo", "Frame1", kNoIndex, "frmInfo", {8, 0, 361, 193}, "QuillmereFrame", nullptr},
-    {"frmInfo", "lblInt", 0, "Frame1", {67, 24, 226, 20}, "Static", kCredit.c_str(), 12, true, true},
-    {"frmInfo", "lblInt", 2, "Frame1", {24, 64, 308, 13}, "Static", "Per Contattarmi:", 8.25, true, true},
-    {"frmInfo", "imgWeb", 3, "Frame1", {88, 96, 32, 32}, "Static", nullptr},
-    {"frmInfo", "lblWeb", 0, "Frame1", {136, 104, 110, 13}, "Static", kWeb.c_str(), 8.25, true, true},
-    {"frmInfo", "imgWeb", 0, "Frame1", {88, 136, 32, 32}, "Static", nullptr},
-    {"frmInfo", "lblWeb", 1, "Frame1", {136, 144, 131, 13}, "Static", kMail.c_str(), 8.25, true, true},
-};
+using Expected = test::DesignedControl;
 
 const WindowSpec& SpecOf(const std::string& window) {
   if (window == "frmMain") return MainWindowLayout();
@@ -139,7 +90,8 @@ TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
     RECT r;
     ::GetWindowRect(w, &r);
     ::MapWindowPoints(nullptr, ::GetParent(w), reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ((std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top}), e.pixels);
+    EXPECT_EQ((std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              (std::vector<int>{e.left, e.top, e.width, e.height}));
     EXPECT_EQ(::lstrcmpiA(test::ClassOf(w).c_str(), e.windowClass), 0) << test::ClassOf(w);
     if (e.text) {
       EXPECT_EQ(test::Text(w), e.text);
@@ -173,8 +125,8 @@ TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
         ::SelectObject(dc, old);
         ::ReleaseDC(w, dc);
         ::DeleteObject(handle);
-        return size.cx + (button ? 16 + 4 : 0) <= e.pixels[2] - (button ? 2 * ::GetSystemMetrics(SM_CXEDGE) + 4 : 0) &&
-               size.cy <= e.pixels[3];
+        return size.cx + (button ? 16 + 4 : 0) <= e.width - (button ? 2 * ::GetSystemMetrics(SM_CXEDGE) + 4 : 0) &&
+               size.cy <= e.height;
       };
       const LOGFONTA font = test::FontOf(w);
       EXPECT_TRUE(fits(font)) << text << " at " << font.lfHeight << " pixels, " << font.lfWidth << " wide";
@@ -208,7 +160,7 @@ TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
   });
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryControl, ControlTest, ::testing::ValuesIn(kControls),
+INSTANTIATE_TEST_SUITE_P(EveryControl, ControlTest, ::testing::ValuesIn(test::kDesignedControls),
                          [](const auto& info) {
                            return std::string(info.param.window) + "_" +
                                   ObjectNameOf(info.param.name, info.param.index);
@@ -216,30 +168,24 @@ INSTANTIATE_TEST_SUITE_P(EveryControl, ControlTest, ::testing::ValuesIn(kControl
 
 enum class Centre { None, OnMainWindow, OnScreen };
 
-struct Frame {
-  const char* window;
-  std::vector<int> client;
-  std::string caption;
-  bool icon;
-  Centre centre;
-};
-void PrintTo(const Frame& f, std::ostream* os) { *os << f.window; }
-
-class FrameTest : public LayoutTest, public ::testing::WithParamInterface<Frame> {};
+class FrameTest : public LayoutTest, public ::testing::WithParamInterface<test::DesignedWindow> {};
 
 // Client size, caption, icon, a fixed frame with a close box and no minimize
-// or maximize box, and the place a dialog opens at wherever the main window is.
+// or maximize box, and the place a dialog opens at wherever the main window is:
+// the geometry dialog over the main window, the About dialog on the screen.
 TEST_P(FrameTest, SizeCaptionFrameAndPlace) {
-  const Frame& f = GetParam();
+  const test::DesignedWindow& f = GetParam();
+  const std::string name = f.window;
+  const Centre centre = name == "frmSetCHS" ? Centre::OnMainWindow : name == "frmInfo" ? Centre::OnScreen : Centre::None;
   ::SetWindowPos(main_->hwnd(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   RECT area;
-  if (f.centre == Centre::OnMainWindow) ::GetWindowRect(main_->hwnd(), &area);
-  if (f.centre == Centre::OnScreen) ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  if (centre == Centre::OnMainWindow) ::GetWindowRect(main_->hwnd(), &area);
+  if (centre == Centre::OnScreen) ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
   WithWindow(f.window, [&](HWND top) {
     RECT r;
     ::GetClientRect(top, &r);
-    EXPECT_EQ((std::vector<int>{r.right, r.bottom}), f.client);
-    if (f.centre != Centre::None) {
+    EXPECT_EQ((std::vector<int>{r.right, r.bottom}), (std::vector<int>{f.width, f.height}));
+    if (centre != Centre::None) {
       ::GetWindowRect(top, &r);
       EXPECT_LE(std::abs((r.left + r.right) - (area.left + area.right)), 2);
       EXPECT_LE(std::abs((r.top + r.bottom) - (area.top + area.bottom)), 2);
@@ -253,44 +199,35 @@ TEST_P(FrameTest, SizeCaptionFrameAndPlace) {
   });
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryWindow, FrameTest,
-    ::testing::Values(Frame{"frmMain", {496, 427}, "Quillmere", true, Centre::None},
-                      Frame{"frmSetCHS", {240, 136}, "Set CHS", false, Centre::OnMainWindow},
-                      Frame{"frmInfo", {377, 202}, "Quillmere " QM_TEST_VERSION " beta  - Informazioni sull'autore",
-                            false, Centre::OnScreen}),
-    [](const auto& info) { return std::string(info.param.window); });
+INSTANTIATE_TEST_SUITE_P(EveryWindow, FrameTest, ::testing::ValuesIn(test::kDesignedWindows),
+                         [](const auto& info) { return std::string(info.param.window); });
 
-struct Chain {
-  const char* window;
-  std::vector<std::string> chain;  // the first holds the focus when the window opens
-};
-void PrintTo(const Chain& c, std::ostream* os) { *os << c.window; }
-
-class TabOrderTest : public LayoutTest, public ::testing::WithParamInterface<Chain> {};
+class TabOrderTest : public LayoutTest, public ::testing::WithParamInterface<test::DesignedWindow> {};
 
 // Tab visits the focusable controls in tab-index order, across frames, and wraps round.
 TEST_P(TabOrderTest, TabFollowsTheTabIndices) {
-  const Chain& c = GetParam();
-  WithWindow(c.window, [&](HWND) {
+  const std::vector<std::string>& chain = GetParam().tabChain;
+  WithWindow(GetParam().window, [&](HWND) {
     std::vector<std::string> visited{NameOf(::GetFocus())};
-    for (std::size_t i = 0; i < c.chain.size(); ++i) {
+    for (std::size_t i = 0; i < chain.size(); ++i) {
       test::PressKey(VK_TAB);
       visited.push_back(NameOf(::GetFocus()));
     }
-    std::vector<std::string> expected = c.chain;
-    expected.push_back(c.chain.front());
+    std::vector<std::string> expected = chain;
+    expected.push_back(chain.front());
     EXPECT_EQ(visited, expected);
   });
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FocusingWindows, TabOrderTest,
-    ::testing::Values(Chain{"frmMain",
-                            {"MainGrid", "btnAggiungi_0", "btnRimuovi", "btnAggiungi_1", "btnComprimi", "btnAnnulla",
-                             "btnAggiungi_2", "btnInfo"}},
-                      Chain{"frmSetCHS", {"txtC", "txtH", "txtS", "btnSetCHS"}}),
-    [](const auto& info) { return std::string(info.param.window); });
+std::vector<test::DesignedWindow> FocusingWindows() {
+  std::vector<test::DesignedWindow> windows;
+  for (const test::DesignedWindow& w : test::kDesignedWindows)
+    if (!w.tabChain.empty()) windows.push_back(w);
+  return windows;
+}
+
+INSTANTIATE_TEST_SUITE_P(FocusingWindows, TabOrderTest, ::testing::ValuesIn(FocusingWindows()),
+                         [](const auto& info) { return std::string(info.param.window); });
 
 }  // namespace
 }  // namespace qm

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "RowName.h"
+
 namespace {
 
 // The probe's path in the system's form (under Wine the build tree's POSIX
@@ -80,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Strings, VersionString,
                          ::testing::Values(StringCase{"ProductName", "Quillmere"}, StringCase{"FileVersion", "0.09"},
                                            StringCase{"ProductVersion", "0.09"},
                                            StringCase{"OriginalFilename", "quillmere.exe"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         qm::test::RowName());
 
 TEST(Icon, IsTheFirstIconGroup) {
   const HMODULE module = ::LoadLibraryExA(Probe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);

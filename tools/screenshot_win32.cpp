@@ -1,4 +1,4 @@
-// win32ui_screenshot QUILLMERE_EXE CHD DIFF CHD2: starts quillmere.exe and
+// quillmere_win32_screenshot QUILLMERE_EXE CHD DIFF CHD2: starts quillmere.exe and
 // queues three jobs in it as a user would (Update of CHD, Merge of CHD with
 // DIFF, Set CHS of CHD2 with 1024/16/63) through its real file and geometry
 // dialogs, then prints the main window's frame on the screen as WxH+X+Y and
@@ -6,7 +6,7 @@
 //
 //   Xvfb :78 -screen 0 800x600x24 &
 //   export DISPLAY=:78 QM_WINE_DISPLAY=1
-//   cmake/wine-run PREFIX win32ui_screenshot.exe Z:\...\quillmere.exe D:\...\game.chd ... >place.txt &
+//   cmake/wine-run PREFIX quillmere_win32_screenshot.exe Z:\...\quillmere.exe D:\...\game.chd ... >place.txt &
 //   sleep 20; import -window root -crop "$(tr -d '\r' <place.txt)" +repage docs/screenshot-windows.png
 //
 // (quillmere.exe keeps the output open, so the place is read from a file.)
@@ -65,7 +65,7 @@ void Choose(const char* title, const char* path) {
 
 int main(int argc, char** argv) {
   if (argc != 5) {
-    std::fprintf(stderr, "usage: win32ui_screenshot QUILLMERE_EXE CHD DIFF CHD2\n");
+    std::fprintf(stderr, "usage: quillmere_win32_screenshot QUILLMERE_EXE CHD DIFF CHD2\n");
     return 2;
   }
   STARTUPINFOA startup{};
