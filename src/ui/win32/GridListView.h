@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,11 @@ class GridListView : public GridObserver {
   // with the answer in *result.
   bool OnNotify(const NMHDR& header, LRESULT* result);
 
+  // A right click (at a screen point) and a double click on grid row `row`;
+  // row 0 when no job row was hit.
+  std::function<void(int row, POINT screen)> onContextMenu;
+  std::function<void(int row)> onDoubleClick;
+
   // The background of a first cell marked with `mark`; CLR_NONE for no mark.
   static COLORREF MarkColor(RowMark mark);
 
@@ -49,6 +55,7 @@ class GridListView : public GridObserver {
   void ShowGridCurrent();
   void SetGridCurrent(int row, int col);
   LRESULT CustomDraw(NMLVCUSTOMDRAW& draw);
+  int RowAt(POINT client) const;
   HFONT BoldFont();
 
   HWND list_;
