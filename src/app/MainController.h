@@ -5,13 +5,25 @@
 // MainView, and forwards each click here.
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/MainView.h"
 #include "jobs/AddJob.h"
+#include "jobs/DroppedFiles.h"
 #include "jobs/JobTable.h"
 #include "runner/BatchRunner.h"
 
 namespace qm {
+
+// What a menu on the job table can do.
+enum class TableCommand { AddUpdate, AddMerge, AddSetChs, RemoveJob, ShowOutput, RemoveSucceeded };
+
+struct MenuItem {
+  TableCommand command;
+  std::string caption;
+  bool enabled;
+};
 
 class MainController : private AddJobView {
  public:
@@ -27,6 +39,21 @@ class MainController : private AddJobView {
   void Start();         // btnComprimi
   void Cancel();        // btnAnnulla
   void Info();          // btnInfo
+  // The context menu of grid row `row` (0: the header or outside the rows),
+  // and the choice of one of its items.
+  std::vector<MenuItem> TableMenu(int row) const;
+  void OnTableMenu(TableCommand command, int row);
+  // Double-click on grid row `row`: the output window of a finished job.
+  void ShowOutput(int row);
+  // Leaves the jobs that did not succeed, for "Avvia" to run again.
+  void RemoveSucceeded();
+
+  // Files and folders dropped on the table: the kinds of job they make, for
+  // the menu at the drop point (empty: nothing to offer); the dropped files
+  // are kept for OnDropMenu, the menu's choice.
+  std::vector<MenuItem> DropMenu(const std::vector<std::string>& paths);
+  void OnDropMenu(TableCommand command);
+
   // The user closes the window: true when it may close now. During a batch
   // the batch is cancelled quietly and the window closes when it has ended.
   bool RequestClose();
@@ -47,8 +74,13 @@ class MainController : private AddJobView {
   // AddJobView, answered through the window.
   void SetToolbarEnabled(bool enabled) override { view_.SetToolbarEnabled(enabled); }
   std::optional<FileChoice> ShowOpen(const OpenRequest& request) override;
+  std::vector<FileChoice> ShowOpenMany(const OpenRequest& request) override;
   ChsGeometry GetCHS() override;
   void ShowMessage(std::string_view text, MessageIcon icon) override { view_.ShowMessage(text, icon); }
+
+  bool Editable() const { return !runner_->Running(); }
+  bool Finished(int row) const;
+  FileOpenDialog& Files() { return fileDialog_ ? *fileDialog_ : view_.SystemFileDialog(); }
 
   MainView& view_;
   JobTable table_;
@@ -56,6 +88,7 @@ class MainController : private AddJobView {
   FileOpenDialog* fileDialog_ = nullptr;
   ChsGeometry geometry_;
   bool closeAfterBatch_ = false;
+  DroppedFiles dropped_;
 };
 
 }  // namespace qm

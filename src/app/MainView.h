@@ -21,6 +21,8 @@ class MainView : public BatchView {
   virtual std::optional<ChsGeometry> AskGeometry() = 0;
   // The modal About dialog; returns when it has closed.
   virtual void ShowAbout() = 0;
+  // A modeless read-only window showing a job's kept output, copyable.
+  virtual void ShowOutput(std::string_view title, std::string_view text) = 0;
   // Closes the window for good (a close that waited for a batch to end).
   virtual void CloseWindow() = 0;
 };

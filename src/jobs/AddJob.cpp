@@ -40,6 +40,20 @@ JobCells ComposeJob(JobKind kind, const FileChoice& chd, const FileChoice* diff,
   return cells;
 }
 
+std::string LeftOutMessage(int count) {
+  return "La coda tiene al massimo 32767 lavori: " + std::to_string(count) +
+         (count == 1 ? " file scelto non è stato accodato." : " file scelti non sono stati accodati.");
+}
+
+int QueueJobs(JobTable& table, JobKind kind, const std::vector<FileChoice>& images, const FileChoice* diff,
+              const ChsGeometry& geometry, AddJobView& view, PathRules rules) {
+  std::size_t added = 0;
+  while (added < images.size() && table.Append(ComposeJob(kind, images[added], diff, geometry, rules))) ++added;
+  const int left = static_cast<int>(images.size() - added);
+  if (left > 0) view.ShowMessage(LeftOutMessage(left), MessageIcon::Warning);
+  return left;
+}
+
 namespace {
 
 AddResult AddWithToolbarDisabled(JobTable& table, JobKind kind, AddJobView& view, PathRules rules) {
@@ -47,8 +61,14 @@ AddResult AddWithToolbarDisabled(JobTable& table, JobKind kind, AddJobView& view
     view.ShowMessage(kTableFullMessage, MessageIcon::Warning);
     return AddResult::TableFull;
   }
-  const std::optional<FileChoice> chd = view.ShowOpen(kChdRequest);
-  if (!chd) return AddResult::Cancelled;
+  // A Merge stays one image and one diff.
+  std::vector<FileChoice> images;
+  if (kind == JobKind::Merge) {
+    if (std::optional<FileChoice> chd = view.ShowOpen(kChdRequest)) images.push_back(std::move(*chd));
+  } else {
+    images = view.ShowOpenMany(kChdRequest);
+  }
+  if (images.empty()) return AddResult::Cancelled;
 
   std::optional<FileChoice> diff;
   if (kind == JobKind::Merge) {
@@ -58,7 +78,7 @@ AddResult AddWithToolbarDisabled(JobTable& table, JobKind kind, AddJobView& view
   ChsGeometry geometry;
   if (kind == JobKind::SetChs) geometry = view.GetCHS();
 
-  table.Append(ComposeJob(kind, *chd, diff ? &*diff : nullptr, geometry, rules));
+  QueueJobs(table, kind, images, diff ? &*diff : nullptr, geometry, view, rules);
   return AddResult::Added;
 }
 

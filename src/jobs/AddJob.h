@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/ChsGeometry.h"
 #include "core/Messages.h"
@@ -31,6 +32,13 @@ inline constexpr OpenRequest kDiffRequest{"Seleziona file Diff...", "Diff File (
 inline constexpr std::string_view kTableFullMessage =
     "La coda è piena: non si possono accodare più di 32767 lavori.";
 
+// No file or one, as a list of files.
+inline std::vector<FileChoice> AsList(std::optional<FileChoice> one) {
+  std::vector<FileChoice> list;
+  if (one) list.push_back(std::move(*one));
+  return list;
+}
+
 class AddJobView {
  public:
   virtual ~AddJobView() = default;
@@ -38,6 +46,9 @@ class AddJobView {
   virtual void SetToolbarEnabled(bool enabled) = 0;
   // Shows the modal file-open dialog; nullopt when the user cancels.
   virtual std::optional<FileChoice> ShowOpen(const OpenRequest& request) = 0;
+  // The same dialog taking several files, in the order chosen; empty when
+  // the user cancels. By default one file, through ShowOpen.
+  virtual std::vector<FileChoice> ShowOpenMany(const OpenRequest& request) { return AsList(ShowOpen(request)); }
   // Shows the geometry dialog; returns the last confirmed geometry.
   virtual ChsGeometry GetCHS() = 0;
   virtual void ShowMessage(std::string_view text, MessageIcon icon) = 0;
@@ -50,9 +61,19 @@ struct PathRules {
   Interpreter interpreter;
 };
 
-// The whole add operation for one click of an add button. The tool bar is
-// disabled while it runs and enabled again on every path.
+// The whole add operation for one click of an add button. Update and Set CHS
+// take several images in one selection, a job each, in that order; a Set CHS
+// asks for the geometry once for all. The tool bar is disabled while it runs
+// and enabled again on every path.
 AddResult AddJob(JobTable& table, JobKind kind, AddJobView& view, PathRules rules);
+
+// Appends one job of `kind` per image, in order, while the table has room;
+// returns how many images did not fit (after the warning that says so).
+int QueueJobs(JobTable& table, JobKind kind, const std::vector<FileChoice>& images, const FileChoice* diff,
+              const ChsGeometry& geometry, AddJobView& view, PathRules rules);
+
+// The warning for `count` images that found the table full.
+std::string LeftOutMessage(int count);
 
 // The seven cells of a job; `diff` is the diff selection of a Merge (its
 // FileName supplies the folder and temporary name), `geometry` that of a Set CHS.

@@ -30,11 +30,33 @@ void JobTable::Remove() {
     grid_.Clear();
     WriteHeader();
     jobCount_ = 0;
+    outputs_.clear();
     return;
   }
   if (r > jobCount_) return;  // a blank row left by a clear: the count must not drift
-  grid_.RemoveItem(r);
+  RemoveJob(r);
+}
+
+void JobTable::RemoveJob(int n) {
+  if (n < 1 || n > jobCount_) return;
+  outputs_.erase(outputs_.begin() + (n - 1));
   --jobCount_;
+  if (grid_.Rows() > 2) {
+    grid_.RemoveItem(n);
+    return;
+  }
+  // Row 1 always exists: the only job leaves it blank.
+  for (int c = 0; c < kJobColumns; ++c) grid_.SetTextMatrix(1, c, "");
+  grid_.SetMark(1, RowMark::None);
+}
+
+void JobTable::RemoveSucceeded() {
+  for (int n = jobCount_; n >= 1; --n)
+    if (grid_.Mark(n) == RowMark::Succeeded) RemoveJob(n);
+}
+
+void JobTable::ClearOutputs() {
+  for (JobOutput& output : outputs_) output.Clear();
 }
 
 bool JobTable::Append(const JobCells& cells) {
@@ -45,6 +67,7 @@ bool JobTable::Append(const JobCells& cells) {
   if (n > 1) grid_.AddItem("");
   for (int c = 0; c < kJobColumns; ++c) grid_.SetTextMatrix(n, c, cells[c]);
   jobCount_ = n;
+  outputs_.emplace_back();
   return true;
 }
 

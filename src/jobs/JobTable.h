@@ -4,8 +4,10 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "jobs/Grid.h"
+#include "jobs/JobOutput.h"
 
 namespace qm {
 
@@ -51,11 +53,22 @@ class JobTable {
   // The cells of job n (1-based).
   JobCells Job(int n) const;
 
+  // Deletes job n alone (1-based), its output with it; the jobs below move up.
+  void RemoveJob(int n);
+  // Deletes every job whose row is marked Succeeded; the others keep their order.
+  void RemoveSucceeded();
+
+  // What the tool printed for job n; kept until the job runs again or goes.
+  JobOutput& Output(int n) { return outputs_[static_cast<std::size_t>(n - 1)]; }
+  const JobOutput& Output(int n) const { return outputs_[static_cast<std::size_t>(n - 1)]; }
+  void ClearOutputs();
+
  private:
   void WriteHeader();
 
   Grid grid_;
   int jobCount_ = 0;
+  std::vector<JobOutput> outputs_;  // one per job, in job order
 };
 
 }  // namespace qm

@@ -16,6 +16,8 @@ std::string FailureMessage(const std::vector<std::string>& lines, const FoundToo
   text += "\n\nProgramma: " + tool.path;
   if (!tool.banner.version.empty()) text += " (chdman " + tool.banner.version + ")";
   if (tool.banner.dialect == ToolDialect::Current) text += ", tramite il ponte di Quillmere";
+  text += "\n\n";
+  text += kSeeOutputNote;
   return text;
 }
 
@@ -102,6 +104,7 @@ void BatchRunner::Start() {
   view_.SetAddButtonsEnabled(false);
   view_.SetBatchButtonsEnabled(false);
   table_.grid().ClearMarks();
+  table_.ClearOutputs();
   failures_.clear();
   error_.clear();
   lastScript_.clear();
@@ -134,6 +137,7 @@ void BatchRunner::Step() {
 
 void BatchRunner::FailBeforeRun(int row, const std::string& image, std::string reason) {
   table_.grid().SetMark(row, RowMark::Failed);
+  table_.Output(row).Feed(reason + "\n");
   failures_.push_back({image, std::move(reason)});
 }
 
@@ -194,6 +198,7 @@ void BatchRunner::Feed(std::string_view chunk) {
     view_.SetTotalBar(totalMax_, bars->totalValue);
   }
   lastLine_.Feed(chunk);
+  table_.Output(currentJob_).Feed(chunk);
 }
 
 void BatchRunner::PumpJob() {

@@ -24,6 +24,9 @@ namespace qm {
 
 inline constexpr std::string_view kSuccessMessage = "Operazione terminata con successo.";
 inline constexpr std::string_view kCancelMessage = "Operazione annullata dall'utente.";
+// Ends the message of a batch with failed jobs.
+inline constexpr std::string_view kSeeOutputNote =
+    "Quello che chdman ha scritto per ciascun lavoro si vede con un doppio clic sulla sua riga.";
 
 // How long one Step may wait for a silent tool, and how long it may read
 // while output keeps coming: the window's events wait at most about this long.

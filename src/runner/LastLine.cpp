@@ -1,5 +1,7 @@
 #include "runner/LastLine.h"
 
+#include "jobs/JobOutput.h"
+
 namespace qm {
 namespace {
 
@@ -11,8 +13,7 @@ std::string Trimmed(std::string_view text) {
 }
 
 bool Meaningful(std::string_view line) {
-  return !line.empty() && line.find("Compressing hunk ") == std::string_view::npos &&
-         line.find("% complete") == std::string_view::npos;
+  return !line.empty() && !IsProgressLine(line);
 }
 
 }  // namespace

@@ -37,8 +37,10 @@ struct Message {
 };
 
 // Keeps the latest state of every control the runner drives; a bar value
-// outside its bar fails the test at once.
-class RecordingView : public BatchView {
+// outside its bar fails the test at once. `Base` is BatchView or a view
+// built on it.
+template <class Base = BatchView>
+class RecordingViewOf : public Base {
  public:
   void SetAddButtonsEnabled(bool enabled) override { addEnabled = enabled; }
   void SetBatchButtonsEnabled(bool enabled) override { batchEnabled = enabled; }
@@ -73,8 +75,10 @@ class RecordingView : public BatchView {
   std::function<void()> onStep;  // before each turn of the batch
   std::function<void(std::string_view)> onOperation;
 };
+using RecordingView = RecordingViewOf<>;
 
-class BatchRunnerTest : public ::testing::Test {
+template <class View = RecordingView>
+class BatchRunnerTestOf : public ::testing::Test {
  protected:
   void SetUp() override {
     tree.InstallTool(QM_FAKE_CHDMAN, ToolFileName());
@@ -150,7 +154,8 @@ class BatchRunnerTest : public ::testing::Test {
 
   TempTree tree;
   JobTable table;
-  RecordingView view;
+  View view;
 };
+using BatchRunnerTest = BatchRunnerTestOf<>;
 
 }  // namespace qm::test

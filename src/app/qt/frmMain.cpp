@@ -1,9 +1,14 @@
 #include "app/qt/frmMain.h"
 
 #include <QCloseEvent>
+#include <QDialog>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -57,6 +62,20 @@ frmMain::frmMain(QWidget* parent)
   connect(layout_.get<QPushButton>("btnAnnulla"), &QPushButton::clicked, this, [this] { controller_->Cancel(); });
   connect(layout_.get<QPushButton>("btnInfo"), &QPushButton::clicked, this, [this] { controller_->Info(); });
 
+  connect(grid_, &QAbstractItemView::doubleClicked, this,
+          [this](const QModelIndex& index) { controller_->ShowOutput(index.row() + 1); });
+  connect(grid_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    const QModelIndex index = grid_->indexAt(pos);
+    const int row = index.isValid() ? index.row() + 1 : 0;
+    if (auto command = ChooseFrom(controller_->TableMenu(row), grid_->viewport()->mapToGlobal(pos)))
+      controller_->OnTableMenu(*command, row);
+  });
+  connect(grid_, &GridView::filesDropped, this, [this](const QStringList& paths, const QPoint& at) {
+    std::vector<std::string> dropped;
+    for (const QString& path : paths) dropped.push_back(path.toStdString());
+    if (auto command = ChooseFrom(controller_->DropMenu(dropped), at)) controller_->OnDropMenu(*command);
+  });
+
   grid_->setFocus();
 }
 
@@ -89,6 +108,37 @@ void frmMain::ShowAbout() {
 void frmMain::ShowMessage(std::string_view text, MessageIcon icon) {
   QMessageBox box(ToQIcon(icon), windowTitle(), ToQString(text), QMessageBox::Ok, this);
   box.exec();
+}
+
+std::optional<TableCommand> frmMain::ChooseFrom(const std::vector<MenuItem>& items, const QPoint& globalPos) {
+  if (items.empty()) return std::nullopt;
+  QMenu menu(this);
+  menu.setObjectName("mnuTable");
+  for (const MenuItem& item : items) {
+    QAction* action = menu.addAction(ToQString(item.caption));
+    action->setEnabled(item.enabled);
+    action->setData(static_cast<int>(item.command));
+  }
+  const QAction* chosen = menu.exec(globalPos);
+  if (!chosen) return std::nullopt;
+  return static_cast<TableCommand>(chosen->data().toInt());
+}
+
+void frmMain::ShowOutput(std::string_view title, std::string_view text) {
+  auto* dialog = new QDialog(this);
+  dialog->setObjectName("frmOutput");
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setWindowTitle(ToQString(title));
+  auto* edit = new QPlainTextEdit(dialog);
+  edit->setObjectName("txtOutput");
+  edit->setReadOnly(true);  // still selectable and copyable
+  edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+  edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  edit->setPlainText(ToQString(text));
+  auto* box = new QVBoxLayout(dialog);
+  box->addWidget(edit);
+  dialog->resize(640, 400);
+  dialog->show();
 }
 
 void frmMain::ScheduleStep(int delayMs) { stepTimer_.start(delayMs); }

@@ -12,6 +12,7 @@
 #include "ui/qt/QtFileOpenDialog.h"
 
 class QFrame;
+class QMenu;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -41,6 +42,8 @@ class frmMain : public QWidget, public MainView {
   void SetToolbarEnabled(bool enabled) override;
   FileOpenDialog& SystemFileDialog() override { return fileDialog_; }
   void CloseWindow() override { close(); }
+  // A dialog "frmOutput" with a read-only QPlainTextEdit "txtOutput"; it goes when closed.
+  void ShowOutput(std::string_view title, std::string_view text) override;
   void SetAddButtonsEnabled(bool enabled) override;
   void SetBatchButtonsEnabled(bool enabled) override;
   void SetCurrentBar(int max, int value) override;
@@ -56,6 +59,9 @@ class frmMain : public QWidget, public MainView {
 
  private:
   static void SetBar(QProgressBar* bar, int max, int value);
+  // Shows `items` as a popup menu at `globalPos`; the command chosen, or
+  // nullopt for Escape or a click outside.
+  std::optional<TableCommand> ChooseFrom(const std::vector<MenuItem>& items, const QPoint& globalPos);
 
   LayoutBuilder layout_;
   GridView* grid_;

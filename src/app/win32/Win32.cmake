@@ -5,7 +5,7 @@
 add_subdirectory(win32)  # version resource, icons, manifest
 
 add_library(quillmere_app_win32 STATIC win32/frmMain.cpp)
-target_link_libraries(quillmere_app_win32 PUBLIC quillmere_app quillmere_dialogs_win32 PRIVATE quillmere_warnings)
+target_link_libraries(quillmere_app_win32 PUBLIC quillmere_app quillmere_dialogs_win32 shell32 PRIVATE quillmere_warnings)
 
 add_executable(quillmere WIN32 win32/main.cpp)
 target_link_libraries(quillmere PRIVATE quillmere_app_win32 quillmere_resources quillmere_warnings)

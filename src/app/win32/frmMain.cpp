@@ -1,12 +1,15 @@
 #include "app/win32/frmMain.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <tuple>
 
 #include "app/MainLayout.h"
 #include "dialogs/win32/frmInfo.h"
 #include "dialogs/win32/frmSetCHS.h"
+#include "platform/win32/CodePage.h"
+#include "ui/win32/OutputWindow.h"
 #include "ui/win32/WindowText.h"
 #include "ui/win32/resource.h"
 
@@ -42,6 +45,12 @@ frmMain::frmMain() : controller_(std::make_unique<MainController>(*this)) {
   }
   grid_ = std::make_unique<GridListView>(layout().Control("MainGrid"), layout().dpi());
   grid_->SetGrid(&controller_->table().grid());
+  grid_->onDoubleClick = [this](int row) { controller_->ShowOutput(row); };
+  grid_->onContextMenu = [this](int row, POINT at) {
+    if (auto command = ChooseFrom(controller_->TableMenu(row), at)) controller_->OnTableMenu(*command, row);
+  };
+  // The drop lands on the grid's parent, the first window that accepts files.
+  ::DragAcceptFiles(hwnd(), TRUE);
   controller_->Load();
 }
 
@@ -82,6 +91,9 @@ LRESULT frmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
     case WM_CLOSE:
       if (controller_->RequestClose()) Destroy();
       return 0;
@@ -112,6 +124,47 @@ void frmMain::OnCommand(HWND control, int code) {
     controller_->Info();
   }
 }
+
+std::optional<TableCommand> frmMain::ChooseFrom(const std::vector<MenuItem>& items, POINT at) {
+  if (items.empty()) return std::nullopt;
+  OwnedMenu menu(::CreatePopupMenu());
+  if (!menu.valid()) return std::nullopt;
+  for (const MenuItem& item : items) {
+    const std::wstring caption = win32::Widen(item.caption).value_or(L"");
+    // Ids start at 1: TrackPopupMenu answers 0 for no choice.
+    ::AppendMenuW(menu.get(), MF_STRING | (item.enabled ? 0 : MF_GRAYED),
+                  static_cast<UINT_PTR>(item.command) + 1, caption.c_str());
+  }
+  ::SetForegroundWindow(hwnd());  // so that a click outside closes the menu
+  const int chosen = static_cast<int>(
+      ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, hwnd(), nullptr));
+  if (chosen <= 0) return std::nullopt;
+  return static_cast<TableCommand>(chosen - 1);
+}
+
+void frmMain::OnDropFiles(HDROP handle) {
+  const OwnedDrop drop(handle);
+  POINT at{};
+  ::DragQueryPoint(drop.get(), &at);  // client point of this window
+  HWND list = layout().Control("MainGrid");
+  POINT onList = at;
+  ::MapWindowPoints(hwnd(), list, &onList, 1);
+  RECT area{};
+  ::GetClientRect(list, &area);
+  if (!::PtInRect(&area, onList)) return;  // only the table takes files
+
+  std::vector<std::string> paths;
+  const UINT count = ::DragQueryFileW(drop.get(), 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring path(::DragQueryFileW(drop.get(), i, nullptr, 0) + 1, L'\0');
+    path.resize(::DragQueryFileW(drop.get(), i, path.data(), static_cast<UINT>(path.size())));
+    paths.push_back(win32::Narrow(path));
+  }
+  ::ClientToScreen(hwnd(), &at);
+  if (auto command = ChooseFrom(controller_->DropMenu(paths), at)) controller_->OnDropMenu(*command);
+}
+
+void frmMain::ShowOutput(std::string_view title, std::string_view text) { OpenOutputWindow(hwnd(), title, text); }
 
 void frmMain::ShowAbout() { about().ShowModal(hwnd()); }
 

@@ -42,6 +42,8 @@ class frmMain : public TopWindow, public MainView {
   void SetToolbarEnabled(bool enabled) override;
   FileOpenDialog& SystemFileDialog() override { return systemFileDialog_; }
   void CloseWindow() override { ::PostMessageA(hwnd(), WM_CLOSE, 0, 0); }
+  // An OpenOutputWindow in front of this one.
+  void ShowOutput(std::string_view title, std::string_view text) override;
   void SetAddButtonsEnabled(bool enabled) override;
   void SetBatchButtonsEnabled(bool enabled) override;
   void SetCurrentBar(int max, int value) override;
@@ -57,6 +59,11 @@ class frmMain : public TopWindow, public MainView {
  private:
   void OnCommand(HWND control, int code);
   static void SetBar(HWND bar, int max, int value);
+  // Shows `items` as a popup menu at screen point `at`; the command chosen, or
+  // nullopt for Escape or a click outside.
+  std::optional<TableCommand> ChooseFrom(const std::vector<MenuItem>& items, POINT at);
+  // Files dropped on the window: on the grid, the menu of the kinds they make.
+  void OnDropFiles(HDROP drop);
 
   std::unique_ptr<GridListView> grid_;
   Win32FileOpenDialog systemFileDialog_;

@@ -1,6 +1,9 @@
 #include "ui/qt/GridView.h"
 
+#include <QDropEvent>
 #include <QEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -17,6 +20,9 @@ GridView::GridView(QWidget* parent) : QTableView(parent), model_(new GridModel(t
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTabKeyNavigation(false);  // Tab leaves the grid for the next control
   setWordWrap(false);
+  setAcceptDrops(true);
+  setDragDropMode(QAbstractItemView::DropOnly);
+  setContextMenuPolicy(Qt::CustomContextMenu);
 
   // The area no cell covers shows the button face; cells keep the window colour.
   QPalette colours = palette();
@@ -79,6 +85,35 @@ void GridView::currentChanged(const QModelIndex& current, const QModelIndex& pre
   model_->grid()->SetRow(current.row() + 1);
   model_->grid()->SetCol(current.column());
   settingGrid_ = false;
+}
+
+namespace {
+
+bool HasLocalFiles(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return false;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) return true;
+  return false;
+}
+
+}  // namespace
+
+// Only local files are taken; rows are never dragged.
+void GridView::dragEnterEvent(QDragEnterEvent* event) {
+  if (HasLocalFiles(event->mimeData())) event->acceptProposedAction();
+}
+
+void GridView::dragMoveEvent(QDragMoveEvent* event) {
+  if (HasLocalFiles(event->mimeData())) event->acceptProposedAction();
+}
+
+void GridView::dropEvent(QDropEvent* event) {
+  if (!HasLocalFiles(event->mimeData())) return;
+  QStringList paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths << url.toLocalFile();
+  event->acceptProposedAction();
+  emit filesDropped(paths, viewport()->mapToGlobal(event->position().toPoint()));
 }
 
 void GridView::ApplyWidths() {

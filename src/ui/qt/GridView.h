@@ -19,6 +19,10 @@ class GridView : public QTableView {
   void setGrid(Grid* grid);
   GridModel* gridModel() const { return model_; }
 
+ signals:
+  // Local files and folders dropped on the grid, at `globalPos`.
+  void filesDropped(const QStringList& paths, const QPoint& globalPos);
+
  protected:
   void changeEvent(QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
@@ -26,6 +30,9 @@ class GridView : public QTableView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void ApplyWidths();

@@ -22,13 +22,30 @@ QString QtFileOpenDialog::QtFilter(std::string_view filter) {
   return types.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+QString TitleOf(const OpenRequest& request) {
+  return QString::fromUtf8(request.DialogTitle.data(), static_cast<qsizetype>(request.DialogTitle.size()));
+}
+
+}  // namespace
+
+FileChoice QtFileOpenDialog::ChoiceOf(const QString& path) {
+  return FileChoice{QFileInfo(path).fileName().toStdString(), QDir::toNativeSeparators(path).toStdString()};
+}
+
 std::optional<FileChoice> QtFileOpenDialog::Open(const OpenRequest& request) {
-  const QString title =
-      QString::fromUtf8(request.DialogTitle.data(), static_cast<qsizetype>(request.DialogTitle.size()));
-  const QString path = QFileDialog::getOpenFileName(parent_, title, QString(), QtFilter(request.Filter));
+  const QString path = QFileDialog::getOpenFileName(parent_, TitleOf(request), QString(), QtFilter(request.Filter));
   if (path.isEmpty()) return std::nullopt;
-  return FileChoice{QFileInfo(path).fileName().toStdString(),
-                    QDir::toNativeSeparators(path).toStdString()};
+  return ChoiceOf(path);
+}
+
+std::vector<FileChoice> QtFileOpenDialog::OpenMany(const OpenRequest& request) {
+  std::vector<FileChoice> chosen;
+  for (const QString& path :
+       QFileDialog::getOpenFileNames(parent_, TitleOf(request), QString(), QtFilter(request.Filter)))
+    chosen.push_back(ChoiceOf(path));
+  return chosen;
 }
 
 }  // namespace qm

@@ -17,10 +17,12 @@ class QtFileOpenDialog : public FileOpenDialog {
 
   // FileTitle is the name with extension; FileName the full path in native form.
   std::optional<FileChoice> Open(const OpenRequest& request) override;
+  std::vector<FileChoice> OpenMany(const OpenRequest& request) override;
 
   // "description|pattern[|description|pattern...]" in Qt's form
   // "description (pattern)" joined by ";;"; ";" between patterns becomes a blank.
   static QString QtFilter(std::string_view filter);
+  static FileChoice ChoiceOf(const QString& path);
 
  private:
   QWidget* parent_;

@@ -139,6 +139,13 @@ void GridListView::SetGridCurrent(int row, int col) {
   ShowGridCurrent();
 }
 
+int GridListView::RowAt(POINT client) const {
+  LVHITTESTINFO hit{};
+  hit.pt = client;
+  ListView_SubItemHitTest(list_, &hit);
+  return hit.iItem >= 0 && hit.iItem < rows_ ? hit.iItem + 1 : 0;
+}
+
 bool GridListView::OnNotify(const NMHDR& header, LRESULT* result) {
   if (!grid_ || header.hwndFrom != list_) return false;
   switch (header.code) {
@@ -161,6 +168,17 @@ bool GridListView::OnNotify(const NMHDR& header, LRESULT* result) {
       } else {
         ShowGridCurrent();  // a click beside the cells moves nothing
       }
+      *result = 0;
+      return true;
+    }
+    case NM_RCLICK:
+    case NM_DBLCLK: {
+      const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(header);
+      const int row = RowAt(click.ptAction);
+      POINT screen = click.ptAction;
+      ::ClientToScreen(list_, &screen);
+      if (header.code == NM_RCLICK && onContextMenu) onContextMenu(row, screen);
+      if (header.code == NM_DBLCLK && onDoubleClick) onDoubleClick(row);
       *result = 0;
       return true;
     }

@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,12 @@ class GridListView : public GridObserver {
   // with the answer in *result.
   bool OnNotify(const NMHDR& header, LRESULT* result);
 
+  // A right click (at a screen point) and a double click on grid row `row`;
+  // row 0 when no job row was hit.
+  std::function<void(int row, POINT screen)> onContextMenu;
+  std::function<void(int row)> onDoubleClick;
+
+
  private:
   void GridRowsInserted(int first, int count) override;
   void GridRowRemoved(int row) override;
@@ -46,6 +53,7 @@ class GridListView : public GridObserver {
   void ShowGridCurrent();
   void SetGridCurrent(int row, int col);
   LRESULT CustomDraw(NMLVCUSTOMDRAW& draw);
+  int RowAt(POINT client) const;
   HFONT BoldFont();
 
   HWND list_;

@@ -3,6 +3,7 @@
 // font, an icon. Move-only; the free function runs once, on a non-null handle.
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace qm {
 
@@ -39,5 +40,7 @@ class Owned {
 using OwnedWindow = Owned<HWND, &::DestroyWindow>;
 using OwnedFont = Owned<HFONT, &::DeleteObject>;
 using OwnedIcon = Owned<HICON, &::DestroyIcon>;
+using OwnedMenu = Owned<HMENU, &::DestroyMenu>;
+using OwnedDrop = Owned<HDROP, &::DragFinish>;
 
 }  // namespace qm

@@ -1,0 +1,202 @@
+// The main window's behaviour through MainController with a recording view:
+// several files in one selection, drops on the table, the table's menu, and
+// each job's output, over real batches of the fake tool.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "BatchRunnerFixture.h"
+#include "app/MainController.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::PathOf;
+using test::Utf8;
+
+// Answers each selection with the next scripted list of paths; an empty list cancels.
+class ScriptedFiles : public FileOpenDialog {
+ public:
+  std::deque<std::vector<fs::path>> selections;
+  int opened = 0;
+  std::optional<FileChoice> Open(const OpenRequest& request) override {
+    std::vector<FileChoice> many = OpenMany(request);
+    if (many.empty()) return std::nullopt;
+    return many.front();
+  }
+  std::vector<FileChoice> OpenMany(const OpenRequest&) override {
+    ++opened;
+    std::vector<FileChoice> chosen;
+    if (selections.empty()) return chosen;
+    for (const fs::path& p : selections.front()) chosen.push_back({Utf8(p.filename()), Utf8(p)});
+    selections.pop_front();
+    return chosen;
+  }
+};
+
+class ControllerView : public test::RecordingViewOf<MainView> {
+ public:
+  void SetToolbarEnabled(bool) override {}
+  FileOpenDialog& SystemFileDialog() override { return files; }
+  std::optional<ChsGeometry> AskGeometry() override {
+    ++geometryAsked;
+    return ChsGeometry{"1024", "16", "63", true};
+  }
+  void ShowAbout() override {}
+  void CloseWindow() override {}
+  void ShowOutput(std::string_view title, std::string_view text) override {
+    outputs.push_back({std::string(title), std::string(text)});
+  }
+
+  ScriptedFiles files;
+  int geometryAsked = 0;
+  std::vector<std::pair<std::string, std::string>> outputs;
+};
+
+class MainControllerTest : public test::BatchRunnerTestOf<ControllerView> {
+ protected:
+  MainController& Controller() {
+    if (!controller_) {
+      controller_ = std::make_unique<MainController>(view, Settings());
+      controller_->Load();
+    }
+    return *controller_;
+  }
+  void Run() {
+    Controller().Start();
+    while (Controller().runner().Running()) Controller().Step();
+  }
+  std::vector<std::string> Column(int col) {
+    std::vector<std::string> cells;
+    for (int n = 1; n <= Controller().table().JobCount(); ++n) cells.push_back(Controller().table().Job(n)[col]);
+    return cells;
+  }
+  static std::vector<std::string> Captions(const std::vector<MenuItem>& items, bool enabledOnly = false) {
+    std::vector<std::string> captions;
+    for (const MenuItem& item : items)
+      if (item.enabled || !enabledOnly) captions.push_back(item.caption);
+    return captions;
+  }
+
+  std::unique_ptr<MainController> controller_;
+};
+
+struct SelectionRow {
+  const char* name;
+  int button;
+  std::vector<std::string> files;
+  int geometryAsked;
+  std::vector<std::string> args;
+};
+void PrintTo(const SelectionRow& row, std::ostream* os) { *os << row.name; }
+
+class SelectionTest : public MainControllerTest, public testing::WithParamInterface<SelectionRow> {};
+
+// Each chosen file is one job, in the order chosen; one file makes exactly
+// the row a single selection always made.
+TEST_P(SelectionTest, OneJobPerFileInOrder) {
+  const SelectionRow& row = GetParam();
+  std::vector<fs::path> chosen;
+  for (const std::string& name : row.files) chosen.push_back(Image(name));
+  view.files.selections.push_back(chosen);
+  Controller().Add(row.button);
+
+  EXPECT_EQ(view.geometryAsked, row.geometryAsked);
+  EXPECT_EQ(Column(kColArgs), row.args);
+  const JobKind kind = static_cast<JobKind>(row.button);
+  for (std::size_t i = 0; i < chosen.size(); ++i) {
+    const FileChoice choice{Utf8(chosen[i].filename()), Utf8(chosen[i])};
+    EXPECT_EQ(Controller().table().Job(static_cast<int>(i) + 1),
+              ComposeJob(kind, choice, nullptr, Controller().LastGeometry(), {NativePathStyle(), NativeInterpreter()}));
+  }
+  EXPECT_TRUE(view.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, SelectionTest,
+    testing::Values(SelectionRow{"UpdateOne", 0, {"disk.chd"}, 0, {"-update disk.chd disk.tmp"}},
+                    SelectionRow{"UpdateThree", 0, {"c.chd", "a.chd", "b.chd"}, 0,
+                                 {"-update c.chd c.tmp", "-update a.chd a.tmp", "-update b.chd b.tmp"}},
+                    SelectionRow{"SetChsThreeAskOnce", 2, {"a.chd", "b.chd", "c.chd"}, 1,
+                                 {"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}},
+                    SelectionRow{"Cancelled", 0, {}, 0, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainControllerTest, ASelectionPastTheLimitAddsWhatFitsAndSaysHowManyWereLeftOut) {
+  const JobCells cells{"x.chd", "D:", "Update", "x.tmp", "D:", "", "-update x.chd x.tmp"};
+  for (int n = 1; n <= JobTable::kMaxJobs - 2; ++n) ASSERT_TRUE(Controller().table().Append(cells));
+  view.files.selections.push_back({Image("a.chd"), Image("b.chd"), Image("c.chd"), Image("d.chd"), Image("e.chd")});
+  Controller().Add(0);
+  EXPECT_EQ(Controller().table().JobCount(), JobTable::kMaxJobs);
+  EXPECT_EQ(Controller().table().Job(JobTable::kMaxJobs)[kColImage], "b.chd");
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, LeftOutMessage(3));
+}
+
+// A folder gives its .chd files at any depth, in name order, and nothing else.
+TEST_F(MainControllerTest, DropOfAFolderOffersUpdateAndSetChsAndQueuesItsImagesInNameOrder) {
+  const fs::path top = tree.data() / "raccolta";
+  fs::create_directories(top / "b sub" / "deeper");
+  for (const char* name : {"b sub/deeper/z.chd", "b sub/a.chd", "c.CHD", "a.chd", "notes.txt", "x.diff", "chd"})
+    test::WriteAll(top / PathOf(name), "x");
+  EXPECT_TRUE(Controller().DropMenu({Utf8(tree.data() / "nothing here.txt")}).empty());
+
+  EXPECT_EQ(Captions(Controller().DropMenu({Utf8(top)})), (std::vector<std::string>{"Update", "Set CHS..."}));
+  Controller().OnDropMenu(TableCommand::AddUpdate);
+  EXPECT_EQ(Column(kColImage), (std::vector<std::string>{"a.chd", "a.chd", "z.chd", "c.CHD"}));
+  EXPECT_EQ(Column(kColFolder), (std::vector<std::string>{Utf8(top), Utf8(top / "b sub"),
+                                                          Utf8(top / "b sub" / "deeper"), Utf8(top)}));
+  Controller().OnDropMenu(TableCommand::AddUpdate);  // the menu's choice is used once
+  EXPECT_EQ(Controller().table().JobCount(), 4);
+}
+
+TEST_F(MainControllerTest, DropOfOneImageAndOneDiffOffersMerge) {
+  const fs::path chd = Image("disk.chd");
+  const fs::path diff = Image("patch.diff");
+  EXPECT_EQ(Captions(Controller().DropMenu({Utf8(diff), Utf8(chd)})),
+            (std::vector<std::string>{"Update", "Set CHS...", "Merge"}));
+  Controller().OnDropMenu(TableCommand::AddMerge);
+  const FileChoice c{"disk.chd", Utf8(chd)}, d{"patch.diff", Utf8(diff)};
+  EXPECT_EQ(Controller().table().Job(1),
+            ComposeJob(JobKind::Merge, c, &d, {}, {NativePathStyle(), NativeInterpreter()}));
+
+  EXPECT_EQ(Captions(Controller().DropMenu({Utf8(chd), Utf8(Image("other.chd")), Utf8(diff)})),
+            (std::vector<std::string>{"Update", "Set CHS..."}));
+}
+
+// After a batch with a failure: its output holds what the tool said, the
+// succeeded jobs can be removed, and "Avvia" runs the failed one again.
+TEST_F(MainControllerTest, FailedJobShowsItsOutputAndIsRunAgainAlone) {
+  view.files.selections.push_back({Image("one.chd"), Image("FAIL.chd"), Image("three.chd")});
+  Controller().Add(0);
+  Run();
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].text.find(kSeeOutputNote), std::string::npos);
+
+  Controller().ShowOutput(2);
+  ASSERT_EQ(view.outputs.size(), 1u);
+  EXPECT_EQ(view.outputs[0].first, "Output di FAIL.chd");
+  EXPECT_NE(view.outputs[0].second.find("Error: something failed"), std::string::npos);
+  Controller().ShowOutput(0);
+  EXPECT_EQ(view.outputs.size(), 1u);  // the header has no output
+
+  EXPECT_EQ(Captions(Controller().TableMenu(2), true),
+            (std::vector<std::string>{"Aggiungi Update...", "Aggiungi Merge...", "Aggiungi Set CHS...",
+                                      "Rimuovi questo lavoro", "Mostra l'output del lavoro",
+                                      "Rimuovi i lavori riusciti"}));
+  Controller().OnTableMenu(TableCommand::RemoveSucceeded, 2);
+  EXPECT_EQ(Column(kColImage), (std::vector<std::string>{"FAIL.chd"}));
+  EXPECT_EQ(Captions(Controller().TableMenu(0), true),
+            (std::vector<std::string>{"Aggiungi Update...", "Aggiungi Merge...", "Aggiungi Set CHS..."}));
+
+  Run();
+  const auto calls = Calls();
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[3].argv[2], "FAIL.chd");
+  Controller().OnTableMenu(TableCommand::RemoveJob, 1);
+  EXPECT_EQ(Controller().table().JobCount(), 0);
+}
+
+}  // namespace
+}  // namespace qm
