@@ -140,7 +140,7 @@ class BridgeJobTest : public testing::Test {
   }
   int Run(const Job& job, FakeTool& tool, std::string& output) {
     const auto parsed = ParseOldCommand(job.args);
-    Bridge bridge({tool, [&](std::string_view s) { output.append(s); }, 4242, [](long) { return false; }});
+    Bridge bridge({tool, [&](std::string_view s) { output.append(s); }, 4242, [](long) { return false; }, CopyToNewFile});
     return bridge.Run(std::get<OldCommand>(parsed));
   }
 

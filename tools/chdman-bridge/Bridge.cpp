@@ -1,9 +1,11 @@
 #include "Bridge.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
+#include "ChdMetadata.h"
 #include "Utf8Path.h"
 #include "WorkFiles.h"
 
@@ -11,8 +13,6 @@ namespace qm::bridge {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::size_t kCopyBlock = 1 << 20;
 
 bool Exists(const std::string& name) {
   std::error_code ec;
@@ -113,10 +113,64 @@ Bridge::Outcome Bridge::SetChs(const OldCommand& command) {
   RemoveOnExit cleanup({work1, work2});
   Remove(work1);
   Remove(work2);
-  Outcome o = info.compressed() ? SetChsCompressed(image, info, geometry, work1, work2)
-                                : SetChsUncompressed(image, info, geometry, work1);
+  std::optional<Outcome> edited = SetChsByEdit(image, info, geometry, work1);
+  Outcome o = edited                ? std::move(*edited)
+              : info.compressed() ? SetChsCompressed(image, info, geometry, work1, work2)
+                                  : SetChsUncompressed(image, info, geometry, work1);
   if (o.ok()) host_.write("Geometry of " + image + " set to " + GdddText(geometry) + "\n");
   return o;
+}
+
+std::optional<Bridge::Outcome> Bridge::SetChsByEdit(const std::string& image, const ImageInfo& info,
+                                                    const HardDiskGeometry& geometry, const std::string& work) {
+  const std::string text = GdddText(geometry);
+  const std::vector<std::uint8_t> gddd(text.c_str(), text.c_str() + text.size() + 1);  // the tool keeps the NUL
+  // What the edit relies on, read from the image and matched with what the tool said of it.
+  std::variant<ChdLayout, std::string> read = std::string();
+  if (auto file = ChdFile::Open(image, false)) read = ReadChdLayout(*file);
+  const ChdLayout* original = std::get_if<ChdLayout>(&read);
+  if (!original || ReplaceRefusal(*original, kHardDiskTag) || original->header.logicalBytes != info.logicalBytes ||
+      original->header.hunkBytes != info.hunkBytes || original->header.compressed != info.compressed()) {
+    return std::nullopt;
+  }
+  const auto old = std::find_if(original->entries.begin(), original->entries.end(),
+                                [](const ChdMetadataEntry& e) { return e.tag == kHardDiskTag; });
+  if (ParseGddd(std::string_view(reinterpret_cast<const char*>(old->data.data()), old->data.size())) != info.geometry) {
+    return std::nullopt;
+  }
+
+  ProgressTranslator copying(info.totalHunks);
+  if (Outcome o = CopyFileWithProgress(image, work, copying); !o.ok()) return o;
+  // The copy must read as the image did, and after the edit as the image with the new geometry.
+  bool edited = false;
+  if (auto copy = ChdFile::Open(work, true)) {
+    std::variant<ChdLayout, std::string> before = ReadChdLayout(*copy), after = std::string();
+    const ChdLayout* layout = std::get_if<ChdLayout>(&before);
+    if (layout && !ReplacementMismatch(*original, *layout, kHardDiskTag, old->data) &&
+        !ReplaceMetadata(*copy, *layout, kHardDiskTag, gddd)) {
+      after = ReadChdLayout(*copy);
+    }
+    const ChdLayout* changed = std::get_if<ChdLayout>(&after);
+    edited = copy->Close() && changed && !ReplacementMismatch(*original, *changed, kHardDiskTag, gddd);
+  }
+  ImageInfo result;
+  if (edited) {
+    if (Outcome o = Info(work, result); !o.ok()) {
+      if (host_.tool.Interrupted() != 0) return o;
+      edited = false;
+    }
+  }
+  // What the tool reads of the copy.
+  edited = edited && result.geometry == geometry && result.dataSha1 == info.dataSha1 && result.codecs == info.codecs &&
+           result.hunkBytes == info.hunkBytes && result.logicalBytes == info.logicalBytes &&
+           result.totalHunks == info.totalHunks && result.parentSha1.empty();
+  if (!edited) {
+    Remove(work);
+    return std::nullopt;
+  }
+  if (Outcome o = Replace(work, image); !o.ok()) return o;
+  host_.write(copying.StageEndLine());
+  return Outcome{};
 }
 
 // Copy, new metadata on the copy, check, replace: addmeta never touches the image.
@@ -213,30 +267,16 @@ Bridge::Outcome Bridge::Stage(const std::vector<std::string>& args, ProgressTran
 
 Bridge::Outcome Bridge::CopyFileWithProgress(const std::string& from, const std::string& to,
                                              ProgressTranslator& translator) {
-  std::error_code ec;
-  const std::uintmax_t size = fs::file_size(PathFromUtf8(from), ec);
-  std::ifstream in(PathFromUtf8(from), std::ios::binary);
-  std::ofstream out(PathFromUtf8(to), std::ios::binary | std::ios::trunc);
-  if (ec || !in || !out) return {kExitFailure, "Error: cannot copy " + from + " to " + to};
-
-  std::vector<char> block(kCopyBlock);
-  std::uintmax_t copied = 0;
   std::string lastLine;
-  host_.write(translator.LineAt(0, 1));
-  while (in) {
-    in.read(block.data(), static_cast<std::streamsize>(block.size()));
-    const std::streamsize got = in.gcount();
-    if (got <= 0) break;
-    if (!out.write(block.data(), got)) return {kExitFailure, "Error: writing " + to + " failed"};
-    copied += static_cast<std::uintmax_t>(got);
-    if (std::string line = translator.LineAt(copied, size); line != lastLine) {
+  const CopyOutcome copied = host_.copyFile(from, to, [&](std::uint64_t done, std::uint64_t total) {
+    if (std::string line = translator.LineAt(done, total); line != lastLine) {
       host_.write(line);
       lastLine = std::move(line);
     }
-    if (host_.tool.Interrupted() != 0) return Interruption();
-  }
-  out.close();
-  if (in.bad() || !out || copied != size) return {kExitFailure, "Error: copying " + from + " to " + to + " failed"};
+    return host_.tool.Interrupted() == 0;
+  });
+  if (copied.end == CopyEnd::Stopped || host_.tool.Interrupted() != 0) return Interruption();
+  if (copied.end == CopyEnd::Failed) return {kExitFailure, "Error: " + copied.error + "; the image was not changed"};
   return {};
 }
 

@@ -5,9 +5,11 @@
 // that fails removes the output it created; the last line it prints says why.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "FileCopy.h"
 #include "ImageInfo.h"
 #include "OldCommand.h"
 #include "ProgressTranslator.h"
@@ -22,6 +24,7 @@ struct BridgeHost {
   std::function<void(std::string_view)> write;  // this process's standard output
   long pid;                                     // this process's id
   std::function<bool(long)> processRunning;
+  std::function<CopyOutcome(const std::string&, const std::string&, const CopyProgress&)> copyFile;
 };
 
 class Bridge {
@@ -42,6 +45,10 @@ class Bridge {
 
   Outcome Copy(const OldCommand& command);
   Outcome SetChs(const OldCommand& command);
+  // Copy, the geometry written into the copy's metadata, checks, replace.
+  // nullopt when the image is not one the edit takes; no work file is left.
+  std::optional<Outcome> SetChsByEdit(const std::string& image, const ImageInfo& info, const HardDiskGeometry& geometry,
+                                      const std::string& work);
   Outcome SetChsUncompressed(const std::string& image, const ImageInfo& info, const HardDiskGeometry& geometry,
                              const std::string& work);
   Outcome SetChsCompressed(const std::string& image, const ImageInfo& info, const HardDiskGeometry& geometry,
@@ -51,7 +58,7 @@ class Bridge {
   Outcome Info(const std::string& image, ImageInfo& info);
   // One run of the tool whose output goes out through `translator`.
   Outcome Stage(const std::vector<std::string>& args, ProgressTranslator& translator);
-  // The bridge's own copy of an uncompressed image, with progress lines.
+  // The bridge's own copy of an image, with progress lines.
   Outcome CopyFileWithProgress(const std::string& from, const std::string& to, ProgressTranslator& translator);
   // Replaces `image` with `replacement`, which takes the image's permissions.
   Outcome Replace(const std::string& replacement, const std::string& image);

@@ -1,11 +1,15 @@
 // The bridge: takes the tool's old command line, runs the current chdman.
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <variant>
 
 #include "Bridge.h"
 #include "BridgeOs.h"
+#include "FileCopy.h"
 #include "OldCommand.h"
 #include "ProcessToolRunner.h"
 #include "ToolLocator.h"
@@ -20,6 +24,7 @@ using namespace qm::bridge;
 // Set for the tools the bridge starts: a bridge that finds it set was started
 // by a bridge, which means the "current chdman" found was a bridge too.
 constexpr const char* kNestedVariable = "QUILLMERE_CHDMAN_BRIDGE";
+constexpr const char* kCopyPauseVariable = "QUILLMERE_BRIDGE_COPY_PAUSE_MS";
 
 void Write(std::string_view text) { WriteOutput(text.data(), text.size()); }
 
@@ -56,6 +61,15 @@ int main(int argc, char** argv) {
 
   CatchTerminationRequests();
   ProcessToolRunner runner(tool.path);
-  Bridge bridge({runner, Write, qm::CurrentProcessId(), ProcessRunning});
+  // Tests only: a pause after each block of a copy, so that a request to end
+  // can arrive while the copy runs.
+  const int pauseMs = std::atoi(GetEnvironment(kCopyPauseVariable).value_or("0").c_str());
+  auto copy = [pauseMs](const std::string& from, const std::string& to, const CopyProgress& progress) {
+    return CopyToNewFile(from, to, [&](std::uint64_t done, std::uint64_t total) {
+      if (pauseMs > 0 && done < total) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+      return progress(done, total);
+    });
+  };
+  Bridge bridge({runner, Write, qm::CurrentProcessId(), ProcessRunning, copy});
   return bridge.Run(std::get<OldCommand>(parsed));
 }

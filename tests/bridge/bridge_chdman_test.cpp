@@ -1,0 +1,181 @@
+// Set CHS through the built bridge and today's chdman on images chdman makes
+// here: the geometry written into the metadata of a copy, never by
+// recompressing, every other entry and the data as they were; images the
+// edit does not take fail as before; a request to end during the copy
+// leaves the image as it was. Skipped when chdman is not installed.
+
+#include <signal.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "BridgeProcessFixture.h"
+
+namespace qm::bridge {
+namespace {
+
+std::string Read(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string FindChdman() {
+  std::istringstream path(GetEnvironment("PATH").value_or(""));
+  for (std::string dir; std::getline(path, dir, ':');) {
+    if (!dir.empty() && IsExecutableFile(dir + "/chdman")) return dir + "/chdman";
+  }
+  return {};
+}
+
+// The lines of `info` but those that change with the geometry or the file.
+std::string InfoBesidesGeometry(const std::string& info) {
+  std::istringstream in(info);
+  std::string kept;
+  bool skipValue = false;
+  for (std::string line; std::getline(in, line);) {
+    const bool geometry = line.find("Tag='GDDD'") != std::string::npos;
+    if (!std::exchange(skipValue, geometry) && !geometry && !line.starts_with("SHA1:") && !line.starts_with("CHD size:") &&
+        !line.starts_with("Input file:")) {
+      kept += line + "\n";
+    }
+  }
+  return kept;
+}
+
+class BridgeChdmanTest : public BridgeProcessTest {
+ protected:
+  BridgeChdmanTest() : chdman_(FindChdman()) { SetEnvironment(kToolVariable, chdman_); }
+  void SetUp() override {
+    if (chdman_.empty()) GTEST_SKIP() << "chdman is not installed (Debian package mame-tools)";
+  }
+
+  Finished Tool(const std::vector<std::string>& args) {
+    ToolProcess p = Start(args, chdman_);
+    return Finish(p);
+  }
+  // A hard disk image of `mib` MiB of random data; `extra` adds a metadata
+  // entry after its GDDD one. Leaves the raw data in "data.raw".
+  void MakeImage(const std::string& name, const std::string& codecs, int mib = 2, bool extra = false,
+                 const std::string& parent = {}) {
+    std::mt19937 random(static_cast<unsigned>(mib));
+    std::string raw(static_cast<std::size_t>(mib) << 20, '\0');
+    for (char& c : raw) c = static_cast<char>(random());
+    std::ofstream("data.raw", std::ios::binary) << raw;
+    std::vector<std::string> create = {"createhd", "-i", "data.raw", "-o", "plain.chd", "-c", "none"};
+    if (!parent.empty()) create = {"createhd", "-i", "data.raw", "-o", name, "-c", codecs, "-op", parent};
+    ASSERT_EQ(Tool(create).status, 0);
+    if (!parent.empty()) return;
+    if (extra) {
+      ASSERT_EQ(Tool({"addmeta", "-i", "plain.chd", "-t", "TEST", "-vt", "kept as it was"}).status, 0);
+    }
+    if (codecs == "none") {
+      fs::rename("plain.chd", name);
+    } else {
+      ASSERT_EQ(Tool({"copy", "-i", "plain.chd", "-o", name, "-c", codecs}).status, 0);
+      fs::remove("plain.chd");
+    }
+  }
+  std::vector<std::string> Folder() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(".")) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string chdman_;
+};
+
+struct EditRow {
+  const char* codecs;
+  std::vector<std::string> chs;
+  bool extra;
+};
+void PrintTo(const EditRow& row, std::ostream* os) { *os << row.codecs << " " << row.chs[0]; }
+
+class BridgeEditTest : public BridgeChdmanTest, public testing::WithParamInterface<EditRow> {};
+
+// 2 MiB are 4,096 sectors; chdman chose CYLS:8,HEADS:16,SECS:32.
+TEST_P(BridgeEditTest, SetsTheGeometryKeepingDataAndOtherMetadata) {
+  const EditRow& row = GetParam();
+  const std::string image = "my disk ü &.chd";
+  MakeImage(image, row.codecs, 2, row.extra);
+  const std::string before = Read(image), infoBefore = Tool({"info", "-i", image}).output;
+  const Finished run = Bridge({"-setchs", image, row.chs[0], row.chs[1], row.chs[2]});
+  ASSERT_EQ(run.status, 0) << run.output;
+
+  const std::string gddd = "CYLS:" + row.chs[0] + ",HEADS:" + row.chs[1] + ",SECS:" + row.chs[2] + ",BPS:512";
+  const std::string info = Tool({"info", "-i", image}).output;
+  EXPECT_NE(info.find(gddd + "."), std::string::npos) << info;
+  EXPECT_EQ(InfoBesidesGeometry(info), InfoBesidesGeometry(infoBefore));  // Data SHA1 and every other entry
+  ASSERT_EQ(Tool({"extracthd", "-i", image, "-o", "out.raw"}).status, 0);
+  EXPECT_TRUE(Read("out.raw") == Read("data.raw"));
+  const Finished verify = Tool({"verify", "-i", image});
+  EXPECT_EQ(verify.status, 0);
+  if (std::string(row.codecs) != "none") {
+    EXPECT_NE(verify.output.find("Overall SHA1 verification successful"), std::string::npos) << verify.output;
+  }
+  // Edited, not made again: the old bytes stay, at most one entry is added.
+  const std::string after = Read(image);
+  EXPECT_LE(after.size() - before.size(), 16 + gddd.size() + 1);
+  EXPECT_EQ(after.compare(0, 48, before, 0, 48), 0);  // the header up to its link to the metadata
+  EXPECT_EQ(run.output.find("Verifying"), std::string::npos) << run.output;
+  EXPECT_EQ(Folder(), (std::vector<std::string>{"data.raw", image, "out.raw", "with space.chd"}));
+
+  if (std::string(row.codecs) == "none") {  // what addmeta itself makes of it
+    std::ofstream("ref.chd", std::ios::binary) << before;
+    ASSERT_EQ(Tool({"addmeta", "-i", "ref.chd", "-t", "GDDD", "-vt", gddd}).status, 0);
+    if (!row.extra || after.size() == before.size()) {
+      EXPECT_TRUE(Read("ref.chd") == after);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, BridgeEditTest,
+                         testing::Values(EditRow{"none", {"4", "32", "32"}, false},        // over the old entry
+                                         EditRow{"none", {"1024", "2", "2"}, true},        // appended, relinked
+                                         EditRow{"zlib", {"16", "16", "16"}, false},
+                                         EditRow{"lzma,zlib", {"128", "16", "2"}, true},
+                                         EditRow{"lzma,zlib", {"8", "32", "16"}, true}));
+
+TEST_F(BridgeChdmanTest, ImagesTheEditDoesNotTakeFailAsBefore) {
+  MakeImage("parent.chd", "zlib");
+  MakeImage("child.chd", "zlib", 2, false, "parent.chd");
+  MakeImage("v4.chd", "zlib");
+  std::string v4 = Read("v4.chd");
+  v4[15] = 4;  // version 4 in a version 5 header
+  std::ofstream("v4.chd", std::ios::binary) << v4;
+  const std::vector<std::string> folder = Folder();
+  for (const auto& [image, reason] : {std::pair{"child.chd", "merge it"}, std::pair{"v4.chd", "Error"}}) {
+    const std::string before = Read(image);
+    const Finished run = Bridge({"-setchs", image, "16", "16", "16"});
+    EXPECT_NE(run.status, 0) << image;
+    EXPECT_NE(LastLine(run.output).find(reason), std::string::npos) << run.output;
+    EXPECT_TRUE(Read(image) == before) << image;
+    EXPECT_EQ(Folder(), folder) << image;
+  }
+}
+
+TEST_F(BridgeChdmanTest, AnEndRequestDuringTheCopyLeavesTheImage) {
+  MakeImage("big.chd", "none", 17);
+  fs::remove("data.raw");
+  const std::string before = Read("big.chd");
+  SetEnvironment("QUILLMERE_BRIDGE_COPY_PAUSE_MS", "300");
+  ToolProcess p = Start({"-setchs", "big.chd", "17", "64", "32"});
+  std::string output;
+  char buffer[512];
+  while (std::count(output.begin(), output.end(), '\r') < 2) {  // the line after the first block
+    const std::size_t n = p.Read(buffer, sizeof buffer);
+    ASSERT_GT(n, 0u) << output;
+    output.append(buffer, n);
+  }
+  ::kill(static_cast<pid_t>(p.Id()), SIGTERM);
+  const Finished run = Finish(p, output);
+  SetEnvironment("QUILLMERE_BRIDGE_COPY_PAUSE_MS", "0");
+  EXPECT_EQ(run.status, 128 + SIGTERM) << run.output;
+  EXPECT_NE(LastLine(run.output).find("interrupted"), std::string::npos) << run.output;
+  EXPECT_TRUE(Read("big.chd") == before);
+  EXPECT_EQ(Folder(), (std::vector<std::string>{"big.chd", "with space.chd"}));
+}
+
+}  // namespace
+}  // namespace qm::bridge

@@ -1,0 +1,219 @@
+// The CHD metadata reader and editor on images built here byte by byte (real
+// images made by chdman are edited in bridge_chdman_test), and the copy of
+// an image to a new file.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+
+#include "ChdMetadata.h"
+#include "FileCopy.h"
+
+namespace qm::bridge {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+void Put(Bytes& b, std::size_t at, std::uint64_t value, int bytes) {
+  for (int i = bytes - 1; i >= 0; --i, value >>= 8) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value);
+}
+
+struct Entry {
+  std::uint32_t tag;
+  std::uint8_t flags;
+  std::string data;
+};
+
+// A compressed (or not) v5 image: header, some "hunk" bytes, then the
+// entries chained in order; its overall SHA1 as the format defines it.
+Bytes Image(const std::vector<Entry>& entries, bool compressed = true) {
+  Bytes b(kChdHeaderBytes + 64, 0xAB);
+  std::fill(b.begin(), b.begin() + kChdHeaderBytes, 0);
+  std::copy_n("MComprHD", 8, b.begin());
+  Put(b, 8, kChdHeaderBytes, 4);
+  Put(b, 12, 5, 4);
+  if (compressed) Put(b, 16, 0x7a6c6962, 4);  // "zlib"
+  Put(b, 32, 4096, 8);
+  Put(b, 56, 4096, 4);
+  for (int i = 0; i < 20; ++i) b[64 + i] = static_cast<std::uint8_t>(i + 1);
+  std::size_t linkAt = 48;
+  for (const Entry& e : entries) {
+    const std::size_t at = b.size();
+    Put(b, linkAt, at, 8);
+    b.resize(at + 16 + e.data.size());
+    Put(b, at, e.tag, 4);
+    b[at + 4] = e.flags;
+    Put(b, at + 5, e.data.size(), 3);
+    std::copy(e.data.begin(), e.data.end(), b.begin() + static_cast<std::ptrdiff_t>(at + 16));
+    linkAt = at + 8;
+  }
+  ChdBytes file(b);
+  const ChdLayout layout = std::get<ChdLayout>(ReadChdLayout(file));
+  if (compressed) {
+    const Sha1Digest sha1 = OverallSha1(layout.header.rawSha1, layout.entries);
+    std::copy(sha1.begin(), sha1.end(), b.begin() + 84);
+  }
+  return b;
+}
+
+const std::vector<Entry> kEntries = {{0x49444e54, 1, "ident"},                                  // IDNT, before
+                                     {kHardDiskTag, 1, std::string("CYLS:8,HEADS:16,SECS:32,BPS:512", 32)},
+                                     {0x4b455920, 0, "no checksum"},                            // "KEY "
+                                     {0x4b455920, 1, std::string("\0\1\2", 3)}};
+
+TEST(Sha1Test, KnownDigests) {
+  const std::string abc = "abc", million(1000000, 'a');
+  EXPECT_EQ(Sha1::Of(Bytes(abc.begin(), abc.end()))[0], 0xa9);   // a9993e36...
+  EXPECT_EQ(Sha1::Of(Bytes(abc.begin(), abc.end()))[19], 0x9d);  // ...c26c9cd0d89d
+  const Sha1Digest m = Sha1::Of(Bytes(million.begin(), million.end()));
+  EXPECT_EQ(m[0], 0x34);  // 34aa973c...
+  EXPECT_EQ(m[19], 0x6f);  // ...eb2bdb4e6f
+}
+
+struct EditRow {
+  const char* name;
+  bool compressed;
+  std::string gddd;
+  bool appended;
+};
+void PrintTo(const EditRow& row, std::ostream* os) { *os << row.name; }
+
+class ChdEditTest : public testing::TestWithParam<EditRow> {};
+
+TEST_P(ChdEditTest, ReplacesTheEntryAndKeepsEveryOther) {
+  const EditRow& row = GetParam();
+  ChdBytes file(Image(kEntries, row.compressed));
+  const Bytes before = file.bytes();
+  const ChdLayout original = std::get<ChdLayout>(ReadChdLayout(file));
+  const Bytes data(row.gddd.begin(), row.gddd.end());
+  ASSERT_EQ(ReplaceMetadata(file, original, kHardDiskTag, data), std::nullopt);
+
+  const ChdLayout edited = std::get<ChdLayout>(ReadChdLayout(file));
+  EXPECT_EQ(ReplacementMismatch(original, edited, kHardDiskTag, data), std::nullopt);
+  EXPECT_EQ(edited.entries[1].data, data);
+  EXPECT_EQ(file.bytes().size() > before.size(), row.appended);
+  EXPECT_EQ(edited.header.sha1 == original.header.sha1, !row.compressed);
+  // The edit is seen as one.
+  EXPECT_NE(ReplacementMismatch(original, original, kHardDiskTag, data), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ChdEditTest,
+    testing::Values(EditRow{"compressed, shorter, in place", true, std::string("CYLS:8,HEADS:8,SECS:64,BPS:512", 31), false},
+                    EditRow{"compressed, longer, appended", true, std::string("CYLS:128,HEADS:16,SECS:2,BPS:512", 33), true},
+                    EditRow{"uncompressed, same length", false, std::string("CYLS:4,HEADS:32,SECS:32,BPS:512", 32), false},
+                    EditRow{"uncompressed, longer", false, std::string("CYLS:1024,HEADS:1,SECS:4,BPS:512", 33), true}),
+    [](const auto& info) { return std::to_string(info.index); });
+
+TEST(ChdEditTest, AppendedFirstEntryIsLinkedFromTheHeader) {
+  ChdBytes file(Image({kEntries[1], kEntries[0]}));
+  const ChdLayout original = std::get<ChdLayout>(ReadChdLayout(file));
+  const std::uint64_t end = file.Size();
+  const std::string longer = "CYLS:99999,HEADS:16,SECS:32,BPS:512";
+  const Bytes data(longer.begin(), longer.end() + 1);
+  ASSERT_EQ(ReplaceMetadata(file, original, kHardDiskTag, data), std::nullopt);
+  const ChdLayout edited = std::get<ChdLayout>(ReadChdLayout(file));
+  EXPECT_EQ(edited.header.metaOffset, end);
+  EXPECT_EQ(ReplacementMismatch(original, edited, kHardDiskTag, data), std::nullopt);
+}
+
+struct HostileRow {
+  const char* name;
+  std::function<void(Bytes&)> change;
+};
+void PrintTo(const HostileRow& row, std::ostream* os) { *os << row.name; }
+
+class ChdHostileTest : public testing::TestWithParam<HostileRow> {};
+
+// Entries of Image(kEntries): the first at 188, GDDD at 209, the last at 284.
+constexpr std::size_t kFirst = 188, kGddd = 209, kLast = 284;
+TEST_P(ChdHostileTest, IsRefusedWithAReason) {
+  Bytes b = Image(kEntries);
+  ASSERT_EQ(b.size(), kLast + 16 + 3);
+  GetParam().change(b);
+  ChdBytes file(b);
+  const auto read = ReadChdLayout(file);
+  ASSERT_TRUE(std::holds_alternative<std::string>(read));
+  EXPECT_FALSE(std::get<std::string>(read).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ChdHostileTest,
+    testing::Values(HostileRow{"empty", [](Bytes& b) { b.clear(); }},
+                    HostileRow{"cut in the header", [](Bytes& b) { b.resize(100); }},
+                    HostileRow{"not a CHD", [](Bytes& b) { b[0] = 'X'; }},
+                    HostileRow{"version 4", [](Bytes& b) { Put(b, 12, 4, 4); }},
+                    HostileRow{"header length of version 4", [](Bytes& b) { Put(b, 8, 108, 4); }},
+                    HostileRow{"hunk size 0", [](Bytes& b) { Put(b, 56, 0, 4); }},
+                    HostileRow{"metadata inside the header", [](Bytes& b) { Put(b, 48, 40, 8); }},
+                    HostileRow{"metadata past the end", [](Bytes& b) { Put(b, 48, b.size() - 8, 8); }},
+                    HostileRow{"link near 2^64", [](Bytes& b) { Put(b, kLast + 8, ~std::uint64_t{0} - 4, 8); }},
+                    HostileRow{"length past the end", [](Bytes& b) { Put(b, kLast + 5, 4, 3); }},
+                    HostileRow{"entry links to itself", [](Bytes& b) { Put(b, kFirst + 8, kFirst, 8); }},
+                    HostileRow{"last links to the first", [](Bytes& b) { Put(b, kLast + 8, kFirst, 8); }},
+                    HostileRow{"entry inside another", [](Bytes& b) { Put(b, kFirst + 8, kFirst + 2, 8); }}),
+    [](const auto& info) { return std::to_string(info.index); });
+
+TEST(ChdEditTest, RefusesWithoutWriting) {
+  const Bytes gddd{'C', 0};
+  const std::vector<std::pair<const char*, std::function<void(Bytes&)>>> rows = {
+      {"parent", [](Bytes& b) { b[110] = 1; }},
+      {"overall SHA1 stale", [](Bytes& b) { b[90] ^= 1; }},
+      {"no GDDD", [](Bytes& b) { Put(b, kGddd, 0x47444445, 4); }}};  // GDDD -> GDDE
+  for (const auto& [name, change] : rows) {
+    Bytes b = Image(kEntries);
+    change(b);
+    ChdBytes file(b);
+    const auto layout = ReadChdLayout(file);
+    ASSERT_TRUE(std::holds_alternative<ChdLayout>(layout)) << name;
+    EXPECT_NE(ReplaceMetadata(file, std::get<ChdLayout>(layout), kHardDiskTag, gddd), std::nullopt) << name;
+    EXPECT_EQ(file.bytes(), b) << name;
+  }
+}
+
+class CopyTest : public testing::Test {
+ protected:
+  CopyTest() : folder_(fs::temp_directory_path() / ("quillmere-copy-" + std::to_string(std::random_device()()))) {
+    fs::create_directories(folder_);
+    std::string bytes(9 << 20, '\0');
+    for (std::size_t i = 0; i < bytes.size(); i += 4096) bytes[i] = static_cast<char>(i / 4096);
+    std::ofstream(folder_ / "from", std::ios::binary) << bytes;
+  }
+  ~CopyTest() override { fs::remove_all(folder_); }
+  std::string Read(const char* name) const {
+    std::ifstream in(folder_ / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string Path(const char* name) const { return (folder_ / name).string(); }
+  fs::path folder_;
+};
+
+TEST_F(CopyTest, CopiesWithProgressOrStopsLeavingNothing) {
+  std::vector<std::uint64_t> seen;
+  const CopyOutcome copied = CopyToNewFile(Path("from"), Path("to"), [&](std::uint64_t done, std::uint64_t total) {
+    EXPECT_EQ(total, 9u << 20);
+    seen.push_back(done);
+    return true;
+  });
+  ASSERT_EQ(copied.end, CopyEnd::Copied) << copied.error;
+  EXPECT_EQ(seen.front(), 0u);
+  EXPECT_EQ(seen.back(), 9u << 20);
+  EXPECT_TRUE(Read("from") == Read("to"));
+
+  EXPECT_EQ(CopyToNewFile(Path("from"), Path("to"), [](auto, auto) { return true; }).end, CopyEnd::Failed);
+  EXPECT_TRUE(fs::exists(folder_ / "to")) << "a file already there is not ours to remove";
+  for (int stopAt : {0, 1}) {
+    int calls = 0;
+    const CopyOutcome stopped =
+        CopyToNewFile(Path("from"), Path("stopped"), [&](auto, auto) { return calls++ < stopAt; });
+    EXPECT_EQ(stopped.end, CopyEnd::Stopped) << stopAt;
+    EXPECT_FALSE(fs::exists(folder_ / "stopped")) << stopAt;
+  }
+}
+
+}  // namespace
+}  // namespace qm::bridge
