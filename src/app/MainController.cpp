@@ -3,6 +3,39 @@
 #include "platform/os.h"
 
 namespace qm {
+namespace {
+
+// The kind each add command of the menus queues, with the captions of the
+// table's menu and of the drop menu, in the menus' order.
+struct AddCommand {
+  TableCommand command;
+  JobKind kind;
+  const char* tableCaption;
+  const char* dropCaption;
+};
+
+constexpr AddCommand kAddCommands[] = {
+    {TableCommand::AddUpdate, JobKind::Update, "Aggiungi Update...", "Update"},
+    {TableCommand::AddMerge, JobKind::Merge, "Aggiungi Merge...", "Merge"},
+    {TableCommand::AddSetChs, JobKind::SetChs, "Aggiungi Set CHS...", "Set CHS..."},
+    {TableCommand::AddCreateCd, JobKind::CreateCd, "Aggiungi Crea CHD (CD)...", "Crea CHD (CD)"},
+    {TableCommand::AddCreateDvd, JobKind::CreateDvd, "Aggiungi Crea CHD (DVD)...", "Crea CHD (DVD)"},
+    {TableCommand::AddVerify, JobKind::Verify, "Aggiungi Verifica...", "Verifica"},
+    {TableCommand::AddExtract, JobKind::Extract, "Aggiungi Estrai...", "Estrai"},
+};
+
+// The drop menu keeps the order it had before the kinds of today's tool.
+constexpr TableCommand kDropOrder[] = {TableCommand::AddUpdate,   TableCommand::AddSetChs,  TableCommand::AddMerge,
+                                       TableCommand::AddVerify,   TableCommand::AddExtract, TableCommand::AddCreateCd,
+                                       TableCommand::AddCreateDvd};
+
+const AddCommand* AddCommandOf(TableCommand command) {
+  for (const AddCommand& add : kAddCommands)
+    if (add.command == command) return &add;
+  return nullptr;
+}
+
+}  // namespace
 
 MainController::MainController(MainView& view, RunnerSettings settings)
     : view_(view), runner_(std::make_unique<BatchRunner>(table_, view, std::move(settings))) {}
@@ -62,26 +95,26 @@ std::vector<MenuItem> MainController::TableMenu(int row) const {
   bool succeeded = false;
   for (int n = 1; n <= table_.JobCount() && !succeeded; ++n)
     succeeded = table_.grid().Mark(n) == RowMark::Succeeded;
-  return {{TableCommand::AddUpdate, "Aggiungi Update...", editable},
-          {TableCommand::AddMerge, "Aggiungi Merge...", editable},
-          {TableCommand::AddSetChs, "Aggiungi Set CHS...", editable},
-          {TableCommand::RemoveJob, "Rimuovi questo lavoro", editable && job},
-          {TableCommand::ShowOutput, "Mostra l'output del lavoro", Finished(row)},
-          {TableCommand::RemoveSucceeded, "Rimuovi i lavori riusciti", editable && succeeded}};
+  std::vector<MenuItem> items;
+  for (const AddCommand& add : kAddCommands) items.push_back({add.command, add.tableCaption, editable});
+  items.push_back({TableCommand::RemoveJob, "Rimuovi questo lavoro", editable && job});
+  items.push_back({TableCommand::ShowOutput, "Mostra l'output del lavoro", Finished(row)});
+  items.push_back({TableCommand::RemoveSucceeded, "Rimuovi i lavori riusciti", editable && succeeded});
+  return items;
 }
 
 void MainController::OnTableMenu(TableCommand command, int row) {
+  if (const AddCommand* add = AddCommandOf(command)) {
+    if (Editable()) Add(static_cast<int>(add->kind));
+    return;
+  }
   switch (command) {
-    case TableCommand::AddUpdate:
-    case TableCommand::AddMerge:
-    case TableCommand::AddSetChs:
-      if (Editable()) Add(static_cast<int>(command) - static_cast<int>(TableCommand::AddUpdate));
-      break;
     case TableCommand::RemoveJob:
       if (Editable()) table_.RemoveJob(row);
       break;
     case TableCommand::ShowOutput: ShowOutput(row); break;
     case TableCommand::RemoveSucceeded: RemoveSucceeded(); break;
+    default: break;
   }
 }
 
@@ -100,34 +133,30 @@ std::vector<MenuItem> MainController::DropMenu(const std::vector<std::string>& p
   dropped_ = {};
   if (!Editable()) return {};
   dropped_ = CollectDropped(paths);
+  const std::size_t chd = ImagesFor(JobKind::Update, dropped_).size();
   std::vector<MenuItem> items;
-  if (!dropped_.images.empty()) {
-    items.push_back({TableCommand::AddUpdate, "Update", true});
-    items.push_back({TableCommand::AddSetChs, "Set CHS...", true});
+  for (TableCommand command : kDropOrder) {
+    const AddCommand& add = *AddCommandOf(command);
+    // Merge takes exactly one image and one diff, and nothing else.
+    const bool fits = add.kind == JobKind::Merge ? chd == 1 && dropped_.images.size() == 1 && dropped_.diffs.size() == 1
+                                                 : !ImagesFor(add.kind, dropped_).empty();
+    if (fits) items.push_back({add.command, add.dropCaption, true});
   }
-  if (dropped_.images.size() == 1 && dropped_.diffs.size() == 1) items.push_back({TableCommand::AddMerge, "Merge", true});
   return items;
 }
 
 void MainController::OnDropMenu(TableCommand command) {
   const DroppedFiles dropped = std::move(dropped_);
   dropped_ = {};
-  if (!Editable() || dropped.images.empty()) return;
+  const AddCommand* add = AddCommandOf(command);
+  if (!add || !Editable()) return;
+  const std::vector<FileChoice> images = ImagesFor(add->kind, dropped);
+  if (images.empty()) return;
   if (table_.Full()) return ShowMessage(kTableFullMessage, MessageIcon::Warning);
-  const PathRules rules{NativePathStyle(), NativeInterpreter()};
-  switch (command) {
-    case TableCommand::AddUpdate:
-      QueueJobs(table_, JobKind::Update, dropped.images, nullptr, {}, *this, rules);
-      break;
-    case TableCommand::AddSetChs:
-      QueueJobs(table_, JobKind::SetChs, dropped.images, nullptr, GetCHS(), *this, rules);
-      break;
-    case TableCommand::AddMerge:
-      if (dropped.images.size() == 1 && dropped.diffs.size() == 1)
-        QueueJobs(table_, JobKind::Merge, dropped.images, &dropped.diffs[0], {}, *this, rules);
-      break;
-    default: break;
-  }
+  if (add->kind == JobKind::Merge && (dropped.images.size() != 1 || dropped.diffs.size() != 1)) return;
+  const ChsGeometry geometry = add->kind == JobKind::SetChs ? GetCHS() : ChsGeometry{};
+  QueueJobs(table_, add->kind, images, add->kind == JobKind::Merge ? &dropped.diffs[0] : nullptr, geometry, *this,
+            {NativePathStyle(), NativeInterpreter()});
 }
 
 ChsGeometry MainController::GetCHS() {

@@ -17,7 +17,18 @@
 namespace qm {
 
 // What a menu on the job table can do.
-enum class TableCommand { AddUpdate, AddMerge, AddSetChs, RemoveJob, ShowOutput, RemoveSucceeded };
+enum class TableCommand {
+  AddUpdate,
+  AddMerge,
+  AddSetChs,
+  RemoveJob,
+  ShowOutput,
+  RemoveSucceeded,
+  AddCreateCd,
+  AddCreateDvd,
+  AddVerify,
+  AddExtract,
+};
 
 struct MenuItem {
   TableCommand command;
@@ -34,7 +45,7 @@ class MainController : private AddJobView {
   // no operation shown.
   void Load();
 
-  void Add(int index);  // btnAggiungi 0..2
+  void Add(int index);  // btnAggiungi 0..2; a JobKind for the menus' kinds
   void Remove();        // btnRimuovi
   void Start();         // btnComprimi
   void Cancel();        // btnAnnulla

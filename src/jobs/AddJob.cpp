@@ -4,6 +4,50 @@
 
 namespace qm {
 
+std::string_view ActionOf(JobKind kind) {
+  switch (kind) {
+    case JobKind::Update: return "Update";
+    case JobKind::Merge: return "Merge";
+    case JobKind::SetChs: return "SetCHS";
+    case JobKind::CreateCd: return "Crea CHD (CD)";
+    case JobKind::CreateDvd: return "Crea CHD (DVD)";
+    case JobKind::Verify: return "Verifica";
+    case JobKind::Extract: return "Estrai";
+  }
+  return {};
+}
+
+std::optional<JobKind> KindOfAction(std::string_view action) {
+  for (JobKind kind : kAllKinds)
+    if (ActionOf(kind) == action) return kind;
+  return std::nullopt;
+}
+
+std::string ExtensionOf(std::string_view fileName) {
+  const std::size_t dot = fileName.rfind('.');
+  std::string ext(dot == std::string_view::npos ? std::string_view() : fileName.substr(dot));
+  for (char& c : ext)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return ext;
+}
+
+bool Fits(JobKind kind, std::string_view fileName) {
+  const std::string ext = ExtensionOf(fileName);
+  switch (kind) {
+    case JobKind::CreateCd: return ext == ".cue" || ext == ".gdi" || ext == ".toc" || ext == ".iso";
+    case JobKind::CreateDvd: return ext == ".iso";
+    default: return ext == ".chd";
+  }
+}
+
+namespace {
+
+const OpenRequest& RequestOf(JobKind kind) {
+  return kind == JobKind::CreateCd ? kCdRequest : kind == JobKind::CreateDvd ? kDvdRequest : kChdRequest;
+}
+
+}  // namespace
+
 JobCells ComposeJob(JobKind kind, const FileChoice& chd, const FileChoice* diff,
                     const ChsGeometry& geometry, PathRules rules) {
   // A Merge takes its folder and temporary name from the diff file.
@@ -15,9 +59,9 @@ JobCells ComposeJob(JobKind kind, const FileChoice& chd, const FileChoice* diff,
   cells[kColImage] = chd.FileTitle;
   cells[kColShortFolder] = ShortenPath(folder, 40, rules.paths);
   cells[kColFolder] = folder;
+  cells[kColAction] = ActionOf(kind);
   switch (kind) {
     case JobKind::Update:
-      cells[kColAction] = "Update";
       cells[kColTemp] = temp;
       cells[kColArgs] = UpdateArguments(chd.FileTitle, temp, rules.interpreter);
       break;
@@ -26,15 +70,24 @@ JobCells ComposeJob(JobKind kind, const FileChoice& chd, const FileChoice* diff,
       // The tool runs in the diff's folder: a parent from elsewhere goes by
       // its full path, or it would be looked for (or a namesake found) there.
       const bool apart = diff && GetFolder(chd.FileName, rules.paths) != folder;
-      cells[kColAction] = "Merge";
       cells[kColTemp] = temp;
       cells[kColDiff] = diffTitle;
       cells[kColArgs] = MergeArguments(apart ? chd.FileName : chd.FileTitle, diffTitle, temp, rules.interpreter);
       break;
     }
     case JobKind::SetChs:
-      cells[kColAction] = "SetCHS";
       cells[kColArgs] = SetChsArguments(chd.FileTitle, geometry, rules.interpreter);
+      break;
+    case JobKind::CreateCd:
+    case JobKind::CreateDvd:
+      cells[kColTemp] = temp;
+      cells[kColArgs] = (kind == JobKind::CreateCd ? CreateCdArguments : CreateDvdArguments)(chd.FileTitle, temp,
+                                                                                          rules.interpreter);
+      break;
+    case JobKind::Verify: cells[kColArgs] = VerifyArguments(chd.FileTitle, rules.interpreter); break;
+    case JobKind::Extract:
+      cells[kColTemp] = temp;
+      cells[kColArgs] = ExtractArguments(chd.FileTitle, temp, rules.interpreter);
       break;
   }
   return cells;
@@ -66,7 +119,7 @@ AddResult AddWithToolbarDisabled(JobTable& table, JobKind kind, AddJobView& view
   if (kind == JobKind::Merge) {
     if (std::optional<FileChoice> chd = view.ShowOpen(kChdRequest)) images.push_back(std::move(*chd));
   } else {
-    images = view.ShowOpenMany(kChdRequest);
+    images = view.ShowOpenMany(RequestOf(kind));
   }
   if (images.empty()) return AddResult::Cancelled;
 

@@ -1,6 +1,8 @@
 #pragma once
 // Adding a job: the file dialog(s), the geometry for a Set CHS job, the seven
 // cells, and the new row. The window supplies the dialogs through AddJobView.
+// The first three kinds are the old tool's; the others exist only in today's
+// tool and run through the bridge.
 
 #include <optional>
 #include <string>
@@ -15,7 +17,21 @@
 
 namespace qm {
 
-enum class JobKind { Update = 0, Merge = 1, SetChs = 2 };
+enum class JobKind { Update = 0, Merge = 1, SetChs = 2, CreateCd = 3, CreateDvd = 4, Verify = 5, Extract = 6 };
+inline constexpr JobKind kAllKinds[] = {JobKind::Update,    JobKind::Merge,  JobKind::SetChs, JobKind::CreateCd,
+                                        JobKind::CreateDvd, JobKind::Verify, JobKind::Extract};
+
+// True for the kinds only today's tool can do.
+constexpr bool IsCurrentKind(JobKind kind) { return kind >= JobKind::CreateCd; }
+// Column 2 of a job of `kind` ("Update", "SetCHS", "Crea CHD (CD)", ...).
+std::string_view ActionOf(JobKind kind);
+// The kind whose column 2 is exactly `action`; nullopt for any other text.
+std::optional<JobKind> KindOfAction(std::string_view action);
+// The last extension of a file name, ASCII letters in lower case (".CHD" gives ".chd").
+std::string ExtensionOf(std::string_view fileName);
+// True when a file of that name is an input of `kind`: .chd, or the disc
+// images a create takes (.cue, .gdi, .toc, .iso for a CD; .iso for a DVD).
+bool Fits(JobKind kind, std::string_view fileName);
 
 struct FileChoice {
   std::string FileTitle;  // file name with extension, no folder
@@ -29,6 +45,9 @@ struct OpenRequest {
 
 inline constexpr OpenRequest kChdRequest{"Seleziona file CHD...", "Compressed Hunk of Data (*.chd)|*.chd"};
 inline constexpr OpenRequest kDiffRequest{"Seleziona file Diff...", "Diff File (*.diff)|*.diff"};
+inline constexpr OpenRequest kCdRequest{"Seleziona immagini CD...",
+                                        "Immagini CD (*.cue *.gdi *.toc *.iso)|*.cue;*.gdi;*.toc;*.iso"};
+inline constexpr OpenRequest kDvdRequest{"Seleziona immagini DVD...", "Immagini DVD (*.iso)|*.iso"};
 inline constexpr std::string_view kTableFullMessage =
     "La coda è piena: non si possono accodare più di 32767 lavori.";
 
@@ -61,9 +80,9 @@ struct PathRules {
   Interpreter interpreter;
 };
 
-// The whole add operation for one click of an add button. Update and Set CHS
-// take several images in one selection, a job each, in that order; a Set CHS
-// asks for the geometry once for all. The tool bar is disabled while it runs
+// The whole add operation for one click of an add button. Every kind but
+// Merge takes several files in one selection, a job each, in that order; a
+// Set CHS asks for the geometry once for all. The tool bar is disabled while it runs
 // and enabled again on every path.
 AddResult AddJob(JobTable& table, JobKind kind, AddJobView& view, PathRules rules);
 

@@ -15,12 +15,12 @@ std::string Utf8(const fs::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-// The extension, ASCII letters in lower case: ".CHD" is a CHD file too.
-std::string Extension(const fs::path& path) {
-  std::string ext = Utf8(path.extension());
-  for (char& c : ext)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return ext;
+std::string Extension(const fs::path& path) { return ExtensionOf(Utf8(path.filename())); }
+
+// A CD's inputs include every disc image a DVD takes.
+bool IsImage(const fs::path& path) {
+  const std::string name = Utf8(path.filename());
+  return Fits(JobKind::Update, name) || Fits(JobKind::CreateCd, name);
 }
 
 FileChoice ChoiceOf(const fs::path& path) { return {Utf8(path.filename()), Utf8(path)}; }
@@ -32,7 +32,7 @@ void AddFolder(const fs::path& folder, std::vector<FileChoice>& images) {
   fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
   for (const fs::recursive_directory_iterator end; !ec && it != end; it.increment(ec)) {
     if (it->is_symlink(ec) || !it->is_regular_file(ec)) continue;
-    if (Extension(it->path()) == ".chd") found.push_back(it->path());
+    if (IsImage(it->path())) found.push_back(it->path());
   }
   std::sort(found.begin(), found.end());
   for (const fs::path& path : found) images.push_back(ChoiceOf(path));
@@ -50,12 +50,18 @@ DroppedFiles CollectDropped(const std::vector<std::string>& paths) {
     if (fs::is_directory(status)) {
       AddFolder(path, dropped.images);
     } else if (fs::is_regular_file(status)) {
-      const std::string ext = Extension(path);
-      if (ext == ".chd") dropped.images.push_back(ChoiceOf(path));
-      if (ext == ".diff") dropped.diffs.push_back(ChoiceOf(path));
+      if (IsImage(path)) dropped.images.push_back(ChoiceOf(path));
+      if (Extension(path) == ".diff") dropped.diffs.push_back(ChoiceOf(path));
     }
   }
   return dropped;
+}
+
+std::vector<FileChoice> ImagesFor(JobKind kind, const DroppedFiles& dropped) {
+  std::vector<FileChoice> taken;
+  for (const FileChoice& image : dropped.images)
+    if (Fits(kind, image.FileTitle)) taken.push_back(image);
+  return taken;
 }
 
 }  // namespace qm

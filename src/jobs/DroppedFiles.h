@@ -10,13 +10,18 @@
 namespace qm {
 
 struct DroppedFiles {
-  std::vector<FileChoice> images;  // .chd files, in drop order, each folder's in name order
-  std::vector<FileChoice> diffs;   // .diff files dropped as files
+  // .chd files and disc images (.cue, .gdi, .toc, .iso), in drop order, each folder's in name order
+  std::vector<FileChoice> images;
+  std::vector<FileChoice> diffs;  // .diff files dropped as files
 };
 
-// A dropped .chd or .diff file is taken as it is; a dropped folder gives every
-// .chd file beneath it, sorted by path. Links, unreadable folders and other
-// files are passed over. Paths are UTF-8, native form.
+// A dropped .chd, disc image or .diff file is taken as it is; a dropped
+// folder gives every .chd file and disc image beneath it, sorted by path.
+// Links, unreadable folders and other files are passed over. Paths are
+// UTF-8, native form.
 DroppedFiles CollectDropped(const std::vector<std::string>& paths);
+
+// The dropped images that `kind` takes, in order.
+std::vector<FileChoice> ImagesFor(JobKind kind, const DroppedFiles& dropped);
 
 }  // namespace qm

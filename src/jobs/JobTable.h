@@ -14,8 +14,8 @@ namespace qm {
 enum JobColumn : int {
   kColImage = 0,        // image file name, no folder
   kColShortFolder = 1,  // folder shortened for display
-  kColAction = 2,       // "Update", "Merge" or "SetCHS"
-  kColTemp = 3,         // temporary output name (base name + ".tmp")
+  kColAction = 2,       // the kind: "Update", "Merge", "SetCHS", "Verifica", ... (ActionOf)
+  kColTemp = 3,         // temporary output name (base name + ".tmp"; Estrai's is a folder)
   kColFolder = 4,       // full folder, no trailing separator
   kColDiff = 5,         // diff file name, no folder
   kColArgs = 6,         // the tool's argument string

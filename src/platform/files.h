@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/handle.h"
@@ -26,8 +27,12 @@ std::string BatchFileName();
 // looked at): the name is taken.
 bool FileExists(const std::string& path);
 Result<void> RemoveFile(const std::string& path);
-// Renames a file; never replaces an existing `to`.
+// Renames a file or folder; never replaces an existing `to`.
 Result<void> RenameFile(const std::string& from, const std::string& to);
+// The names in a folder (files, folders, links; not "." and ".."), in no order.
+Result<std::vector<std::string>> FolderEntries(const std::string& folder);
+// Removes a folder that is empty; one holding anything stays.
+Result<void> RemoveFolder(const std::string& path);
 
 // Puts `bytes` at `path` in one step: written under a fresh name beside it,
 // then renamed over it. A link at `path` is replaced, never followed; a

@@ -33,10 +33,13 @@ std::pair<std::string, std::string> StemAndExtension(const std::string& fileName
 struct BatchRunner::Job {
   int row;
   BatchJob cells;
-  bool update;
+  std::optional<JobKind> kind;      // nullopt: a row no kind writes, which renames nothing
   std::string image, backup, temp;  // full paths; temp empty when the job names none
+  std::string made;                 // a create's BASENAME.chd, full path
   ScriptFile script;
   RunRedirected run;
+
+  bool Is(JobKind k) const { return kind == k; }
 };
 
 RunnerSettings NativeRunnerSettings() {
@@ -145,17 +148,26 @@ void BatchRunner::BeginJob(int row) {
   currentJob_ = row;
   const JobCells cells = table_.Job(row);
   BatchJob job{cells[kColImage], cells[kColAction], cells[kColTemp], cells[kColFolder], cells[kColArgs]};
-  const bool update = job.action == "Update";
+  const std::optional<JobKind> kind = KindOfAction(job.action);
+  const bool update = kind == JobKind::Update;
   const PathStyle style = settings_.interpreter == Interpreter::Cmd ? PathStyle::Windows : PathStyle::Posix;
-  const std::string backupName = GetBaseName(job.image, false, style) + ".old";
+  const std::string baseName = GetBaseName(job.image, false, style);
+  const std::string backupName = baseName + ".old";
   const std::string image = Path(job.folder, job.image);
   const std::string backup = Path(job.folder, backupName);
   const std::string temp = job.temp.empty() ? std::string() : Path(job.folder, job.temp);
+  const bool creates = kind == JobKind::CreateCd || kind == JobKind::CreateDvd;
+  const std::string madeName = creates ? baseName + ".chd" : std::string();
+  const std::string made = creates ? Path(job.folder, madeName) : std::string();
 
   // Nothing of the user's is overwritten, moved or removed: a backup or an
   // output name that is already taken stops the job before anything runs.
   if (update && FileExists(backup)) {
     return FailBeforeRun(row, job.image, "il file di backup " + backupName + " esiste già; nulla è stato modificato.");
+  }
+  if (kind && IsCurrentKind(*kind)) {
+    if (std::string refused = RefuseBeforeRun(*kind, made, madeName); !refused.empty())
+      return FailBeforeRun(row, job.image, std::move(refused));
   }
   if (!temp.empty() && FileExists(temp)) {
     return FailBeforeRun(row, job.image,
@@ -184,12 +196,13 @@ void BatchRunner::BeginJob(int row) {
   lastScript_ = *encoded;
   scriptFolder_ = folder;
 
-  view_.SetOperation("Update di '" + job.image + "'");
+  view_.SetOperation(kind && IsCurrentKind(*kind) ? std::string(ActionOf(*kind)) + ": '" + job.image + "'"
+                                                  : "Update di '" + job.image + "'");
   parser_.Reset();
   lastLine_.Reset();
   Result<RunRedirected> run = RunRedirected::Start(*script, settings_.interpreterPath);
   if (!run) return FailBeforeRun(row, job.image, FailedCall(run.error()));
-  job_.reset(new Job{row, std::move(job), update, image, backup, temp, std::move(*script), std::move(*run)});
+  job_.reset(new Job{row, std::move(job), kind, image, backup, temp, made, std::move(*script), std::move(*run)});
 }
 
 void BatchRunner::Feed(std::string_view chunk) {
@@ -206,7 +219,11 @@ void BatchRunner::PumpJob() {
   // when a cancel arrived meanwhile; the cancel then stops the next job.
   if (job_->run.Pump(kStepWaitMs, kStepBudgetMs, [this](std::string_view chunk) { Feed(chunk); })) {
     const int status = job_->run.ExitStatus();
-    if (status == 0) return EndJob(Outcome::Succeeded, {});
+    if (status == 0) {
+      std::string unplaced = PlaceOutputs(*job_);
+      const Outcome outcome = unplaced.empty() ? Outcome::Succeeded : Outcome::Failed;
+      return EndJob(outcome, std::move(unplaced));
+    }
     std::string reason = lastLine_.Text();
     if (reason.empty()) reason = "il programma è terminato con il codice " + std::to_string(status) + ".";
     return EndJob(Outcome::Failed, std::move(reason));
@@ -222,9 +239,10 @@ void BatchRunner::EndJob(Outcome outcome, std::string reason) {
   if (outcome != Outcome::Succeeded) {
     // Nothing of the job runs any more. No backup existed before it, so one
     // that stands where the image is missing is the image: it goes back.
-    if (job.update && !FileExists(job.image) && FileExists(job.backup)) (void)RenameFile(job.backup, job.image);
+    if (job.Is(JobKind::Update) && !FileExists(job.image) && FileExists(job.backup))
+      (void)RenameFile(job.backup, job.image);
     // No output of that name existed before it either: what is there is its own.
-    if (!job.temp.empty() && FileExists(job.temp)) (void)RemoveFile(job.temp);
+    if (!job.temp.empty() && FileExists(job.temp)) RemoveTemp(job);
   }
   const RowMark mark = outcome == Outcome::Succeeded ? RowMark::Succeeded
                        : outcome == Outcome::Failed  ? RowMark::Failed
@@ -232,6 +250,58 @@ void BatchRunner::EndJob(Outcome outcome, std::string reason) {
   table_.grid().SetMark(job.row, mark);
   if (outcome == Outcome::Failed) failures_.push_back({job.cells.image, std::move(reason)});
   job_.reset();
+}
+
+std::string BatchRunner::RefuseBeforeRun(JobKind kind, const std::string& made, const std::string& madeName) const {
+  if (tool_.banner.dialect == ToolDialect::Old) {
+    return std::string(ActionOf(kind)) + " richiede il chdman di oggi, ma " + tool_.path +
+           (tool_.banner.version.empty() ? "" : " (chdman " + tool_.banner.version + ")") +
+           " ha la vecchia riga di comando; il lavoro non è stato eseguito.";
+  }
+  if (!made.empty() && FileExists(made)) return "il file " + madeName + " esiste già; nulla è stato modificato.";
+  return {};
+}
+
+std::string BatchRunner::PlaceOutputs(const Job& job) const {
+  if (!job.made.empty()) {
+    if (!FileExists(job.temp)) return "chdman non ha scritto il file " + job.cells.temp + ".";
+    if (Result<void> renamed = RenameFile(job.temp, job.made); !renamed)
+      return "impossibile dare il nome finale a " + job.cells.temp + " (" + SystemMessage(renamed.error().code) + ").";
+    return {};
+  }
+  if (!job.Is(JobKind::Extract)) return {};
+  const Result<std::vector<std::string>> names = FolderEntries(job.temp);
+  if (!names) return "chdman non ha scritto la cartella " + job.cells.temp + ".";
+  if (names->empty()) return "chdman non ha estratto alcun file.";
+  // All or nothing: no name may be taken, and a move that fails takes back
+  // those made before it.
+  for (const std::string& name : *names) {
+    if (FileExists(Path(job.cells.folder, name)))
+      return "il file " + name + " esiste già; nessun file estratto è stato spostato.";
+  }
+  std::vector<std::string> moved;
+  for (const std::string& name : *names) {
+    if (Result<void> renamed = RenameFile(Path(job.temp, name), Path(job.cells.folder, name)); !renamed) {
+      for (auto it = moved.rbegin(); it != moved.rend(); ++it)
+        (void)RenameFile(Path(job.cells.folder, *it), Path(job.temp, *it));
+      return "impossibile spostare " + name + " (" + SystemMessage(renamed.error().code) +
+             "); nessun file estratto è stato spostato.";
+    }
+    moved.push_back(name);
+  }
+  (void)RemoveFolder(job.temp);
+  return {};
+}
+
+void BatchRunner::RemoveTemp(const Job& job) const {
+  if (!job.Is(JobKind::Extract)) {
+    (void)RemoveFile(job.temp);
+    return;
+  }
+  if (const Result<std::vector<std::string>> names = FolderEntries(job.temp)) {
+    for (const std::string& name : *names) (void)RemoveFile(Path(job.temp, name));
+  }
+  (void)RemoveFolder(job.temp);
 }
 
 void BatchRunner::Finish() {

@@ -6,13 +6,16 @@
 // begins the next, so the window and its dialogs stay live throughout.
 // The images are never lost: renames run only after the tool succeeded, a
 // job that does not succeed puts back an image it renamed, and its new
-// temporary output is removed.
+// temporary output is removed. The kinds of today's tool write under the
+// temporary name (a file, or a folder for Estrai) and the runner gives the
+// outputs their names after success, never over an existing file.
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/Quoting.h"
+#include "jobs/AddJob.h"
 #include "jobs/JobTable.h"
 #include "runner/BatchFile.h"
 #include "runner/BatchView.h"
@@ -91,6 +94,14 @@ class BatchRunner {
   // forgets it.
   void EndJob(Outcome outcome, std::string reason);
   void FailBeforeRun(int row, const std::string& image, std::string reason);
+  // Why a job of today's tool may not run with this batch's tool or outputs;
+  // empty when it may.
+  std::string RefuseBeforeRun(JobKind kind, const std::string& made, const std::string& madeName) const;
+  // After the tool succeeded: the outputs under their names. Returns why
+  // that failed (nothing moved then), or empty.
+  std::string PlaceOutputs(const Job& job) const;
+  // The job's temporary output, file or folder with its files.
+  void RemoveTemp(const Job& job) const;
   // Finds the tool for this batch; false (the message shown) when there is none.
   bool LookUpTool();
   void Finish();

@@ -126,6 +126,19 @@ INSTANTIATE_TEST_SUITE_P(
         AddRow{"PosixBlanksQuotedForShell", kPosix, JobKind::Update, {"my disk.chd", "/srv/my disk.chd"},
                std::nullopt, Unconfirmed(),
                {"my disk.chd", "/srv", "Update", "my disk.tmp", "/srv", "", "-update 'my disk.chd' 'my disk.tmp'"}},
+        AddRow{"CreateCdPosixLeadingDash", kPosix, JobKind::CreateCd, {"-my game.cue", "/srv/-my game.cue"},
+               std::nullopt, Unconfirmed(),
+               {"-my game.cue", "/srv", "Crea CHD (CD)", "-my game.tmp", "/srv", "",
+                "-createcd '-my game.cue' '-my game.tmp'"}},
+        AddRow{"CreateDvdCmdLeavesPercent", kWindows, JobKind::CreateDvd, {"100% & più.iso", "D:\\iso\\100% & più.iso"},
+               std::nullopt, Unconfirmed(),
+               {"100% & più.iso", "D:\\iso", "Crea CHD (DVD)", "100% & più.tmp", "D:\\iso", "",
+                "-createdvd \"100% & più.iso\" \"100% & più.tmp\""}},
+        AddRow{"VerifyWritesNothing", kWindows, JobKind::Verify, {"disk.chd", "D:\\img\\disk.chd"}, std::nullopt,
+               Unconfirmed(), {"disk.chd", "D:\\img", "Verifica", "", "D:\\img", "", "-verify disk.chd"}},
+        AddRow{"ExtractIntoATemporaryFolder", kPosix, JobKind::Extract, {"it's.chd", "/srv/it's.chd"}, std::nullopt,
+               Unconfirmed(),
+               {"it's.chd", "/srv", "Estrai", "it's.tmp", "/srv", "", "-extract 'it'\\''s.chd' 'it'\\''s.tmp'"}},
         AddRow{"PosixAccentedLongFolder", kPosix, JobKind::Update,
                {"è.chd", "/home/città/società/università/perché così è/è.chd"}, std::nullopt, Unconfirmed(),
                {"è.chd", "/.../.../.../università/perché così è", "Update", "è.tmp",
@@ -141,6 +154,20 @@ TEST(AddJobDialogTest, MergeAsksForTheImageThenTheDiffFile) {
   EXPECT_EQ(view.dialogTitles, (std::vector<std::string>{"Seleziona file CHD...", "Seleziona file Diff..."}));
   EXPECT_EQ(view.dialogFilters, (std::vector<std::string>{"Compressed Hunk of Data (*.chd)|*.chd",
                                                           "Diff File (*.diff)|*.diff"}));
+}
+
+TEST(AddJobDialogTest, EachKindOffersTheFilesItTakes) {
+  for (const auto& [kind, filter] : {std::pair{JobKind::CreateCd, kCdRequest.Filter},
+                                     std::pair{JobKind::CreateDvd, kDvdRequest.Filter},
+                                     std::pair{JobKind::Verify, kChdRequest.Filter},
+                                     std::pair{JobKind::Extract, kChdRequest.Filter}}) {
+    JobTable table;
+    table.SetUp();
+    ScriptedView view;
+    view.selections = {std::nullopt};
+    EXPECT_EQ(AddJob(table, kind, view, kWindows), AddResult::Cancelled);
+    EXPECT_EQ(view.dialogFilters, std::vector<std::string>{std::string(filter)});
+  }
 }
 
 struct CancelRow {

@@ -120,6 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
                                  {"-update c.chd c.tmp", "-update a.chd a.tmp", "-update b.chd b.tmp"}},
                     SelectionRow{"SetChsThreeAskOnce", 2, {"a.chd", "b.chd", "c.chd"}, 1,
                                  {"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}},
+                    SelectionRow{"CreateCdTakesEveryDiscImage", 3, {"b.gdi", "a.cue", "c.iso"}, 0,
+                                 {"-createcd b.gdi b.tmp", "-createcd a.cue a.tmp", "-createcd c.iso c.tmp"}},
+                    SelectionRow{"VerifyTwo", 5, {"a.chd", "b.chd"}, 0, {"-verify a.chd", "-verify b.chd"}},
                     SelectionRow{"Cancelled", 0, {}, 0, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -142,7 +145,8 @@ TEST_F(MainControllerTest, DropOfAFolderOffersUpdateAndSetChsAndQueuesItsImagesI
     test::WriteAll(top / PathOf(name), "x");
   EXPECT_TRUE(Controller().DropMenu({Utf8(tree.data() / "nothing here.txt")}).empty());
 
-  EXPECT_EQ(Captions(Controller().DropMenu({Utf8(top)})), (std::vector<std::string>{"Update", "Set CHS..."}));
+  EXPECT_EQ(Captions(Controller().DropMenu({Utf8(top)})),
+            (std::vector<std::string>{"Update", "Set CHS...", "Verifica", "Estrai"}));
   Controller().OnDropMenu(TableCommand::AddUpdate);
   EXPECT_EQ(Column(kColImage), (std::vector<std::string>{"a.chd", "a.chd", "z.chd", "c.CHD"}));
   EXPECT_EQ(Column(kColFolder), (std::vector<std::string>{Utf8(top), Utf8(top / "b sub"),
@@ -155,14 +159,32 @@ TEST_F(MainControllerTest, DropOfOneImageAndOneDiffOffersMerge) {
   const fs::path chd = Image("disk.chd");
   const fs::path diff = Image("patch.diff");
   EXPECT_EQ(Captions(Controller().DropMenu({Utf8(diff), Utf8(chd)})),
-            (std::vector<std::string>{"Update", "Set CHS...", "Merge"}));
+            (std::vector<std::string>{"Update", "Set CHS...", "Merge", "Verifica", "Estrai"}));
   Controller().OnDropMenu(TableCommand::AddMerge);
   const FileChoice c{"disk.chd", Utf8(chd)}, d{"patch.diff", Utf8(diff)};
   EXPECT_EQ(Controller().table().Job(1),
             ComposeJob(JobKind::Merge, c, &d, {}, {NativePathStyle(), NativeInterpreter()}));
 
   EXPECT_EQ(Captions(Controller().DropMenu({Utf8(chd), Utf8(Image("other.chd")), Utf8(diff)})),
-            (std::vector<std::string>{"Update", "Set CHS..."}));
+            (std::vector<std::string>{"Update", "Set CHS...", "Verifica", "Estrai"}));
+}
+
+// Disc images offer the creates that take them: an .iso both, the others
+// the CD's; each choice queues only the files it takes, in drop order.
+TEST_F(MainControllerTest, DropOfDiscImagesOffersTheCreatesThatTakeThem) {
+  const fs::path top = tree.data() / "dischi";
+  fs::create_directories(top / "sub");
+  for (const char* name : {"sub/b.GDI", "a.cue", "a.bin", "c.toc"}) test::WriteAll(top / PathOf(name), "x");
+  const fs::path iso = Image("z.iso");
+  EXPECT_EQ(Captions(Controller().DropMenu({Utf8(Image("y.cue"))})), (std::vector<std::string>{"Crea CHD (CD)"}));
+  EXPECT_EQ(Captions(Controller().DropMenu({Utf8(iso), Utf8(top)})),
+            (std::vector<std::string>{"Crea CHD (CD)", "Crea CHD (DVD)"}));
+  Controller().OnDropMenu(TableCommand::AddCreateDvd);
+  EXPECT_EQ(Column(kColArgs), (std::vector<std::string>{"-createdvd z.iso z.tmp"}));
+  Controller().DropMenu({Utf8(iso), Utf8(top)});
+  Controller().OnDropMenu(TableCommand::AddCreateCd);
+  EXPECT_EQ(Column(kColImage), (std::vector<std::string>{"z.iso", "z.iso", "a.cue", "c.toc", "b.GDI"}));
+  EXPECT_EQ(Column(kColAction)[1], "Crea CHD (CD)");
 }
 
 // After a batch with a failure: its output holds what the tool said, the
@@ -183,12 +205,15 @@ TEST_F(MainControllerTest, FailedJobShowsItsOutputAndIsRunAgainAlone) {
 
   EXPECT_EQ(Captions(Controller().TableMenu(2), true),
             (std::vector<std::string>{"Aggiungi Update...", "Aggiungi Merge...", "Aggiungi Set CHS...",
-                                      "Rimuovi questo lavoro", "Mostra l'output del lavoro",
-                                      "Rimuovi i lavori riusciti"}));
+                                      "Aggiungi Crea CHD (CD)...", "Aggiungi Crea CHD (DVD)...",
+                                      "Aggiungi Verifica...", "Aggiungi Estrai...", "Rimuovi questo lavoro",
+                                      "Mostra l'output del lavoro", "Rimuovi i lavori riusciti"}));
   Controller().OnTableMenu(TableCommand::RemoveSucceeded, 2);
   EXPECT_EQ(Column(kColImage), (std::vector<std::string>{"FAIL.chd"}));
   EXPECT_EQ(Captions(Controller().TableMenu(0), true),
-            (std::vector<std::string>{"Aggiungi Update...", "Aggiungi Merge...", "Aggiungi Set CHS..."}));
+            (std::vector<std::string>{"Aggiungi Update...", "Aggiungi Merge...", "Aggiungi Set CHS...",
+                                      "Aggiungi Crea CHD (CD)...", "Aggiungi Crea CHD (DVD)...",
+                                      "Aggiungi Verifica...", "Aggiungi Estrai..."}));
 
   Run();
   const auto calls = Calls();

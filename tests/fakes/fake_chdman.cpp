@@ -6,6 +6,11 @@
 //   -update IMG OUT       writes OUT = "UPDATED:" + the bytes of IMG
 //   -merge IMG DIFF OUT   writes OUT = "MERGED:" + IMG + "+" + DIFF
 //   -setchs IMG C H S     writes IMG.chs = "CHS C H S\n"; IMG is left as it is
+// and, as the bridge takes them for today's tool:
+//   -createcd IN OUT      writes OUT = "CD:" + IN (-createdvd: "DVD:" + IN)
+//   -verify IMG           reads IMG, writes nothing
+//   -extract IMG DIR      makes the new folder DIR with BASE.cue (naming
+//                         BASE.bin) and BASE.bin = "EXTRACTED:" + IMG
 // Without arguments it prints the old tool's banner ("manager 0.130") and
 // usage, and exits 1 unlogged. A wrong command line prints "Error: usage ..." and exits 1; a missing IMG
 // (or DIFF) prints "Error: file not found" and exits 1; C, H and S must be
@@ -217,8 +222,17 @@ int Run(const std::vector<std::string>& argv) {
     output = args[1] + ".chs";
     for (int i = 2; i <= 4; ++i)
       if (!AllDigits(args[i])) Fail("invalid geometry");
+  } else if ((command == "-createcd" || command == "-createdvd") && args.size() == 3) {
+    inputs = {args[1]};
+    output = args[2];
+  } else if (command == "-verify" && args.size() == 2) {
+    inputs = {args[1]};
+  } else if (command == "-extract" && args.size() == 3) {
+    inputs = {args[1]};
+    output = Utf8(PathOf(args[2]) / PathOf(args[1]).stem()) + ".bin";
   } else {
-    Fail("usage: -update IMG OUT | -merge IMG DIFF OUT | -setchs IMG C H S");
+    Fail("usage: -update IMG OUT | -merge IMG DIFF OUT | -setchs IMG C H S | -createcd IN OUT | -createdvd IN OUT"
+         " | -verify IMG | -extract IMG DIR");
   }
 
   Mode mode = ParseMode(std::getenv("FAKE_CHDMAN_MODE"));
@@ -252,12 +266,21 @@ int Run(const std::vector<std::string>& argv) {
   } else if (command == "-merge") {
     prefix = "MERGED:";
     body = contents[0] + "+" + contents[1];
-  } else {
+  } else if (command == "-setchs") {
     body = "CHS " + args[2] + " " + args[3] + " " + args[4] + "\n";
+  } else {
+    prefix = command == "-createcd" ? "CD:" : command == "-createdvd" ? "DVD:" : "EXTRACTED:";
+    body = contents[0];
+  }
+  if (command == "-extract") {
+    std::error_code ec;
+    if (!fs::create_directory(PathOf(args[2]), ec)) Fail("cannot make the folder " + args[2]);
+    const std::string bin = Utf8(PathOf(output).filename());
+    std::ofstream(PathOf(output).replace_extension(".cue"), std::ios::binary) << "FILE \"" << bin << "\" BINARY\n";
   }
 
   std::ofstream out;
-  if (command != "-setchs") {
+  if (command != "-setchs" && !output.empty()) {
     out.open(PathOf(output), std::ios::binary | std::ios::trunc);
     if (!out) Fail("cannot write " + output);
     out << prefix << std::flush;
@@ -298,9 +321,11 @@ int Run(const std::vector<std::string>& argv) {
     out.open(PathOf(output), std::ios::binary | std::ios::trunc);
     if (!out) Fail("cannot write " + output);
   }
-  out << body << std::flush;
-  if (!out) Fail("cannot write " + output);
-  out.close();
+  if (!output.empty()) {
+    out << body << std::flush;
+    if (!out) Fail("cannot write " + output);
+    out.close();
+  }
   // RENAMED: leaves the folder as a cancel between the batch file's two
   // renames would (IMG moved to its backup name, the output written), then waits.
   if (mode.name == "renamed") {

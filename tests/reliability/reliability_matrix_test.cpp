@@ -56,6 +56,10 @@ std::string KindName(JobKind kind) {
     case JobKind::Update: return "Update";
     case JobKind::Merge: return "Merge";
     case JobKind::SetChs: return "SetChs";
+    case JobKind::CreateCd: return "CreateCd";
+    case JobKind::CreateDvd: return "CreateDvd";
+    case JobKind::Verify: return "Verify";
+    case JobKind::Extract: return "Extract";
   }
   return "?";
 }
@@ -76,7 +80,8 @@ void PrintTo(const Cell& c, std::ostream* os) { *os << c.tool.label << '_' << Ki
 std::vector<Cell> Cells() {
   std::vector<Cell> cells;
   for (const ToolBehaviour& tool : kBehaviours)
-    for (JobKind kind : {JobKind::Update, JobKind::Merge, JobKind::SetChs})
+    for (JobKind kind : {JobKind::Update, JobKind::Merge, JobKind::SetChs, JobKind::CreateCd, JobKind::Verify,
+                         JobKind::Extract})
       for (CancelAt cancel : {CancelAt::None, CancelAt::MidJob, CancelAt::BetweenJobs})
         if (tool.endsByItself || cancel == CancelAt::MidJob) cells.push_back({tool, kind, cancel});
   return cells;
@@ -112,11 +117,15 @@ class ReliabilityMatrix : public BatchRunnerTest, public ::testing::WithParamInt
     BatchRunnerTest::TearDown();
   }
 
-  // Every file under the data folder, by relative path, with its bytes.
+  // Every file under the data folder, by relative path, with its bytes; a
+  // folder as its path and "/".
   Files DataFiles() const {
     Files files;
-    for (const auto& entry : fs::recursive_directory_iterator(tree.data()))
-      if (entry.is_regular_file()) files[Utf8(entry.path().lexically_relative(tree.data()))] = ReadAll(entry.path());
+    for (const auto& entry : fs::recursive_directory_iterator(tree.data())) {
+      const std::string name = Utf8(entry.path().lexically_relative(tree.data()));
+      if (entry.is_regular_file()) files[name] = ReadAll(entry.path());
+      if (entry.is_directory()) files[name + "/"] = "";
+    }
     return files;
   }
 
@@ -137,16 +146,22 @@ void ApplySuccess(JobKind kind, const JobFiles& job, Files& files) {
   } else if (kind == JobKind::Merge) {
     const std::string diffBase = job.diff.substr(0, job.diff.size() - 5);
     files[diffBase + ".tmp"] = "MERGED:" + original + "+" + files.at(job.diff);
-  } else {
+  } else if (kind == JobKind::SetChs) {
     files[job.image + ".chs"] = "CHS 100 4 32\n";
+  } else if (kind == JobKind::CreateCd) {
+    files[job.base + ".chd"] = "CD:" + original;
+  } else if (kind == JobKind::Extract) {
+    files[job.base + ".cue"] = "FILE \"" + job.base + ".bin\" BINARY\n";
+    files[job.base + ".bin"] = "EXTRACTED:" + original;
   }
 }
 
 TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   const Cell& cell = GetParam();
   const std::string marker = cell.tool.marker;
-  const JobFiles first{marker + "first.chd", marker + "first", "one.diff"};
-  const JobFiles second{"second.chd", "second", "two.diff"};
+  const std::string ext = cell.kind == JobKind::CreateCd ? ".cue" : ".chd";
+  const JobFiles first{marker + "first" + ext, marker + "first", "one.diff"};
+  const JobFiles second{"second" + ext, "second", "two.diff"};
   for (const JobFiles* job : {&first, &second}) {
     const fs::path image = Image(job->image);
     if (cell.kind == JobKind::Merge) WriteAll(tree.data() / job->diff, "delta of " + job->diff);
@@ -154,10 +169,10 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
           ChsGeometry{"100", "4", "32", true});
   }
   ASSERT_EQ(table.JobCount(), 2);
-  if (!cell.tool.installed) fs::remove(tree.program() / ToolFileName());
   const Files before = DataFiles();
 
-  BatchRunner runner(table, view, Settings());
+  BatchRunner runner(table, view, IsCurrentKind(cell.kind) ? BridgedSettings() : Settings());
+  if (!cell.tool.installed) fs::remove(tree.program() / ToolFileName());
   CancelAfterFirstRow between(table.grid(), runner);
   if (cell.cancel == CancelAt::MidJob) {
     // The tool pauses before each line it prints, so the cancel lands while
@@ -178,8 +193,9 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   RowMark firstRow = RowMark::None, secondRow = RowMark::None;
   if (ran) {
     firstRow = cell.tool.outcome;
-    // An update renames only a temporary output that is there.
-    if (!cell.tool.writesOutput && firstRow == RowMark::Succeeded && cell.kind == JobKind::Update)
+    // A job that renames fails when the temporary output is not there.
+    if (!cell.tool.writesOutput && firstRow == RowMark::Succeeded && cell.kind != JobKind::Merge &&
+        cell.kind != JobKind::SetChs && cell.kind != JobKind::Verify)
       firstRow = RowMark::Failed;
     if (cell.cancel == CancelAt::MidJob) firstRow = RowMark::Cancelled;
     if (cell.cancel == CancelAt::None) secondRow = RowMark::Succeeded;

@@ -5,6 +5,7 @@
 // a system's names or encoding make a row differ.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 
@@ -355,6 +356,69 @@ TEST_F(BatchRunnerTest, AnotherUsersToolSurvivesACancel) {
   (void)KillProcess(other, 0);
 }
 
+// --- Today's kinds, through the bridge -----------------------------------------
+
+// The names in the data folder, in order; a folder ends in "/".
+std::vector<std::string> DataNames(const fs::path& data) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(data))
+    names.push_back(Utf8(entry.path().filename()) + (entry.is_directory() ? "/" : ""));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A user's file where an output would land, or a tool without today's
+// commands: the job fails, the user's file and the image as they were, no
+// temporary output left.
+struct GuardRow {
+  const char* label;
+  JobKind kind;
+  const char* image;
+  const char* taken;  // the user's file beside the image; "" for none
+  bool oldTool;
+  std::size_t calls;    // runs of the bridge
+  const char* because;  // in the failure message
+};
+
+void PrintTo(const GuardRow& row, std::ostream* os) { *os << row.label; }
+
+class TodaysKindGuards : public BatchRunnerTest, public ::testing::WithParamInterface<GuardRow> {};
+
+TEST_P(TodaysKindGuards, FailTheJobAndTouchNothing) {
+  const GuardRow& row = GetParam();
+  const fs::path image = Image(row.image);
+  if (*row.taken) WriteAll(tree.data() / row.taken, "the user's own");
+  Queue(row.kind, image);
+  BatchRunner runner(table, view, row.oldTool ? Settings() : BridgedSettings());
+  RunBatch(runner);
+
+  EXPECT_EQ(Calls().size(), row.calls);
+  std::vector<std::string> expected{row.image};
+  if (*row.taken) expected.push_back(row.taken);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(DataNames(tree.data()), expected);
+  if (*row.taken) {
+    EXPECT_EQ(ReadAll(tree.data() / row.taken), "the user's own");
+  }
+  EXPECT_EQ(ReadAll(image), std::string("original:") + row.image);
+  EXPECT_EQ(table.grid().Mark(1), RowMark::Failed);
+  const std::string& text = view.messages.back().text;
+  EXPECT_NE(text.find(std::string(row.image) + ": "), std::string::npos) << text;
+  EXPECT_NE(text.find(row.because), std::string::npos) << text;
+  if (row.oldTool) {
+    EXPECT_NE(text.find(Utf8(tree.program() / ToolFileName())), std::string::npos) << text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TodaysKindGuards,
+    ::testing::Values(GuardRow{"CreateCdOverAnExistingChd", JobKind::CreateCd, "game.cue", "game.chd", false, 0, "game.chd"},
+                      GuardRow{"CreateDvdOverAnExistingChd", JobKind::CreateDvd, "game.iso", "game.chd", false, 0, "game.chd"},
+                      GuardRow{"ExtractBesideAnExistingBin", JobKind::Extract, "game.chd", "game.bin", false, 1, "game.bin"},
+                      GuardRow{"AnOldToolRefusesVerify", JobKind::Verify, "game.chd", "", true, 0, "0.130"},
+                      GuardRow{"AnOldToolRefusesCreate", JobKind::CreateCd, "game.cue", "", true, 0, "Crea CHD (CD)"}),
+    test::RowName());
+
 // --- Where the batch files go ------------------------------------------------
 
 // The jobs run from files of their own, removed afterwards; the last one's
@@ -445,6 +509,28 @@ TEST_P(HostileNames, ReachTheToolExactlyAndRunNothing) {
   for (const auto& entry : fs::recursive_directory_iterator(tree.root())) {
     EXPECT_NE(entry.path().filename(), "PWNED") << "an injected command ran: " << entry.path();
   }
+  EXPECT_EQ(view.messages.back().text, kSuccessMessage);
+}
+
+// The same names through the bridge: a check and an extract, whose files
+// come out of a temporary folder named after the image.
+TEST_P(HostileNames, ReachTheBridgeExactlyAndTheExtractedFilesLand) {
+  const std::string name = GetParam().name;
+  const std::string base = name.substr(0, name.size() - 4);
+  const fs::path image = Image(name);
+  Queue(JobKind::Verify, image);
+  Queue(JobKind::Extract, image);
+  BatchRunner runner(table, view, BridgedSettings());
+  RunBatch(runner);
+
+  const auto calls = Calls();
+  ASSERT_EQ(calls.size(), 2u) << view.messages.back().text;
+  EXPECT_EQ(calls[0].argv, (std::vector<std::string>{calls[0].argv[0], "-verify", name}));
+  EXPECT_EQ(calls[1].argv, (std::vector<std::string>{calls[1].argv[0], "-extract", name, base + ".tmp"}));
+  std::vector<std::string> landed{base + ".bin", base + ".cue", name};
+  std::sort(landed.begin(), landed.end());
+  EXPECT_EQ(DataNames(tree.data()), landed);
+  EXPECT_EQ(ReadAll(tree.data() / PathOf(base + ".bin")), "EXTRACTED:original:" + name);
   EXPECT_EQ(view.messages.back().text, kSuccessMessage);
 }
 

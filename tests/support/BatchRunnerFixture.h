@@ -96,6 +96,17 @@ class BatchRunnerTestOf : public ::testing::Test {
                      Folder(tree.privateFolder())});
   }
 
+  // Today's tool in the program folder, so the jobs go through the bridge,
+  // and the old fake in the bridge's place: it takes the old command line
+  // the bridge takes and logs it.
+  RunnerSettings BridgedSettings() const {
+    tree.InstallTool(QM_FAKE_CURRENT, ToolFileName());
+    tree.InstallTool(QM_FAKE_CHDMAN, BridgeFileName());
+    RunnerSettings settings = Settings();
+    settings.bridgePath = Utf8(tree.program() / BridgeFileName());
+    return settings;
+  }
+
   // A file in the data folder holding "CONTENT:NAME".
   std::filesystem::path Image(const std::string& name, const std::string& content = "original") {
     WriteAll(tree.data() / PathOf(name), content + ":" + name);

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 namespace qm {
 namespace {
@@ -97,6 +99,29 @@ Result<void> RenameFile(const std::string& from, const std::string& to) {
   if (errno != EINVAL && errno != ENOSYS) return Errno("rename");
   if (FileExists(to)) return SystemError{"rename", EEXIST};
   if (::rename(from.c_str(), to.c_str()) != 0) return Errno("rename");
+  return {};
+}
+
+Result<std::vector<std::string>> FolderEntries(const std::string& folder) {
+  struct Closer {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+  };
+  const std::unique_ptr<DIR, Closer> dir(::opendir(folder.c_str()));
+  if (!dir) return Errno("opendir");
+  std::vector<std::string> names;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir.get());
+    if (!entry) break;
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  if (errno != 0) return Errno("readdir");
+  return names;
+}
+
+Result<void> RemoveFolder(const std::string& path) {
+  if (::rmdir(path.c_str()) != 0) return Errno("rmdir");
   return {};
 }
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
+
 #include "platform/win32/CodePage.h"
 
 // File names go to the wide (UTF-16) functions: every name the user can pick
@@ -111,6 +113,34 @@ Result<void> RenameFile(const std::string& from, const std::string& to) {
   if (!wideFrom) return wideFrom.error();
   if (!wideTo) return wideTo.error();
   if (!::MoveFileExW(wideFrom->c_str(), wideTo->c_str(), 0)) return LastError("MoveFileExW");
+  return {};
+}
+
+// A search handle is closed by FindClose, not CloseHandle, and fails as
+// INVALID_HANDLE_VALUE.
+Result<std::vector<std::string>> FolderEntries(const std::string& folder) {
+  Result<std::wstring> pattern = Wide(Joined(folder, "*"));
+  if (!pattern) return pattern.error();
+  WIN32_FIND_DATAW found{};
+  const HANDLE first = ::FindFirstFileW(pattern->c_str(), &found);
+  if (first == INVALID_HANDLE_VALUE) return LastError("FindFirstFileW");
+  struct Closer {
+    void operator()(void* search) const { ::FindClose(search); }
+  };
+  const std::unique_ptr<void, Closer> search(first);
+  std::vector<std::string> names;
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(win32::Narrow(name));
+  } while (::FindNextFileW(search.get(), &found));
+  if (::GetLastError() != ERROR_NO_MORE_FILES) return LastError("FindNextFileW");
+  return names;
+}
+
+Result<void> RemoveFolder(const std::string& path) {
+  Result<std::wstring> wide = Wide(path);
+  if (!wide) return wide.error();
+  if (!::RemoveDirectoryW(wide->c_str())) return LastError("RemoveDirectoryW");
   return {};
 }
 
