@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "BridgeProcessFixture.h"
+#include "Utf8Path.h"
 
 namespace qm::bridge {
 namespace {
@@ -39,6 +40,81 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ModeRow{"ok", 0, "Compressing hunk 1000/1000... (ratio=50.0%)", true},
                     ModeRow{"status=3", 3, "Error: boom", false},
                     ModeRow{"error0", 1, "Oops", false}));
+
+// The kinds of today's tool, on names the shell and the tool could misread.
+struct KindRow {
+  const char* name;
+  std::vector<std::string> args;
+  const char* image;  // what the input holds; the stand-in's info reads CHT2 and "DVD " from it
+  const char* version;
+  const char* mode;
+  int status;
+  const char* lastLine;  // part of it
+  const char* toolArgs;  // what the tool received; empty: it was never asked to write
+  std::vector<std::string> made, untouched;  // the user's files in `untouched` are there before
+};
+void PrintTo(const KindRow& row, std::ostream* os) { *os << row.name; }
+
+class BridgeKindTest : public BridgeProcessTest, public testing::WithParamInterface<KindRow> {};
+
+TEST_P(BridgeKindTest, RunsTheKindOrLeavesNothing) {
+  const KindRow& row = GetParam();
+  std::ofstream(test::PathOf(row.args[1]), std::ios::binary) << row.image;
+  for (const std::string& file : row.untouched) std::ofstream(test::PathOf(file)) << "user";
+  SetEnvironment("FAKE_CURRENT_VERSION", row.version);
+  SetEnvironment("FAKE_CURRENT_MODE", row.mode);
+  const Finished run = Bridge(row.args);
+  EXPECT_EQ(run.status, row.status) << run.output;
+  EXPECT_NE(LastLine(run.output).find(row.lastLine), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("nan"), std::string::npos) << run.output;
+  if (*row.toolArgs) {
+    EXPECT_NE(run.output.find(std::string("args: ") + row.toolArgs + "\n"), std::string::npos) << run.output;
+  } else {
+    EXPECT_EQ(run.output.find("args: "), std::string::npos) << run.output;
+  }
+  for (const std::string& file : row.made) EXPECT_EQ(fs::exists(test::PathOf(file)), row.status == 0) << file;
+  for (const std::string& file : row.untouched) {
+    std::ifstream in(test::PathOf(file));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "user") << file;
+  }
+}
+
+#define QM_NAME "d\xc3\xa9 &%'!"  // "dé &%'!"
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, BridgeKindTest,
+    testing::Values(
+        KindRow{"create_cd", {"-createcd", QM_NAME ".cue", QM_NAME ".tmp"}, "cue", "0.251", "ok", 0, "10000/10000",
+                "createcd|-i|" QM_NAME ".cue|-o|" QM_NAME ".tmp", {QM_NAME ".tmp"}, {}},
+        KindRow{"create_cd_leading_dash", {"-createcd", "-x.cue", "-x.tmp"}, "cue", "0.251", "ok", 0, "10000/10000",
+                "createcd|-i|./-x.cue|-o|./-x.tmp", {"-x.tmp"}, {}},
+        KindRow{"create_cd_fails", {"-createcd", "a.cue", "a.tmp"}, "cue", "0.251", "status=3", 3, "Error: boom",
+                "createcd|-i|a.cue|-o|a.tmp", {"a.tmp"}, {}},
+        KindRow{"create_never_over_a_file", {"-createcd", "a.cue", "a.tmp"}, "cue", "0.251", "ok", 1, "a.tmp", "", {},
+                {"a.tmp"}},
+        KindRow{"create_dvd_needs_0_254", {"-createdvd", "a.iso", "a.tmp"}, "iso", "0.251", "ok", 1, "0.251", "",
+                {"a.tmp"}, {}},
+        KindRow{"create_dvd", {"-createdvd", "a.iso", "a.tmp"}, "iso", "0.264", "ok", 0, "10000/10000",
+                "createdvd|-i|a.iso|-o|a.tmp", {"a.tmp"}, {}},
+        KindRow{"verify", {"-verify", QM_NAME ".chd"}, "MComprHD", "0.251", "ok", 0, "10000/10000",
+                "verify|-i|" QM_NAME ".chd", {}, {}},
+        KindRow{"verify_fails", {"-verify", "a.chd"}, "MComprHD", "0.251", "status=3", 3, "Error: boom",
+                "verify|-i|a.chd", {}, {}},
+        KindRow{"extract_cd", {"-extract", QM_NAME ".chd", QM_NAME ".tmp"}, "CHT2", "0.251", "ok", 0, "10000/10000",
+                "extractcd|-i|" QM_NAME ".chd|-o|" QM_NAME ".tmp/" QM_NAME ".cue",
+                {QM_NAME ".tmp/" QM_NAME ".cue", QM_NAME ".tmp/" QM_NAME ".bin"}, {}},
+        KindRow{"extract_dvd_with_0_251", {"-extract", "a.chd", "a.tmp"}, "DVD ", "0.251", "ok", 0, "10000/10000",
+                "extractraw|-i|a.chd|-o|a.tmp/a.iso", {"a.tmp/a.iso"}, {}},
+        KindRow{"extract_dvd", {"-extract", "a.chd", "a.tmp"}, "DVD ", "0.264", "ok", 0, "10000/10000",
+                "extractdvd|-i|a.chd|-o|a.tmp/a.iso", {"a.tmp/a.iso"}, {}},
+        KindRow{"extract_hard_disk", {"-extract", "-a.chd", "-a.tmp"}, "MComprHD", "0.251", "ok", 0, "10000/10000",
+                "extracthd|-i|./-a.chd|-o|./-a.tmp/-a.img", {"-a.tmp/-a.img"}, {}},
+        KindRow{"extract_never_over_a_file", {"-extract", "a.chd", "a.tmp"}, "CHT2", "0.251", "ok", 1, "a.bin", "",
+                {"a.tmp"}, {"a.bin"}},
+        KindRow{"extract_into_an_existing_folder", {"-extract", "a.chd", "a.tmp"}, "CHT2", "0.251", "ok", 1, "a.tmp",
+                "", {}, {"a.tmp"}},
+        KindRow{"extract_fails", {"-extract", "a.chd", "a.tmp"}, "CHT2", "0.251", "status=3", 3, "Error: boom",
+                "extractcd|-i|a.chd|-o|a.tmp/a.cue", {"a.tmp"}, {}}));
+#undef QM_NAME
 
 TEST_F(BridgeProcessTest, RefusalsEndWithTheReason) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {

@@ -41,6 +41,17 @@ std::variant<OldCommand, std::string> ParseOldCommand(const std::vector<std::str
     c.cylinders = *cyl;
     c.heads = *heads;
     c.sectors = *secs;
+  } else if (name == "-createcd" || name == "-createdvd" || name == "-extract") {
+    if (operands != 2) return Expected(name, name == "-extract" ? "IMAGE FOLDER" : "INPUT OUTPUT");
+    c.kind = name == "-createcd" ? OldCommandKind::CreateCd
+             : name == "-createdvd" ? OldCommandKind::CreateDvd
+                                    : OldCommandKind::Extract;
+    c.image = args[1];
+    c.output = args[2];
+  } else if (name == "-verify") {
+    if (operands != 1) return Expected(name, "IMAGE");
+    c.kind = OldCommandKind::Verify;
+    c.image = args[1];
   } else {
     return "Error: unknown command " + name;
   }
@@ -61,6 +72,10 @@ std::string Usage() {
          "   quillmere-chdman-bridge -update IMAGE OUTPUT\n"
          "   quillmere-chdman-bridge -merge IMAGE DIFF OUTPUT\n"
          "   quillmere-chdman-bridge -setchs IMAGE CYLINDERS HEADS SECTORS\n"
+         "   quillmere-chdman-bridge -createcd INPUT OUTPUT\n"
+         "   quillmere-chdman-bridge -createdvd INPUT OUTPUT\n"
+         "   quillmere-chdman-bridge -verify IMAGE\n"
+         "   quillmere-chdman-bridge -extract IMAGE FOLDER\n"
          "The current chdman is the one named by QUILLMERE_CHDMAN, else the first on PATH.\n";
 }
 

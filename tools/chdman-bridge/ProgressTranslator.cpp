@@ -120,6 +120,8 @@ std::string ProgressTranslator::Flush() {
 }
 
 std::string ProgressTranslator::Line(std::string_view text, std::string_view end) {
+  // Some inputs make the tool print "nan%" for a while: no progress to show.
+  if (text.find(", nan% complete") != std::string_view::npos) return {};
   const std::optional<Progress> p = ParseProgress(text);
   if (!p || total_ == 0) {
     if (const std::size_t at = text.find(kFinalRatio); text.starts_with("Compression complete") && at != text.npos) {
