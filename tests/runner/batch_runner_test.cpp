@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <map>
+#include <random>
 
 #include "BatchRunnerFixture.h"
 #include "RowName.h"
@@ -418,6 +420,39 @@ INSTANTIATE_TEST_SUITE_P(
                       GuardRow{"AnOldToolRefusesVerify", JobKind::Verify, "game.chd", "", true, 0, "0.130"},
                       GuardRow{"AnOldToolRefusesCreate", JobKind::CreateCd, "game.cue", "", true, 0, "Crea CHD (CD)"}),
     test::RowName());
+
+// Debian's chdman through the real bridge: a CUE/BIN with a data and an audio
+// track made into a CHD, checked, and extracted again to the same bytes.
+TEST_F(BatchRunnerTest, RealChdmanCreatesChecksAndExtractsACdToTheSameBytes) {
+  if (kCmd || std::system("command -v chdman >/dev/null") != 0) GTEST_SKIP() << "needs chdman (mame-tools) on PATH";
+  fs::remove(tree.program() / ToolFileName());
+  tree.InstallTool(QM_BRIDGE, BridgeFileName());
+  RunnerSettings settings = Settings();
+  settings.bridgePath = Utf8(tree.program() / BridgeFileName());
+  settings.toolPathList = GetEnvironment("PATH");
+  std::mt19937 random(16);
+  std::string bin(2352 * 300, '\0');
+  for (char& c : bin) c = static_cast<char>(random());
+  WriteAll(tree.data() / PathOf("disco & più.bin"), bin);
+  WriteAll(tree.data() / PathOf("disco & più.cue"), "FILE \"disco & più.bin\" BINARY\n  TRACK 01 MODE1/2352\n"
+                                                    "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n");
+  Queue(JobKind::CreateCd, tree.data() / PathOf("disco & più.cue"));
+  BatchRunner runner(table, view, settings);
+  RunBatch(runner);
+  ASSERT_EQ(view.messages.back().text, kSuccessMessage);
+
+  for (const char* input : {"disco & più.bin", "disco & più.cue"}) fs::remove(tree.data() / PathOf(input));
+  table.RemoveJob(1);
+  const fs::path chd = tree.data() / PathOf("disco & più.chd");
+  Queue(JobKind::Verify, chd);
+  Queue(JobKind::Extract, chd);
+  RunBatch(runner);
+  ASSERT_EQ(view.messages.back().text, kSuccessMessage);
+  EXPECT_EQ(view.lastTotal, (std::pair<int, int>{200, 200}));  // both bars moved to their ends
+  EXPECT_TRUE(ReadAll(tree.data() / PathOf("disco & più.bin")) == bin);
+  EXPECT_EQ(DataNames(tree.data()),
+            (std::vector<std::string>{"disco & più.bin", "disco & più.chd", "disco & più.cue"}));
+}
 
 // --- Where the batch files go ------------------------------------------------
 
