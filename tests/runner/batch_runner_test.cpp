@@ -282,11 +282,21 @@ TEST_F(BatchRunnerTest, ADroppedInCurrentToolDoesTheJobsThroughTheBridge) {
   const fs::path game = Image("game.chd"), disk = Image("disk.chd");
   Queue(JobKind::Update, game);
   Queue(JobKind::SetChs, disk, {}, ChsGeometry{"100", "16", "5", true});
+  // Today's kinds, with names cmd.exe and /bin/sh read specially.
+  const fs::path cue = tree.data() / "100% & co!.cue";
+  WriteAll(cue, "FILE \"100% & co!.bin\" BINARY\n");
+  Queue(JobKind::CreateCd, cue);
+  Queue(JobKind::Extract, Image("%PATH% disc.chd", "CHT2"));
   BatchRunner runner(table, view, settings);
   RunBatch(runner);
 
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text, kSuccessMessage);
+  EXPECT_EQ(ReadAll(tree.data() / "100% & co!.chd"), "MComprHD fake\nCHT2\n");
+  EXPECT_EQ(ReadAll(tree.data() / "%PATH% disc.bin"), "bin");
+  EXPECT_EQ(ReadAll(tree.data() / "%PATH% disc.cue"), "cue");
+  EXPECT_FALSE(fs::exists(tree.data() / "100% & co!.tmp"));
+  EXPECT_FALSE(fs::exists(tree.data() / "%PATH% disc.tmp"));
   EXPECT_EQ(ReadAll(game), "MComprHD fake");
   EXPECT_EQ(ReadAll(tree.data() / "game.old"), "original:game.chd");
   EXPECT_EQ(ReadAll(disk), "MComprHD fake\nCYLS:100,HEADS:16,SECS:5,BPS:512\n");
