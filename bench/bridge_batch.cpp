@@ -1,14 +1,16 @@
-// One real batch of updates through the main window (offscreen unless another
-// platform is chosen), the chdman bridge installed as the program's tool,
-// against the same `chdman copy` runs made by hand one after another.
+// One real batch through the main window (offscreen unless another platform
+// is chosen), the chdman bridge installed as the program's tool, against the
+// same chdman runs made by hand one after another.
 //
-//   bench_bridge_batch [--images N] [--mib M] [--rounds R]   (defaults 2, 16, 3)
+//   bench_bridge_batch [--create] [--images N] [--mib M] [--rounds R]   (defaults 2, 16, 3)
 //
-// Makes N hard disk images of M MiB of random data (zlib) with today's
-// chdman, then per round: the batch (Avvia to its message, images restored
-// first) and the same copies by hand, in alternating order. Prints the sizes,
-// both times and their ratio; the best round of each counts. The program
-// reports; it asserts nothing.
+// Updates: makes N hard disk images of M MiB of random data (zlib) with
+// today's chdman; by hand, `chdman copy` of each. With --create: N CD images
+// (CUE and a BIN of M MiB of random data, one data track) and a Crea CHD (CD)
+// batch; by hand, `chdman createcd` of each. Per round: the batch (Avvia to
+// its message, the folder restored first) and the runs by hand, in
+// alternating order. Prints the sizes, both times and their ratio; the best
+// round of each counts. The program reports; it asserts nothing.
 
 #include <QApplication>
 #include <QDir>
@@ -32,11 +34,17 @@ namespace {
 
 class ListedFiles : public qm::FileOpenDialog {
  public:
-  std::optional<qm::FileChoice> Open(const qm::OpenRequest&) override {
-    if (paths.empty()) return std::nullopt;
-    const QString path = paths.front();
-    paths.pop_front();
-    return qm::FileChoice{QFileInfo(path).fileName().toStdString(), path.toStdString()};
+  std::optional<qm::FileChoice> Open(const qm::OpenRequest& request) override {
+    std::vector<qm::FileChoice> all = OpenMany(request);
+    if (all.empty()) return std::nullopt;
+    return all.front();
+  }
+  // Every listed file in one selection.
+  std::vector<qm::FileChoice> OpenMany(const qm::OpenRequest&) override {
+    std::vector<qm::FileChoice> chosen;
+    for (const QString& path : paths) chosen.push_back({QFileInfo(path).fileName().toStdString(), path.toStdString()});
+    paths.clear();
+    return chosen;
   }
   std::deque<QString> paths;
 };
@@ -67,6 +75,7 @@ int main(int argc, char** argv) {
   const int images = std::max(1, Option(args, "--images", 2));
   const int mib = std::max(1, Option(args, "--mib", 16));
   const int rounds = std::max(1, Option(args, "--rounds", 3));
+  const bool create = args.contains("--create");
 
   const QString chdman = QStandardPaths::findExecutable("chdman");
   if (chdman.isEmpty()) {
@@ -82,24 +91,41 @@ int main(int argc, char** argv) {
 
   std::mt19937 random(7);
   qint64 imageBytes = 0;
+  // The input of job i, and the chdman command line that does its work by hand.
+  const auto input = [&](int i) { return create ? QString("disc%1.cue").arg(i) : QString("disk%1.chd").arg(i); };
+  const auto byHandArgs = [&](int i) {
+    return create ? QStringList{"createcd", "-i", input(i), "-o", QString("disc%1.chd").arg(i)}
+                  : QStringList{"copy", "-i", input(i), "-o", QString("disk%1.tmp").arg(i)};
+  };
   for (int i = 0; i < images; ++i) {
-    QFile raw(data + "/input.raw");
-    raw.open(QIODevice::WriteOnly);
-    QByteArray block(1 << 20, Qt::Uninitialized);
+    const QString raw = create ? QString("disc%1.bin").arg(i) : QString("input.raw");
+    QFile file(data + "/" + raw);
+    file.open(QIODevice::WriteOnly);
+    // Whole CD sectors of 2352 bytes, about M MiB.
+    QByteArray block(create ? 2352 * 446 : 1 << 20, Qt::Uninitialized);
     for (int m = 0; m < mib; ++m) {
       for (char& c : block) c = static_cast<char>(random());
-      raw.write(block);
+      file.write(block);
     }
-    raw.close();
-    const QString name = QString("disk%1.chd").arg(i);
-    if (!Run(chdman, {"createhd", "-i", "input.raw", "-o", name, "-c", "zlib"}, data)) return 1;
-    QFile::copy(data + "/" + name, keep + "/" + name);
-    imageBytes += QFileInfo(data + "/" + name).size();
+    file.close();
+    if (create) {
+      QFile cue(data + "/" + input(i));
+      cue.open(QIODevice::WriteOnly);
+      cue.write(QString("FILE \"%1\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n").arg(raw).toUtf8());
+      imageBytes += file.size();
+      continue;
+    }
+    if (!Run(chdman, {"createhd", "-i", "input.raw", "-o", input(i), "-c", "zlib"}, data)) return 1;
+    QFile::copy(data + "/" + input(i), keep + "/" + input(i));
+    imageBytes += QFileInfo(data + "/" + input(i)).size();
   }
   QFile::remove(data + "/input.raw");
   auto restore = [&] {
-    for (const QString& f : QDir(data).entryList(QDir::Files)) QFile::remove(data + "/" + f);
-    for (int i = 0; i < images; ++i) QFile::copy(keep + QString("/disk%1.chd").arg(i), data + QString("/disk%1.chd").arg(i));
+    for (const QString& f : QDir(data).entryList(QDir::Files)) {
+      if (!create || f.endsWith(".chd")) QFile::remove(data + "/" + f);
+    }
+    if (!create)
+      for (int i = 0; i < images; ++i) QFile::copy(keep + "/" + input(i), data + "/" + input(i));
   };
 
   qm::frmMain window;
@@ -110,8 +136,10 @@ int main(int argc, char** argv) {
   settings.bridgePath = bridge.toStdString();  // chdman from PATH, as for a user
   window.controller().SetRunnerSettings(settings);
   window.show();
-  for (int i = 0; i < images; ++i) {
-    files.paths.push_back(data + QString("/disk%1.chd").arg(i));
+  for (int i = 0; i < images; ++i) files.paths.push_back(data + "/" + input(i));
+  if (create) {
+    window.controller().Add(static_cast<int>(qm::JobKind::CreateCd));
+  } else {
     window.findChild<QPushButton*>("btnAggiungi_0")->click();
   }
 
@@ -129,7 +157,9 @@ int main(int argc, char** argv) {
     answer.start(5);
     QElapsedTimer clock;
     clock.start();
-    window.findChild<QPushButton*>("btnComprimi")->click();  // returns when the batch has ended
+    window.findChild<QPushButton*>("btnComprimi")->click();
+    // The batch goes on in the window's event loop until its message is answered.
+    while (window.controller().runner().Running()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     bestProgram = std::min(bestProgram, clock.nsecsElapsed() / 1e9);
   };
   auto byHand = [&] {
@@ -137,7 +167,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < images; ++i) {
-      if (!Run(chdman, {"copy", "-i", QString("disk%1.chd").arg(i), "-o", QString("disk%1.tmp").arg(i)}, data)) return false;
+      if (!Run(chdman, byHandArgs(i), data)) return false;
     }
     bestHand = std::min(bestHand, clock.nsecsElapsed() / 1e9);
     return true;
@@ -149,10 +179,11 @@ int main(int argc, char** argv) {
     if (round % 2 == 1) throughProgram();
   }
 
-  std::printf("images: %d x %d MiB of random data, %.1f MiB as zlib CHD files\n", images, mib, imageBytes / 1048576.0);
+  std::printf("images: %d x %d MiB of random data, %.1f MiB as %s\n", images, mib, imageBytes / 1048576.0,
+              create ? "CUE/BIN discs" : "zlib CHD files");
   std::printf("batch message: %s\n", qPrintable(message));
-  std::printf("update batch through Quillmere and the bridge: %.2f s\n", bestProgram);
-  std::printf("the same chdman copy runs by hand:             %.2f s\n", bestHand);
+  std::printf("%s batch through Quillmere and the bridge: %.2f s\n", create ? "Crea CHD (CD)" : "update", bestProgram);
+  std::printf("the same chdman %s runs by hand: %.2f s\n", create ? "createcd" : "copy", bestHand);
   std::printf("ratio program / by hand: %.3f (best of %d round%s)\n", bestProgram / bestHand, rounds,
               rounds == 1 ? "" : "s");
   return 0;
