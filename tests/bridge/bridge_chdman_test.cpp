@@ -50,7 +50,7 @@ class BridgeChdmanTest : public BridgeProcessTest {
   }
 
   Finished Tool(const std::vector<std::string>& args) {
-    ToolProcess p = Start(args, chdman_);
+    ChildProcess p = Start(args, chdman_);
     return Finish(p);
   }
   // A hard disk image of `mib` MiB of random data; `extra` adds a metadata
@@ -160,14 +160,9 @@ TEST_F(BridgeChdmanTest, AnEndRequestDuringTheCopyLeavesTheImage) {
   fs::remove("data.raw");
   const std::string before = Read("big.chd");
   SetEnvironment("QUILLMERE_BRIDGE_COPY_PAUSE_MS", "300");
-  ToolProcess p = Start({"-setchs", "big.chd", "17", "64", "32"});
-  std::string output;
-  char buffer[512];
-  while (std::count(output.begin(), output.end(), '\r') < 2) {  // the line after the first block
-    const std::size_t n = p.Read(buffer, sizeof buffer);
-    ASSERT_GT(n, 0u) << output;
-    output.append(buffer, n);
-  }
+  ChildProcess p = Start({"-setchs", "big.chd", "17", "64", "32"});
+  // The line after the first block.
+  const std::string output = ReadUntil(p, [](const std::string& o) { return std::count(o.begin(), o.end(), '\r') >= 2; });
   ::kill(static_cast<pid_t>(p.Id()), SIGTERM);
   const Finished run = Finish(p, output);
   SetEnvironment("QUILLMERE_BRIDGE_COPY_PAUSE_MS", "0");

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "BridgeProcessFixture.h"
+#include "ToolRunner.h"
 #include "Utf8Path.h"
 
 namespace qm::bridge {
@@ -63,7 +64,11 @@ TEST_P(BridgeKindTest, RunsTheKindOrLeavesNothing) {
   for (const std::string& file : row.untouched) std::ofstream(test::PathOf(file)) << "user";
   SetEnvironment("FAKE_CURRENT_VERSION", row.version);
   SetEnvironment("FAKE_CURRENT_MODE", row.mode);
+  const bool stalls = std::string_view("silent repeat hang").find(row.mode) != std::string_view::npos;
+  SetEnvironment(kStallVariable, stalls ? "2" : "");
+  const auto start = std::chrono::steady_clock::now();
   const Finished run = Bridge(row.args);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "the stand-in's own minute ran out";
   EXPECT_EQ(run.status, row.status) << run.output;
   EXPECT_NE(LastLine(run.output).find(row.lastLine), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find("nan"), std::string::npos) << run.output;
@@ -112,6 +117,12 @@ INSTANTIATE_TEST_SUITE_P(
                 {"a.tmp"}, {"a.bin"}},
         KindRow{"extract_into_an_existing_folder", {"-extract", "a.chd", "a.tmp"}, "CHT2", "0.251", "ok", 1, "a.tmp",
                 "", {}, {"a.tmp"}},
+        KindRow{"verify_ended_when_silent", {"-verify", "a.chd"}, "MComprHD", "0.251", "silent", 1,
+                "smesso di rispondere (nessun avanzamento per 2 secondi)", "verify|-i|a.chd", {}, {}},
+        KindRow{"verify_ended_at_one_percentage", {"-verify", "a.chd"}, "MComprHD", "0.251", "repeat", 1,
+                "smesso di rispondere", "verify|-i|a.chd", {}, {}},
+        KindRow{"create_ended_when_hung", {"-createcd", "a.cue", "a.tmp"}, "cue", "0.251", "hang", 1,
+                "smesso di rispondere", "createcd|-i|a.cue|-o|a.tmp", {"a.tmp"}, {}},
         KindRow{"extract_fails", {"-extract", "a.chd", "a.tmp"}, "CHT2", "0.251", "status=3", 3, "Error: boom",
                 "extractcd|-i|a.chd|-o|a.tmp/a.cue", {"a.tmp"}, {}}));
 #undef QM_NAME
@@ -142,7 +153,7 @@ TEST_F(BridgeProcessTest, OnPathTheBridgeSkipsItself) {
   SetEnvironment(kToolVariable, "");
   const std::string sep(1, PathListSeparator());
   SetEnvironment("PATH", (folder_ / "program").string() + sep + (folder_ / "tool").string());
-  ToolProcess p = Start({"-update", "with space.chd", "o.tmp"}, (folder_ / "program" / name).string());
+  ChildProcess p = Start({"-update", "with space.chd", "o.tmp"}, (folder_ / "program" / name).string());
   const Finished run = Finish(p);
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_NE(run.output.find("chdman - stand-in"), std::string::npos) << run.output;
@@ -150,17 +161,11 @@ TEST_F(BridgeProcessTest, OnPathTheBridgeSkipsItself) {
 
 TEST_F(BridgeProcessTest, AKilledBridgeTakesTheToolWithIt) {
   SetEnvironment("FAKE_CURRENT_MODE", "hang");
-  ToolProcess p = Start({"-update", "with space.chd", "o.tmp"});
+  ChildProcess p = Start({"-update", "with space.chd", "o.tmp"});
   std::string output;
-  char buffer[512];
-  while (output.find("pid=") == std::string::npos || output.back() != '\n') {
-    const std::size_t n = p.Read(buffer, sizeof buffer);
-    ASSERT_GT(n, 0u) << output;
-    output.append(buffer, n);
-  }
-  const long tool = std::stol(output.substr(output.find("pid=") + 4));
+  const long tool = HungToolId(p, output);
   ASSERT_TRUE(ProcessRunning(tool));
-  p.Kill();
+  p.Terminate();
   p.Wait();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (ProcessRunning(tool) && std::chrono::steady_clock::now() < deadline) {

@@ -39,13 +39,13 @@ void Store(const fs::path& p, const Fields& f) {
   WriteAll(p, text);
 }
 
-enum class Failure { None, Status, ErrorWithStatusZero, Interrupt };
+enum class Failure { None, Status, ErrorWithStatusZero, Interrupt, Stall };
 
 class FakeTool : public ToolRunner {
  public:
   FakeTool(fs::path folder, Failure failure, int failAt) : folder_(std::move(folder)), failure_(failure), failAt_(failAt) {}
 
-  Result Run(const std::vector<std::string>& args, const std::function<void(std::string_view)>& out) override {
+  Result Run(const std::vector<std::string>& args, const std::function<bool(std::string_view)>& out) override {
     const int call = calls_++;
     std::map<std::string, std::string> opt;
     for (std::size_t i = 1; i + 1 < args.size(); i += 2) opt[args[i]] = args[i + 1];
@@ -87,15 +87,16 @@ class FakeTool : public ToolRunner {
   const std::vector<std::string>& writes() const { return writes_; }
 
  private:
-  static Result Fail(const std::function<void(std::string_view)>& out, const std::string& line) {
+  static Result Fail(const std::function<bool(std::string_view)>& out, const std::string& line) {
     out(line + "\nFatal error occurred: 1\n");
     return {1, {}};
   }
-  Result Injected(const std::function<void(std::string_view)>& out) {
+  Result Injected(const std::function<bool(std::string_view)>& out) {
     switch (failure_) {
       case Failure::Status: out("Error: injected failure\nFatal error occurred: 2\n"); return {2, {}};
       case Failure::ErrorWithStatusZero: out("Something went wrong\nFatal error occurred: 0\n"); return {0, {}};
       case Failure::Interrupt: interrupted_ = 143; return {137, {}};
+      case Failure::Stall: return {137, {}, 120};
       case Failure::None: break;
     }
     return {0, {}};
@@ -245,6 +246,7 @@ std::vector<FailureRow> FailureRows() {
     rows.push_back({job, Failure::Status, 2, "Error: injected failure"});
     rows.push_back({job, Failure::ErrorWithStatusZero, kExitFailure, "Something went wrong"});
     rows.push_back({job, Failure::Interrupt, 143, "interrupted"});
+    rows.push_back({job, Failure::Stall, kExitFailure, "chdman ha smesso di rispondere"});
   }
   return rows;
 }
