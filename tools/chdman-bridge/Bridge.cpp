@@ -179,9 +179,11 @@ Bridge::Outcome Bridge::Extract(const OldCommand& command) {
 
 Bridge::Outcome Bridge::Probe(ToolUsage& usage) {
   std::string text;
-  const ToolRunner::Result r = host_.tool.Run({}, [&](std::string_view chunk) { text.append(chunk); });
-  if (host_.tool.Interrupted() != 0) return Interruption();
-  if (!r.startError.empty()) return {kExitFailure, r.startError};
+  const ToolRunner::Result r = host_.tool.Run({}, [&](std::string_view chunk) {
+    text.append(chunk);
+    return false;
+  });
+  if (std::optional<Outcome> o = NotRun(r)) return *o;
   usage = ParseToolUsage(text);
   return {};
 }
@@ -339,10 +341,10 @@ Bridge::Outcome Bridge::Info(const std::string& image, ImageInfo& info) {
   const ToolRunner::Result r = host_.tool.Run({"info", "-i", image}, [&](std::string_view chunk) {
     text.append(chunk);
     errors.Feed(chunk);
+    return false;
   });
   errors.Flush();
-  if (host_.tool.Interrupted() != 0) return Interruption();
-  if (!r.startError.empty()) return {kExitFailure, r.startError};
+  if (std::optional<Outcome> o = NotRun(r)) return *o;
   if (r.status != 0 || errors.ErrorReported()) {
     const std::string reason = errors.ErrorReason().empty() ? "Error: chdman info failed on " + image : errors.ErrorReason();
     return {r.status != 0 ? r.status : kExitFailure, reason};
@@ -355,12 +357,13 @@ Bridge::Outcome Bridge::Info(const std::string& image, ImageInfo& info) {
 
 Bridge::Outcome Bridge::Stage(const std::vector<std::string>& args, ProgressTranslator& translator) {
   const ToolRunner::Result r = host_.tool.Run(args, [&](std::string_view chunk) {
+    const std::uint64_t moves = translator.Moves();
     const std::string out = translator.Feed(chunk);
     if (!out.empty()) host_.write(out);
+    return translator.Moves() != moves;
   });
   if (const std::string rest = translator.Flush(); !rest.empty()) host_.write(rest);
-  if (host_.tool.Interrupted() != 0) return Interruption();
-  if (!r.startError.empty()) return {kExitFailure, r.startError};
+  if (std::optional<Outcome> o = NotRun(r)) return *o;
   if (r.status == 0 && !translator.ErrorReported()) return {};
   std::string reason = translator.ErrorReason();
   if (reason.empty()) reason = "Error: chdman " + args.front() + " ended with status " + std::to_string(r.status);
@@ -389,6 +392,16 @@ Bridge::Outcome Bridge::Replace(const std::string& replacement, const std::strin
   fs::rename(PathFromUtf8(replacement), PathFromUtf8(image), ec);
   if (ec) return {kExitFailure, "Error: " + image + " could not be replaced (" + ec.message() + "); it was not changed"};
   return {};
+}
+
+std::optional<Bridge::Outcome> Bridge::NotRun(const ToolRunner::Result& r) const {
+  if (host_.tool.Interrupted() != 0) return Interruption();
+  if (!r.startError.empty()) return Outcome{kExitFailure, r.startError};
+  if (r.stalledSeconds != 0) {
+    return Outcome{kExitFailure, "Errore: chdman ha smesso di rispondere (nessun avanzamento per " +
+                                     std::to_string(r.stalledSeconds) + " secondi) ed è stato fermato"};
+  }
+  return std::nullopt;
 }
 
 Bridge::Outcome Bridge::Interruption() const {

@@ -72,6 +72,9 @@ class Bridge {
   Outcome CopyFileWithProgress(const std::string& from, const std::string& to, ProgressTranslator& translator);
   // Replaces `image` with `replacement`, which takes the image's permissions.
   Outcome Replace(const std::string& replacement, const std::string& image);
+  // Why a run of the tool came to nothing: interrupted, not started, or
+  // ended for standing still. nullopt when it ran to its end.
+  std::optional<Outcome> NotRun(const ToolRunner::Result& r) const;
   Outcome Interruption() const;
 
   BridgeHost host_;

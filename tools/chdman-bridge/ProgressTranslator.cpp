@@ -132,6 +132,12 @@ std::string ProgressTranslator::Line(std::string_view text, std::string_view end
     out += end;
     return out;
   }
+  if (bestScale_ == 0 || static_cast<unsigned __int128>(p->value) * bestScale_ >
+                             static_cast<unsigned __int128>(bestValue_) * p->scale) {
+    bestValue_ = p->value;
+    bestScale_ = p->scale;
+    ++moves_;
+  }
   std::string rest;
   if (p->label == "Compressing" && !RatioIn(p->rest).empty()) {
     ratio_ = std::string(RatioIn(p->rest));
