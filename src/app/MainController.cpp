@@ -95,11 +95,15 @@ std::vector<MenuItem> MainController::TableMenu(int row) const {
   bool succeeded = false;
   for (int n = 1; n <= table_.JobCount() && !succeeded; ++n)
     succeeded = table_.grid().Mark(n) == RowMark::Succeeded;
+  // Today's kinds come last, so every item before them keeps its place.
   std::vector<MenuItem> items;
-  for (const AddCommand& add : kAddCommands) items.push_back({add.command, add.tableCaption, editable});
+  for (const AddCommand& add : kAddCommands)
+    if (!IsCurrentKind(add.kind)) items.push_back({add.command, add.tableCaption, editable});
   items.push_back({TableCommand::RemoveJob, "Rimuovi questo lavoro", editable && job});
   items.push_back({TableCommand::ShowOutput, "Mostra l'output del lavoro", Finished(row)});
   items.push_back({TableCommand::RemoveSucceeded, "Rimuovi i lavori riusciti", editable && succeeded});
+  for (const AddCommand& add : kAddCommands)
+    if (IsCurrentKind(add.kind)) items.push_back({add.command, add.tableCaption, editable});
   return items;
 }
 

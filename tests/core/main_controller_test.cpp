@@ -205,9 +205,9 @@ TEST_F(MainControllerTest, FailedJobShowsItsOutputAndIsRunAgainAlone) {
 
   EXPECT_EQ(Captions(Controller().TableMenu(2), true),
             (std::vector<std::string>{"Aggiungi Update...", "Aggiungi Merge...", "Aggiungi Set CHS...",
-                                      "Aggiungi Crea CHD (CD)...", "Aggiungi Crea CHD (DVD)...",
-                                      "Aggiungi Verifica...", "Aggiungi Estrai...", "Rimuovi questo lavoro",
-                                      "Mostra l'output del lavoro", "Rimuovi i lavori riusciti"}));
+                                      "Rimuovi questo lavoro", "Mostra l'output del lavoro",
+                                      "Rimuovi i lavori riusciti", "Aggiungi Crea CHD (CD)...",
+                                      "Aggiungi Crea CHD (DVD)...", "Aggiungi Verifica...", "Aggiungi Estrai..."}));
   Controller().OnTableMenu(TableCommand::RemoveSucceeded, 2);
   EXPECT_EQ(Column(kColImage), (std::vector<std::string>{"FAIL.chd"}));
   EXPECT_EQ(Captions(Controller().TableMenu(0), true),

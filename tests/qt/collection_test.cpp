@@ -159,7 +159,7 @@ class CollectionTest : public QObject {
     QStringList offered;
     answerMenu(offered, "");  // Escape: nothing queued
     drop({tree_->data() / "raccolta"});
-    QCOMPARE(offered, (QStringList{"Update", "Set CHS..."}));
+    QCOMPARE(offered, (QStringList{"Update", "Set CHS...", "Verifica", "Estrai"}));
     QCOMPARE(window_->jobTable().JobCount(), 0);
 
     offered.clear();
