@@ -2,6 +2,7 @@
 // exit status, the output the program reads, the names the tool receives,
 // the search on PATH, and a killed bridge taking its tool with it.
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -42,8 +43,12 @@ TEST_P(BridgeKindTest, RunsTheKindOrLeavesNothing) {
   EXPECT_EQ(run.status, row.status) << run.output;
   EXPECT_NE(LastLine(run.output).find(row.lastLine), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find("nan"), std::string::npos) << run.output;
-  if (*row.toolArgs) {
-    EXPECT_NE(run.output.find(std::string("args: ") + row.toolArgs + "\n"), std::string::npos) << run.output;
+  if (*row.toolArgs) {  // the whole line: nothing cut or added; folders joined with "/" or "\\"
+    const std::string args = std::string("args: ") + row.toolArgs;
+    std::string output = run.output;
+    std::replace(output.begin(), output.end(), '\\', '/');
+    const std::size_t at = output.find(args);
+    EXPECT_TRUE(at != std::string::npos && output.find_first_of("\r\n", at) == at + args.size()) << run.output;
   } else {
     EXPECT_EQ(run.output.find("args: "), std::string::npos) << run.output;
   }
@@ -84,8 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "createdvd|-i|a.iso|-o|a.tmp", {"a.tmp"}, {}},
         KindRow{"verify", {"-verify", QM_NAME ".chd"}, "MComprHD", "0.251", "ok", 0, "10000/10000",
                 "verify|-i|" QM_NAME ".chd", {}, {}},
-        KindRow{"verify_fails", {"-verify", "a.chd"}, "MComprHD", "0.251", "status=3", 3, "Error: boom",
-                "verify|-i|a.chd", {}, {}},
         KindRow{"extract_cd", {"-extract", QM_NAME ".chd", QM_NAME ".tmp"}, "CHT2", "0.251", "ok", 0, "10000/10000",
                 "extractcd|-i|" QM_NAME ".chd|-o|" QM_NAME ".tmp/" QM_NAME ".cue",
                 {QM_NAME ".tmp/" QM_NAME ".cue", QM_NAME ".tmp/" QM_NAME ".bin"}, {}},

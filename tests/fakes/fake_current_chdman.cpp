@@ -37,6 +37,7 @@
 
 #if defined(_WIN32)
 #include <process.h>
+#include <windows.h>
 #define QM_GETPID _getpid
 #else
 #include <unistd.h>
@@ -71,6 +72,22 @@ int Fatal(const std::string& line, int status) {
 std::string Env(const char* name, const char* fallback) {
   const char* value = std::getenv(name);
   return value ? value : fallback;
+}
+
+// The arguments as the tests read them: UTF-8 (Windows passes them in the
+// ANSI code page, which names the files just as well).
+std::string Utf8(const std::string& text) {
+#if defined(_WIN32)
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                               wide.data(), static_cast<int>(wide.size()))));
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                                               utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr)));
+  return utf8;
+#else
+  return text;
+#endif
 }
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -109,7 +126,7 @@ int main(int argc, char** argv) {
 
   std::string joined, label = "Compressing";
   for (const std::string& a : args) joined += (joined.empty() ? "" : "|") + a;
-  std::printf("args: %s\n", joined.c_str());
+  std::printf("args: %s\n", Utf8(joined).c_str());
   if (command == "copy" || command == "createcd" || command == "createdvd") {
     if (std::ifstream(output)) return Fatal("Error: file already exists (" + output + ")", 1);
     const std::string geometry = Geometry(text);
