@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "RowName.h"
+#include "jobs/JobOutput.h"
 #include "jobs/JobTable.h"
 
 namespace qm {
@@ -130,6 +131,25 @@ TEST(JobTableClearTest, HeaderCurrentAfterClearSoTheNextRemoveDoesNothing) {
   table.Remove();
   EXPECT_EQ(table.grid().Row(), 0);
   EXPECT_EQ(table.grid().Col(), 3);
+}
+
+// A job's kept output: what a console would show, within its bound however
+// much the tool prints.
+TEST(JobOutputTest, KeepsTheStartAndTheEndOfAnyAmountWithinItsBound) {
+  JobOutput small;
+  small.Feed("Compressing hunk 1/9.\rCompressing hunk 9/9.\r\nError: disk full\r\n");
+  EXPECT_EQ(small.Text(), "Compressing hunk 9/9.\nError: disk full\n");
+
+  JobOutput big;
+  big.Feed("first line\n");
+  const std::string chatter(99, 'x');
+  for (int i = 0; i < 200'000; ++i) big.Feed(i % 2 ? chatter + "\n" : "Compressing hunk " + std::to_string(i) + "/9.\r");
+  big.Feed("Error: last words\n");
+  const std::string text = big.Text();
+  EXPECT_LE(text.size(), JobOutput::kMaxText);
+  EXPECT_EQ(text.rfind("first line\n", 0), 0u);
+  EXPECT_NE(text.find("byte omessi"), std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 18), "Error: last words\n");
 }
 
 }  // namespace

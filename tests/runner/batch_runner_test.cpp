@@ -34,6 +34,7 @@ TEST_F(BatchRunnerTest, UpdateMergeAndSetChsRunInOrderInTheirFolders) {
   fs::create_directories(tree.data() / "patches");
   const fs::path diff = tree.data() / "patches" / "patch.diff";
   WriteAll(diff, "delta");
+  WriteAll(tree.data() / "patches" / "disk.chd", "a namesake of the parent");
   Queue(JobKind::Update, game);
   Queue(JobKind::Merge, disk, diff);
   Queue(JobKind::SetChs, disk, {}, ChsGeometry{"1024", "16", "63", true});
