@@ -41,16 +41,18 @@ class ControllerView : public test::RecordingViewOf<MainView> {
   FileOpenDialog& SystemFileDialog() override { return files; }
   std::optional<ChsGeometry> AskGeometry() override {
     ++geometryAsked;
+    if (geometryAsked > 1 && closeGeometryAfterFirst) return std::nullopt;
     return ChsGeometry{"1024", "16", "63", true};
   }
   void ShowAbout() override {}
-  void CloseWindow() override {}
+  void CloseWindow() override { ++closed; }
   void ShowOutput(std::string_view title, std::string_view text) override {
     outputs.push_back({std::string(title), std::string(text)});
   }
 
   ScriptedFiles files;
-  int geometryAsked = 0;
+  int geometryAsked = 0, closed = 0;
+  bool closeGeometryAfterFirst = false;  // later dialogs are closed unconfirmed
   std::vector<std::pair<std::string, std::string>> outputs;
 };
 
@@ -122,6 +124,32 @@ INSTANTIATE_TEST_SUITE_P(
                                  {"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}},
                     SelectionRow{"Cancelled", 0, {}, 0, {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A geometry dialog closed without confirming keeps the last confirmed geometry.
+TEST_F(MainControllerTest, AnUnconfirmedGeometryDialogKeepsTheLastConfirmation) {
+  view.closeGeometryAfterFirst = true;
+  view.files.selections = {{Image("a.chd")}, {Image("b.chd")}};
+  Controller().Add(2);
+  Controller().Add(2);
+  EXPECT_EQ(view.geometryAsked, 2);
+  EXPECT_EQ(Column(kColArgs), (std::vector<std::string>{"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 "}));
+}
+
+// Closing during a batch ends it without a message, keeps the image, and
+// closes the window once the batch has ended.
+TEST_F(MainControllerTest, ClosingDuringABatchCancelsItQuietlyThenCloses) {
+  view.files.selections = {{Image("HANG.chd")}};
+  Controller().Add(0);
+  EXPECT_TRUE(Controller().RequestClose());  // idle: closes at once
+  Controller().Start();
+  while (Calls().empty()) Controller().Step();
+  EXPECT_FALSE(Controller().RequestClose());
+  while (Controller().runner().Running()) Controller().Step();
+  EXPECT_EQ(view.closed, 1);
+  EXPECT_TRUE(view.messages.empty());
+  ExpectUntouched("HANG.chd");
+  EXPECT_TRUE(ToolsLeft().empty());
+}
 
 TEST_F(MainControllerTest, ASelectionPastTheLimitAddsWhatFitsAndSaysHowManyWereLeftOut) {
   const JobCells cells{"x.chd", "D:", "Update", "x.tmp", "D:", "", "-update x.chd x.tmp"};
