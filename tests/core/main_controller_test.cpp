@@ -3,6 +3,7 @@
 // each job's output, over real batches of the fake tool.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 
 #include "BatchRunnerFixture.h"
@@ -144,7 +145,9 @@ TEST_F(MainControllerTest, ClosingDuringABatchCancelsItQuietlyThenCloses) {
   Controller().Start();
   while (Calls().empty()) Controller().Step();
   EXPECT_FALSE(Controller().RequestClose());
-  while (Controller().runner().Running()) Controller().Step();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (Controller().runner().Running() && std::chrono::steady_clock::now() < deadline) Controller().Step();
+  ASSERT_FALSE(Controller().runner().Running()) << "the batch went on after the close";
   EXPECT_EQ(view.closed, 1);
   EXPECT_TRUE(view.messages.empty());
   ExpectUntouched("HANG.chd");
