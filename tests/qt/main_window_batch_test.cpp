@@ -43,7 +43,7 @@ class MainWindowBatchTest : public QObject {
   }
 
   void queueUpdate(const fs::path& chd) {
-    files_->push(QString::fromStdString(chd.string()));
+    files_->push(chd.string());
     QTest::mouseClick(button("btnAggiungi_0"), Qt::LeftButton);
   }
 
@@ -82,7 +82,7 @@ class MainWindowBatchTest : public QObject {
     window_ = new frmMain;
     window_->controller().SetRunnerSettings(test::Isolated(
         {tree_->program().string() + "/", "chdman", "automate.sh", Interpreter::PosixShell, tree_->privateFolder().string() + "/"}));
-    files_ = std::make_unique<test::ScriptedFileDialog>(QStringList{});
+    files_ = std::make_unique<test::ScriptedFileDialog>();
     window_->controller().SetFileDialog(files_.get());
     window_->show();
     messages_.clear();

@@ -49,7 +49,7 @@ class MainWindowJobsTest : public QObject {
   // a click on a grid row and Rimuovi take that job off.
   void addAndRemoveByClicks() {
     auto* toolbar = window_->findChild<QFrame*>("fraToolbar");
-    test::ScriptedFileDialog files({"/img/a.chd", "/a/disk.chd", "", "/img/b.chd"}, toolbar);
+    test::ScriptedFileDialog files({"/img/a.chd", "/a/disk.chd", "", "/img/b.chd"}, [toolbar] { return toolbar->isEnabled(); });
     window_->controller().SetFileDialog(&files);
     QTest::mouseClick(button("btnAggiungi_0"), Qt::LeftButton);
     QTest::mouseClick(button("btnAggiungi_1"), Qt::LeftButton);  // the diff selection is cancelled
@@ -61,8 +61,8 @@ class MainWindowJobsTest : public QObject {
     });
     QTest::mouseClick(button("btnAggiungi_2"), Qt::LeftButton);
 
-    QCOMPARE(files.titles, (QStringList{"Seleziona file CHD...", "Seleziona file CHD...", "Seleziona file Diff...",
-                                        "Seleziona file CHD..."}));
+    QCOMPARE(files.titles, (std::vector<std::string>{"Seleziona file CHD...", "Seleziona file CHD...",
+                                                     "Seleziona file Diff...", "Seleziona file CHD..."}));
     QCOMPARE(files.toolbarEnabled, std::vector<bool>(4, false));
     QVERIFY(toolbar->isEnabled());
     QCOMPARE(window_->jobTable().JobCount(), 2);

@@ -44,7 +44,8 @@ class JobsTest : public ::testing::Test {
 // on a grid row and Rimuovi take that job off.
 TEST_F(JobsTest, AddAndRemoveByClicks) {
   HWND toolbar = button("fraToolbar"), grid = button("MainGrid");
-  test::ScriptedFileDialog files({"D:\\img\\a.chd", "D:\\a\\disk.chd", "", "D:\\img\\b.chd"}, toolbar);
+  test::ScriptedFileDialog files({"D:\\img\\a.chd", "D:\\a\\disk.chd", "", "D:\\img\\b.chd"},
+                                  [toolbar] { return ::IsWindowEnabled(toolbar) != FALSE; });
   window_->controller().SetFileDialog(&files);
   test::Click(button("btnAggiungi_0"));
   test::Click(button("btnAggiungi_1"));  // the diff selection is cancelled
