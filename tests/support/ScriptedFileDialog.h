@@ -19,8 +19,20 @@ class ScriptedFileDialog : public FileOpenDialog {
     for (const std::string& path : paths) push(path);
   }
 
+  // Paths as Qt strings (anything with toStdString), for the Qt suites.
+  template <class List>
+    requires requires(const List& list) { list.begin()->toStdString(); }
+  explicit ScriptedFileDialog(const List& paths) {
+    for (const auto& path : paths) push(path.toStdString());
+  }
+
   // One selection of one file; "" cancels.
   void push(const std::string& path) { selections.push_back(path.empty() ? Paths{} : Paths{path}); }
+  template <class Text>
+    requires requires(const Text& text) { text.toStdString(); }
+  void push(const Text& path) {
+    push(path.toStdString());
+  }
 
   std::optional<FileChoice> Open(const OpenRequest& request) override {
     const std::vector<FileChoice> chosen = OpenMany(request);
