@@ -9,6 +9,9 @@ namespace qm {
 // An environment variable as UTF-8; nullopt when unset.
 std::optional<std::string> GetEnvironment(const std::string& name);
 
+// Sets a variable (UTF-8) for this process and the children it starts.
+void SetEnvironment(const std::string& name, const std::string& value);
+
 // Separator of PATH entries: ':' or ';'.
 char PathListSeparator();
 

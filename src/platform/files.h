@@ -10,6 +10,9 @@
 
 namespace qm {
 
+// Full path of the running executable; empty when the system does not tell.
+std::string ExecutablePath();
+
 // The folder of the running executable, ending in the separator ("/" or "\";
 // a drive root such as "C:\" keeps a single one). Empty when the system does
 // not tell.

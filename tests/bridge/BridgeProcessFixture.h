@@ -6,13 +6,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
-#include <variant>
 #include <vector>
 
-#include "BridgeOs.h"
 #include "ToolLocator.h"
+#include "platform/environment.h"
+#include "platform/process.h"
+#include "platform/processes.h"
 
 namespace qm::bridge {
 
@@ -46,19 +48,38 @@ class BridgeProcessTest : public testing::Test {
     fs::remove_all(folder_, ec);
   }
 
-  static ToolProcess Start(const std::vector<std::string>& args, const std::string& bridge = QM_BRIDGE) {
-    auto started = ToolProcess::Start(bridge, args);
-    if (auto* error = std::get_if<std::string>(&started)) ADD_FAILURE() << *error;
-    return std::move(std::get<ToolProcess>(started));
+  static ChildProcess Start(const std::vector<std::string>& args, const std::string& bridge = QM_BRIDGE) {
+    StartOptions options;
+    options.ownUnit = false;
+    options.endWithParent = true;
+    Result<ChildProcess> started = ChildProcess::Start(bridge, args, options);
+    EXPECT_TRUE(started.ok()) << FailedCall(started.error());
+    return std::move(*started);
   }
-  static Finished Finish(ToolProcess& p, std::string output = {}) {
+  // Reads until `enough` says so of the output so far, or the output ends.
+  static std::string ReadUntil(ChildProcess& p, const std::function<bool(const std::string&)>& enough,
+                               std::string output = {}) {
     char buffer[512];
-    while (const std::size_t n = p.Read(buffer, sizeof buffer)) output.append(buffer, n);
+    while (!enough(output)) {
+      const ReadResult r = p.Read(buffer, sizeof buffer, 1000);
+      if (r.status == ReadStatus::Broken) break;
+      output.append(buffer, r.n);
+    }
+    return output;
+  }
+  static Finished Finish(ChildProcess& p, std::string output = {}) {
+    output = ReadUntil(p, [](const std::string&) { return false; }, std::move(output));
     return {p.Wait(), output};
   }
   static Finished Bridge(const std::vector<std::string>& args) {
-    ToolProcess p = Start(args);
+    ChildProcess p = Start(args);
     return Finish(p);
+  }
+  // The tool's id once the stand-in in mode "hang" has printed it.
+  static long HungToolId(ChildProcess& p, std::string& output) {
+    output = ReadUntil(p, [](const std::string& o) { return o.find("pid=") != o.npos && o.back() == '\n'; });
+    EXPECT_NE(output.find("pid="), std::string::npos) << output;
+    return output.find("pid=") == std::string::npos ? -1 : std::stol(output.substr(output.find("pid=") + 4));
   }
 
   fs::path folder_;

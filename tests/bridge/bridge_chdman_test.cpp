@@ -1,15 +1,19 @@
-// Set CHS through the built bridge and today's chdman on images chdman makes
-// here: the geometry written into the metadata of a copy, never by
-// recompressing, every other entry and the data as they were; images the
-// edit does not take fail as before; a request to end during the copy
-// leaves the image as it was. Skipped when chdman is not installed.
+// The built bridge and today's chdman on images made here. Set CHS: the
+// geometry written into the metadata of a copy, never by recompressing,
+// every other entry and the data as they were; images the edit does not take
+// fail as before; a request to end during the copy leaves the image as it
+// was. CD images made, verified and extracted back to the same bytes; a
+// damaged one whose check hangs is ended. Skipped when chdman is not installed.
 
 #include <signal.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <sstream>
 
 #include "BridgeProcessFixture.h"
+#include "Bridge.h"
 
 namespace qm::bridge {
 namespace {
@@ -50,7 +54,7 @@ class BridgeChdmanTest : public BridgeProcessTest {
   }
 
   Finished Tool(const std::vector<std::string>& args) {
-    ToolProcess p = Start(args, chdman_);
+    ChildProcess p = Start(args, chdman_);
     return Finish(p);
   }
   // A hard disk image of `mib` MiB of random data; `extra` adds a metadata
@@ -74,6 +78,24 @@ class BridgeChdmanTest : public BridgeProcessTest {
       ASSERT_EQ(Tool({"copy", "-i", "plain.chd", "-o", name, "-c", codecs}).status, 0);
       fs::remove("plain.chd");
     }
+  }
+  // NAME.cue and NAME.bin: a MODE1/2048 track of text-like data and, with
+  // `audio`, an AUDIO track of a tone. Returns the BIN's bytes.
+  std::string MakeDisc(const std::string& name, bool audio) {
+    std::mt19937 random(7);
+    std::string bin(300 * 2048, '\0');
+    for (char& c : bin) c = "abcdefgh \n"[random() % 10];
+    std::string cue = "FILE \"" + name + ".bin\" BINARY\n  TRACK 01 MODE1/2048\n    INDEX 01 00:00:00\n";
+    if (audio) {
+      for (int i = 0; i < 150 * 588; ++i) {
+        const auto v = static_cast<std::int16_t>(8000 * std::sin(i / 20.0));
+        for (int channel = 0; channel < 2; ++channel) bin.append({static_cast<char>(v & 0xff), static_cast<char>(v >> 8)});
+      }
+      cue += "  TRACK 02 AUDIO\n    INDEX 01 00:04:00\n";
+    }
+    std::ofstream(name + ".bin", std::ios::binary) << bin;
+    std::ofstream(name + ".cue", std::ios::binary) << cue;
+    return bin;
   }
   std::vector<std::string> Folder() const {
     std::vector<std::string> names;
@@ -160,14 +182,9 @@ TEST_F(BridgeChdmanTest, AnEndRequestDuringTheCopyLeavesTheImage) {
   fs::remove("data.raw");
   const std::string before = Read("big.chd");
   SetEnvironment("QUILLMERE_BRIDGE_COPY_PAUSE_MS", "300");
-  ToolProcess p = Start({"-setchs", "big.chd", "17", "64", "32"});
-  std::string output;
-  char buffer[512];
-  while (std::count(output.begin(), output.end(), '\r') < 2) {  // the line after the first block
-    const std::size_t n = p.Read(buffer, sizeof buffer);
-    ASSERT_GT(n, 0u) << output;
-    output.append(buffer, n);
-  }
+  ChildProcess p = Start({"-setchs", "big.chd", "17", "64", "32"});
+  // The line after the first block.
+  const std::string output = ReadUntil(p, [](const std::string& o) { return std::count(o.begin(), o.end(), '\r') >= 2; });
   ::kill(static_cast<pid_t>(p.Id()), SIGTERM);
   const Finished run = Finish(p, output);
   SetEnvironment("QUILLMERE_BRIDGE_COPY_PAUSE_MS", "0");
@@ -175,6 +192,75 @@ TEST_F(BridgeChdmanTest, AnEndRequestDuringTheCopyLeavesTheImage) {
   EXPECT_NE(LastLine(run.output).find("interrupted"), std::string::npos) << run.output;
   EXPECT_TRUE(Read("big.chd") == before);
   EXPECT_EQ(Folder(), (std::vector<std::string>{"big.chd", "with space.chd"}));
+}
+
+class BridgeDiscTest : public BridgeChdmanTest, public testing::WithParamInterface<std::pair<const char*, bool>> {};
+
+TEST_P(BridgeDiscTest, CreateVerifyAndExtractGiveBackTheSameBytes) {
+  const std::string name = GetParam().first;
+  const std::string bin = MakeDisc(name, GetParam().second);
+  Finished run = Bridge({"-createcd", name + ".cue", name + ".tmp"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  fs::rename(name + ".tmp", name + ".chd");  // the program's part after success
+  EXPECT_EQ(Tool({"verify", "-i", "./" + name + ".chd"}).status, 0);
+  run = Bridge({"-verify", name + ".chd"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(LastLine(run.output).find("10000/10000"), std::string::npos) << run.output;
+
+  run = Bridge({"-extract", name + ".chd", name + ".tmp"});  // the input's names are still there
+  EXPECT_NE(LastLine(run.output).find(name + ".cue"), std::string::npos) << run.output;
+  EXPECT_FALSE(fs::exists(name + ".tmp"));
+  fs::remove(name + ".bin");
+  fs::remove(name + ".cue");
+  run = Bridge({"-extract", name + ".chd", name + ".tmp"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Read(name + ".tmp/" + name + ".bin") == bin);
+  EXPECT_NE(Read(name + ".tmp/" + name + ".cue").find("FILE \"" + name + ".bin\""), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Discs, BridgeDiscTest,
+                         testing::Values(std::pair{"-disc \xc3\xa9 &%'", false}, std::pair{"disc \xc3\xbc $(x)", true}),
+                         [](const auto& info) { return info.param.second ? "audio" : "data"; });
+
+TEST_F(BridgeChdmanTest, ExtractsAHardDiskAndTellsTheVersionThatLacksCreatedvd) {
+  MakeImage("hd \xc3\xa9.chd", "zlib");
+  Finished run = Bridge({"-extract", "hd \xc3\xa9.chd", "hd.tmp"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Read("hd.tmp/hd \xc3\xa9.img") == Read("data.raw"));
+
+  std::ofstream("dvd.iso", std::ios::binary) << std::string(2048 * 64, 'd');
+  const ToolUsage usage = ParseToolUsage(Tool({}).output);
+  run = Bridge({"-createdvd", "dvd.iso", "dvd.tmp"});
+  if (usage.Has("createdvd")) {
+    EXPECT_EQ(run.status, 0) << run.output;
+  } else {
+    EXPECT_EQ(run.status, kExitFailure);
+    EXPECT_NE(LastLine(run.output).find("versione " + usage.version), std::string::npos) << run.output;
+    EXPECT_FALSE(fs::exists("dvd.tmp"));
+  }
+}
+
+// chdman 0.251's verify spins for ever at 0.0% on a CD image with one byte of
+// its FLAC audio damaged; any later tool may fail at once instead.
+TEST_F(BridgeChdmanTest, ADamagedImageFailsWithinTheStallLimitAndStaysAsItWas) {
+  MakeDisc("disc", true);
+  ASSERT_EQ(Bridge({"-createcd", "disc.cue", "disc.chd"}).status, 0);
+  std::string image = Read("disc.chd");
+  const std::size_t map = (std::size_t{static_cast<unsigned char>(image[45])} << 16) |
+                          (std::size_t{static_cast<unsigned char>(image[46])} << 8) | static_cast<unsigned char>(image[47]);
+  image[map - 10000] ^= 0xff;  // in the last hunks, the audio's
+  std::ofstream("disc.chd", std::ios::binary) << image;
+  SetEnvironment(kStallVariable, "3");
+  const auto start = std::chrono::steady_clock::now();
+  const Finished run = Bridge({"-verify", "disc.chd"});
+  SetEnvironment(kStallVariable, "");
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took, std::chrono::seconds(30));
+  EXPECT_EQ(run.status, kExitFailure) << run.output;
+  if (took >= std::chrono::seconds(3)) {
+    EXPECT_NE(LastLine(run.output).find("chdman ha smesso di rispondere"), std::string::npos) << run.output;
+  }
+  EXPECT_TRUE(Read("disc.chd") == image);
 }
 
 }  // namespace

@@ -12,15 +12,9 @@ class BridgeSignalTest : public BridgeProcessTest, public testing::WithParamInte
 
 TEST_P(BridgeSignalTest, EndsTheToolAndRemovesItsOutput) {
   SetEnvironment("FAKE_CURRENT_MODE", "hang");
-  ToolProcess p = Start({"-update", "with space.chd", "o.tmp"});
+  ChildProcess p = Start({"-update", "with space.chd", "o.tmp"});
   std::string output;
-  char buffer[512];
-  while (output.find("pid=") == std::string::npos || output.back() != '\n') {
-    const std::size_t n = p.Read(buffer, sizeof buffer);
-    ASSERT_GT(n, 0u) << output;
-    output.append(buffer, n);
-  }
-  const long tool = std::stol(output.substr(output.find("pid=") + 4));
+  const long tool = HungToolId(p, output);
   ASSERT_TRUE(fs::exists("o.tmp"));
   ::kill(static_cast<pid_t>(p.Id()), GetParam());
   const Finished run = Finish(p, output);

@@ -60,7 +60,11 @@ INSTANTIATE_TEST_SUITE_P(
         CommandRow{"geometry missing a field", {"-setchs", "d.chd", "16", "63"}, {}, "CYLINDERS HEADS SECTORS"},
         CommandRow{"zero heads", {"-setchs", "d.chd", "10", "0", "63"}, {}, "whole numbers"},
         CommandRow{"geometry beyond a C int", {"-setchs", "d.chd", "2147483648", "1", "1"}, {}, "whole numbers"},
-        CommandRow{"empty name", {"-update", "", "b.tmp"}, {}, "empty file name"}));
+        CommandRow{"empty name", {"-update", "", "b.tmp"}, {}, "empty file name"},
+        CommandRow{"create cd", {"-createcd", "a.cue", "a.tmp"}, {}, ""},
+        CommandRow{"create dvd without output", {"-createdvd", "a.iso"}, {}, "INPUT OUTPUT"},
+        CommandRow{"verify takes one image", {"-verify", "a.chd", "b.chd"}, {}, "-verify takes IMAGE"},
+        CommandRow{"extract without folder", {"-extract", "a.chd"}, {}, "IMAGE FOLDER"}));
 
 // Texts as chdman 0.251 prints them.
 constexpr const char* kCompressed =
@@ -88,6 +92,7 @@ TEST(ImageInfoTest, ReadsTheFieldsTheBridgeUses) {
   EXPECT_EQ(CompressionOption(*c), "lzma,zlib,huff,flac");
   EXPECT_EQ(c->dataSha1, "e2b28a67e2b09f50e783add3521b62c55f396587");
   EXPECT_EQ(c->geometry, (HardDiskGeometry{16, 16, 32, 512}));
+  EXPECT_EQ(MediumOf(*c), MediumKind::HardDisk);
 
   // Only the value of GDDD index 0 is the geometry; a metadata value is never a field.
   const auto u = ParseImageInfo(kUncompressedTwoEntries);
@@ -97,10 +102,27 @@ TEST(ImageInfoTest, ReadsTheFieldsTheBridgeUses) {
   EXPECT_EQ(u->dataSha1, "");
   EXPECT_EQ(u->geometry, (HardDiskGeometry{1, 2, 8, 512}));
 
+  std::string cd = kChild;
+  cd += "Metadata:     Tag='GDDD'  Index=0  Length=33 bytes\n              x\n"
+        "Metadata:     Tag='CHT2'  Index=0  Length=86 bytes\n              TRACK:1 TYPE:MODE1\n";
+  EXPECT_EQ(MediumOf(*ParseImageInfo(cd)), MediumKind::Cd);  // a CD tag wins
+  cd.replace(cd.find("CHT2"), 4, "DVD ");
+  EXPECT_EQ(MediumOf(*ParseImageInfo(cd)), MediumKind::Dvd);
+
   const auto child = ParseImageInfo(kChild);
   ASSERT_TRUE(child.has_value());
   EXPECT_EQ(child->parentSha1, "ff84267b0c7cb9a96de9e705ea333fb31f865fa2");
   EXPECT_FALSE(child->geometry.has_value());
+}
+
+TEST(ImageInfoTest, ReadsTheToolsVersionAndCommands) {
+  const ToolUsage usage = ParseToolUsage(
+      "chdman - MAME Compressed Hunks of Data (CHD) manager 0.251 (unknown)\r\nUsage:\r\n"
+      "   chdman createcd: create a CD CHD from the input file\r\n   chdman extractraw: extract raw file\r\n"
+      "For help with any command, run:\r\n   chdman help <command>\r\n");
+  EXPECT_EQ(usage.version, "0.251");
+  EXPECT_EQ(usage.commands, (std::vector<std::string>{"createcd", "extractraw"}));
+  EXPECT_FALSE(usage.Has("createdvd"));
 }
 
 TEST(ImageInfoTest, RefusesADescriptionWithoutItsSizes) {

@@ -1,12 +1,10 @@
-// Real jobs through the real main window (offscreen): the bridge in the
+// Real updates, merges and a cancel through the real main window (offscreen): the bridge in the
 // program folder under its own name, today's chdman found as a user has it
 // (on PATH, or copied into the program folder) and run through the bridge,
 // small hard disk images of random data made by that chdman. Skipped only
 // when chdman is not installed.
 
 #include <QCryptographicHash>
-#include <QDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
@@ -106,16 +104,8 @@ class RealChdmanTest : public QObject {
 
   void queue(int kind, const QStringList& paths) {
     for (const QString& p : paths) files_->push(p);
-    QTest::mouseClick(button(kind == 0 ? "btnAggiungi_0" : kind == 1 ? "btnAggiungi_1" : "btnAggiungi_2"),
+    QTest::mouseClick(button(kind == 0 ? "btnAggiungi_0" : "btnAggiungi_1"),
                       Qt::LeftButton);
-  }
-  void queueSetChs(const QString& image, const QStringList& chs) {
-    test::WhenModal<QDialog>([chs](QDialog* dialog) {
-      const char* boxes[] = {"txtC", "txtH", "txtS"};
-      for (int i = 0; i < 3; ++i) QTest::keyClicks(dialog->findChild<QLineEdit*>(boxes[i]), chs[i]);
-      QTest::mouseClick(dialog->findChild<QPushButton*>("btnSetCHS"), Qt::LeftButton);
-    });
-    queue(2, {image});
   }
   // Presses "Avvia" and answers the batch's message with OK.
   void runBatch() {
@@ -166,7 +156,6 @@ class RealChdmanTest : public QObject {
     QTest::newRow("chdman copied into the program folder, none on PATH") << "disk.chd" << "zlib" << true;
     // Names chdman would read as options.
     QTest::newRow("-rf.chd") << "-rf.chd" << "zlib" << false;
-    QTest::newRow("--help.chd") << "--help.chd" << "none" << false;
   }
   void update() {
     QFETCH(QString, name);
@@ -217,41 +206,6 @@ class RealChdmanTest : public QObject {
     QCOMPARE(messages_, QStringList{"Operazione terminata con successo."});
     QCOMPARE(dataSha1("patch.tmp"), childSha1);
     QCOMPARE(field("patch.tmp", "Parent SHA1"), QString());
-  }
-
-  void setChs_data() {
-    QTest::addColumn<QString>("compression");
-    QTest::addColumn<QStringList>("chs");
-    QTest::addColumn<bool>("accepted");
-    // 2 MiB are 4,096 sectors of 512 bytes.
-    QTest::newRow("compressed") << "zlib" << QStringList{"16", "16", "16"} << true;
-    QTest::newRow("uncompressed") << "none" << QStringList{"4", "32", "32"} << true;
-    QTest::newRow("compressed, too small") << "zlib" << QStringList{"15", "16", "16"} << false;
-    QTest::newRow("uncompressed, too small") << "none" << QStringList{"16", "16", "15"} << false;
-  }
-  void setChs() {
-    QFETCH(QString, compression);
-    QFETCH(QStringList, chs);
-    QFETCH(bool, accepted);
-    const QString rawSha1 = makeImage("disk.chd", randomData(2 << 20, 3), compression);
-    QVERIFY(!rawSha1.isEmpty());
-    const std::string original = ReadAll(tree_->data() / "disk.chd");
-    queueSetChs(data("disk.chd"), chs);
-    runBatch();
-
-    QCOMPARE(messages_.size(), 1);
-    const QString geometry = QString("CYLS:%1,HEADS:%2,SECS:%3,BPS:512").arg(chs[0], chs[1], chs[2]);
-    if (accepted) {
-      QCOMPARE(messages_[0], QString("Operazione terminata con successo."));
-      QVERIFY2(tool({"info", "-i", "disk.chd"}).contains(geometry), qPrintable(tool({"info", "-i", "disk.chd"})));
-      QCOMPARE(field("disk.chd", "Compression").section(' ', 0, 0), compression);
-      QCOMPARE(dataSha1("disk.chd"), rawSha1);
-    } else {
-      QVERIFY2(messages_[0].contains("disk.chd: Error: the geometry") && messages_[0].contains("less than"),
-               qPrintable(messages_[0]));
-      QVERIFY(ReadAll(tree_->data() / "disk.chd") == original);
-    }
-    QCOMPARE(folderNames(), QStringList{"disk.chd"});
   }
 
   // An update long enough to cancel: the bars move first, then Annulla

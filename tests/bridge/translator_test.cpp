@@ -55,6 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         TranslationRow{"other lines pass unchanged", 1000, 0, 1,
                        "chdman - banner\nRaw SHA1 verification successful!\r\n",
                        "chdman - banner\nRaw SHA1 verification successful!\r\n"},
+        TranslationRow{"nan is no progress", 1000, 0, 1, "Compressing, nan% complete... (ratio=nan%)  \rVerifying, nan% complete...\n", ""},
         TranslationRow{"a broken percentage passes unchanged", 1000, 0, 1,
                        "Compressing, 1.% complete...\rCompressing, x% complete...\r",
                        "Compressing, 1.% complete...\rCompressing, x% complete...\r"},

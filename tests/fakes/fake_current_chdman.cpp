@@ -1,20 +1,30 @@
 // fake_current_chdman: stands in for today's chdman behind the bridge in
 // process tests. Plain C++, so that it builds wherever the bridge does.
 //
-//   (none)         the banner "... manager 0.251 (fake)", then a usage error.
-//   info -i X      describes X as a compressed hard disk image of 1000 hunks,
-//                  125 cylinders, 16 heads, 4 sectors unless addmeta said else;
-//                  a missing X fails as chdman does ("Error opening CHD file").
-//   addmeta -i X -vt GEOMETRY  appends GEOMETRY to X; verify -i X succeeds.
-//   copy -i A ... -o B
-//                  prints "args: " and its arguments joined by "|", creates B
-//                  (with A's geometry when addmeta gave it one),
-//                  prints five progress lines on standard error ("\r"-ended,
-//                  0% to 100%) and then, after FAKE_CURRENT_MODE:
+//   (none)         the banner "... manager V (fake)" with V from
+//                  FAKE_CURRENT_VERSION (default 0.251), its commands (createdvd
+//                  and extractdvd from 0.254 on), then a usage error.
+//   info -i X      describes X as a compressed image of 1000 hunks; its
+//                  metadata is "CHT2" or "DVD " when X holds that word, else
+//                  GDDD 125/16/4 unless addmeta said else; a missing X fails
+//                  as chdman does ("Error opening CHD file").
+//   addmeta -i X -vt GEOMETRY  appends GEOMETRY to X.
+// Every other command prints "args: " and its arguments joined by "|".
+//   copy, createcd, createdvd -i A ... -o B
+//                  refuse an existing B, create B (copy: with A's geometry when addmeta
+//                  gave it one; createcd: "CHT2"; createdvd: "DVD ").
+//   extractcd -o C.cue (and C.bin), extractdvd, extractraw, extracthd -o F
+//                  write "cue", "bin" or "data" into the files named.
+//   verify -i X    writes nothing.
+// Every command but info and addmeta then prints its progress lines on
+// standard error ("Compressing", "Extracting" or "Verifying", "\r"-ended, 0%
+// to 100%, one of them "nan%") and, after FAKE_CURRENT_MODE:
 //     ok           (default) "Compression complete ...", exit 0
 //     status=N     "Error: boom" and "Fatal error occurred: N", exit N
 //     error0       "Oops" and "Fatal error occurred: 0", exit 0
 //     hang         "pid=<its process id>", then sleeps for a minute
+//     silent       sleeps for a minute before any progress line
+//     repeat       "<Label>, 25.0% complete..." again and again for a minute
 
 #include <chrono>
 #include <cstdio>
@@ -27,6 +37,7 @@
 
 #if defined(_WIN32)
 #include <process.h>
+#include <windows.h>
 #define QM_GETPID _getpid
 #else
 #include <unistd.h>
@@ -42,10 +53,13 @@ std::string Option(const std::vector<std::string>& args, const std::string& name
   return {};
 }
 
-// The geometry a file holds: the last "CYLS:..." line addmeta wrote, else 125/16/4.
-std::string Geometry(const std::string& file) {
+std::string Contents(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The geometry a file holds: the last "CYLS:..." line addmeta wrote, else 125/16/4.
+std::string Geometry(const std::string& text) {
   const std::size_t at = text.rfind("CYLS:");
   return at == std::string::npos ? "CYLS:125,HEADS:16,SECS:4,BPS:512." : text.substr(at, text.find('\n', at) - at);
 }
@@ -55,48 +69,101 @@ int Fatal(const std::string& line, int status) {
   return status;
 }
 
+std::string Env(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value ? value : fallback;
+}
+
+// The arguments as the tests read them: UTF-8 (Windows passes them in the
+// ANSI code page, which names the files just as well).
+std::string Utf8(const std::string& text) {
+#if defined(_WIN32)
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                               wide.data(), static_cast<int>(wide.size()))));
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                                               utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr)));
+  return utf8;
+#else
+  return text;
+#endif
+}
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
-    std::printf("chdman - MAME Compressed Hunks of Data (CHD) manager 0.251 (fake)\n");
+    const std::string version = Env("FAKE_CURRENT_VERSION", "0.251");
+    std::printf("chdman - MAME Compressed Hunks of Data (CHD) manager %s (fake)\nUsage:\n", version.c_str());
+    std::vector<std::string> commands = {"info", "verify", "createcd", "extractraw", "extracthd", "extractcd", "copy"};
+    if (std::atoi(version.c_str() + 2) >= 254) commands.insert(commands.end(), {"createdvd", "extractdvd"});
+    for (const std::string& c : commands) std::printf("   chdman %s: does it\n", c.c_str());
     return Fatal("Error: Required parameters missing", 1);
   }
-  const std::string input = Option(args, "-i");
+  const std::string command = args[0], input = Option(args, "-i"), output = Option(args, "-o");
   if (!std::ifstream(input)) return Fatal("Error opening CHD file (" + input + "): No such file or directory", 1);
 
   std::printf("chdman - stand-in\n");
-  if (args[0] == "info") {
+  const std::string text = Contents(input);
+  if (command == "info") {
+    const std::string tag = text.find("CHT2") != std::string::npos   ? "CHT2"
+                            : text.find("DVD ") != std::string::npos ? "DVD "
+                                                                     : "GDDD";
     std::printf("File Version: 5\nLogical size: 4,096,000 bytes\nHunk Size:    4,096 bytes\nTotal Hunks:  1,000\n"
                 "Compression:  zlib (Deflate)\nData SHA1:    0123456789abcdef0123456789abcdef01234567\n"
-                "Metadata:     Tag='GDDD'  Index=0  Length=33 bytes\n              %s\n",
-                Geometry(input).c_str());
+                "Metadata:     Tag='%s'  Index=0  Length=33 bytes\n              %s\n",
+                tag.c_str(), tag == "GDDD" ? Geometry(text).c_str() : "TRACK:1 TYPE:MODE1");
     return 0;
   }
-  if (args[0] == "addmeta") std::ofstream(input, std::ios::binary | std::ios::app) << "\n" << Option(args, "-vt") << "\n";
-  if (args[0] == "addmeta" || args[0] == "verify") return 0;
-  if (args[0] != "copy") return Fatal("Error: unsupported command " + args[0], 1);
-
-  std::string joined;
-  for (const std::string& a : args) joined += (joined.empty() ? "" : "|") + a;
-  std::printf("args: %s\n", joined.c_str());
-  std::fflush(stdout);
-  const std::string geometry = Geometry(input);
-  std::ofstream(Option(args, "-o"), std::ios::binary) << "MComprHD fake" << (geometry.starts_with("CYLS:125,") ? "" : "\n" + geometry + "\n");
-  for (int percent = 0; percent <= 100; percent += 25) {
-    std::fprintf(stderr, "Compressing, %d.0%% complete... (ratio=%d.0%%)  \r", percent, 100 - percent / 2);
-    std::fflush(stderr);
+  if (command == "addmeta") {
+    std::ofstream(input, std::ios::binary | std::ios::app) << "\n" << Option(args, "-vt") << "\n";
+    return 0;
   }
 
-  const char* modeText = std::getenv("FAKE_CURRENT_MODE");
-  const std::string mode = modeText ? modeText : "ok";
+  std::string joined, label = "Compressing";
+  for (const std::string& a : args) joined += (joined.empty() ? "" : "|") + a;
+  std::printf("args: %s\n", Utf8(joined).c_str());
+  if (command == "copy" || command == "createcd" || command == "createdvd") {
+    if (std::ifstream(output)) return Fatal("Error: file already exists (" + output + ")", 1);
+    const std::string geometry = Geometry(text);
+    std::ofstream(output, std::ios::binary)
+        << "MComprHD fake"
+        << (command == "createcd"    ? "\nCHT2\n"
+            : command == "createdvd" ? "\nDVD \n"
+            : geometry.starts_with("CYLS:125,") ? ""
+                                                : "\n" + geometry + "\n");
+  } else if (command.starts_with("extract")) {
+    label = "Extracting";
+    std::ofstream(output, std::ios::binary) << (command == "extractcd" ? "cue" : "data");
+    if (command == "extractcd") std::ofstream(output.substr(0, output.rfind('.')) + ".bin", std::ios::binary) << "bin";
+  } else if (command == "verify") {
+    label = "Verifying";
+  } else {
+    return Fatal("Error: unsupported command " + command, 1);
+  }
+  std::fflush(stdout);
+
+  const std::string mode = Env("FAKE_CURRENT_MODE", "ok");
+  if (mode == "silent") Pause(60000);
+  for (int percent = 0; percent <= 100; percent += 25) {
+    std::fprintf(stderr, "%s, %d.0%% complete... (ratio=%d.0%%)  \r", label.c_str(), percent, 100 - percent / 2);
+    if (percent == 25) std::fprintf(stderr, "%s, nan%% complete... (ratio=nan%%)  \r", label.c_str());
+    std::fflush(stderr);
+    for (int i = 0; mode == "repeat" && percent == 25 && i < 600; ++i, Pause(100)) {
+      std::fprintf(stderr, "%s, 25.0%% complete...  \r", label.c_str());
+      std::fflush(stderr);
+    }
+  }
   if (mode.rfind("status=", 0) == 0) return Fatal("Error: boom", std::atoi(mode.c_str() + 7));
   if (mode == "error0") return Fatal("Oops", 0);
   if (mode == "hang") {
     std::printf("pid=%d\n", static_cast<int>(QM_GETPID()));
     std::fflush(stdout);
-    std::this_thread::sleep_for(std::chrono::seconds(60));
+    Pause(60000);
   }
   std::fprintf(stderr, "Compression complete ... final ratio = 50.0%%            \n");
   return 0;

@@ -53,7 +53,16 @@ int Bridge::Run(const OldCommand& command) {
   if (folder.empty()) folder = ".";
   RemoveStaleWorkFiles(folder, host_.pid, host_.processRunning);
 
-  const Outcome outcome = command.kind == OldCommandKind::SetChs ? SetChs(command) : Copy(command);
+  Outcome outcome;
+  switch (command.kind) {
+    case OldCommandKind::Update:
+    case OldCommandKind::Merge: outcome = Copy(command); break;
+    case OldCommandKind::SetChs: outcome = SetChs(command); break;
+    case OldCommandKind::CreateCd:
+    case OldCommandKind::CreateDvd: outcome = Create(command); break;
+    case OldCommandKind::Verify: outcome = Verify(command); break;
+    case OldCommandKind::Extract: outcome = Extract(command); break;
+  }
   if (!outcome.ok()) {
     // On a line of its own after any progress line: the program quotes the last line.
     host_.write("\n" + outcome.reason + "\n");
@@ -82,6 +91,101 @@ Bridge::Outcome Bridge::Copy(const OldCommand& command) {
     Remove(command.output);
   }
   return o;
+}
+
+Bridge::Outcome Bridge::Create(const OldCommand& command) {
+  std::string tool = "createcd";
+  if (command.kind == OldCommandKind::CreateDvd) {
+    tool = "createdvd";
+    ToolUsage usage;
+    if (Outcome o = Probe(usage); !o.ok()) return o;
+    if (!usage.Has(tool)) {
+      return {kExitFailure, "Errore: il chdman trovato (versione " + (usage.version.empty() ? "?" : usage.version) +
+                                ") non ha createdvd, che c'è da chdman 0.254; nulla è stato creato"};
+    }
+  }
+  if (Exists(command.output)) {
+    return {kExitFailure, "Errore: " + command.output + " esiste già; nulla è stato creato"};
+  }
+  ProgressTranslator translator(kPercentUnits);
+  Outcome o = Stage({tool, "-i", command.image, "-o", command.output}, translator);
+  if (o.ok()) {
+    host_.write(translator.StageEndLine());
+  } else {
+    Remove(command.output);
+  }
+  return o;
+}
+
+Bridge::Outcome Bridge::Verify(const OldCommand& command) {
+  ProgressTranslator translator(kPercentUnits);
+  Outcome o = Stage({"verify", "-i", command.image}, translator);
+  if (o.ok()) host_.write(translator.StageEndLine());
+  return o;
+}
+
+Bridge::Outcome Bridge::Extract(const OldCommand& command) {
+  ImageInfo info;
+  if (Outcome o = Info(command.image, info); !o.ok()) return o;
+  const fs::path image = PathFromUtf8(command.image);
+  const std::string base = Utf8FromPath(image.stem());
+  const fs::path work = PathFromUtf8(command.output);
+  const auto inWork = [&](const std::string& ext) { return Utf8FromPath(work / PathFromUtf8(base + ext)); };
+
+  std::vector<std::string> args;
+  std::vector<std::string> extensions;
+  switch (MediumOf(info)) {
+    case MediumKind::Cd:
+      // The tool names the BIN after the CUE, beside it, and the CUE refers to it by that name.
+      args = {"extractcd", "-i", command.image, "-o", inWork(".cue")};
+      extensions = {".cue", ".bin"};
+      break;
+    case MediumKind::Dvd: {
+      ToolUsage usage;
+      if (Outcome o = Probe(usage); !o.ok()) return o;
+      // extractraw writes the same bytes where the tool has no extractdvd.
+      args = {usage.Has("extractdvd") ? "extractdvd" : "extractraw", "-i", command.image, "-o", inWork(".iso")};
+      extensions = {".iso"};
+      break;
+    }
+    case MediumKind::HardDisk:
+      args = {"extracthd", "-i", command.image, "-o", inWork(".img")};
+      extensions = {".img"};
+      break;
+    case MediumKind::Unknown:
+      return {kExitFailure, "Errore: " + command.image +
+                                " non è l'immagine di un CD, di un DVD né di un disco rigido (nessun metadato CHCD, "
+                                "CHTR, CHT2, DVD o GDDD); nulla è stato estratto"};
+  }
+  for (const std::string& ext : extensions) {
+    const std::string target = Utf8FromPath(image.parent_path() / PathFromUtf8(base + ext));
+    if (Exists(target)) return {kExitFailure, "Errore: " + target + " esiste già; nulla è stato estratto"};
+  }
+  std::error_code ec;
+  if (Exists(command.output) || !fs::create_directory(work, ec)) {
+    return {kExitFailure, "Errore: la cartella di lavoro " + command.output +
+                              (ec ? " non può essere creata (" + ec.message() + ")" : " esiste già") +
+                              "; nulla è stato estratto"};
+  }
+  ProgressTranslator translator(kPercentUnits);
+  Outcome o = Stage(args, translator);
+  if (o.ok()) {
+    host_.write(translator.StageEndLine());
+  } else {
+    fs::remove_all(work, ec);
+  }
+  return o;
+}
+
+Bridge::Outcome Bridge::Probe(ToolUsage& usage) {
+  std::string text;
+  const ToolRunner::Result r = host_.tool.Run({}, [&](std::string_view chunk) {
+    text.append(chunk);
+    return false;
+  });
+  if (std::optional<Outcome> o = NotRun(r)) return *o;
+  usage = ParseToolUsage(text);
+  return {};
 }
 
 Bridge::Outcome Bridge::SetChs(const OldCommand& command) {
@@ -237,10 +341,10 @@ Bridge::Outcome Bridge::Info(const std::string& image, ImageInfo& info) {
   const ToolRunner::Result r = host_.tool.Run({"info", "-i", image}, [&](std::string_view chunk) {
     text.append(chunk);
     errors.Feed(chunk);
+    return false;
   });
   errors.Flush();
-  if (host_.tool.Interrupted() != 0) return Interruption();
-  if (!r.startError.empty()) return {kExitFailure, r.startError};
+  if (std::optional<Outcome> o = NotRun(r)) return *o;
   if (r.status != 0 || errors.ErrorReported()) {
     const std::string reason = errors.ErrorReason().empty() ? "Error: chdman info failed on " + image : errors.ErrorReason();
     return {r.status != 0 ? r.status : kExitFailure, reason};
@@ -253,12 +357,13 @@ Bridge::Outcome Bridge::Info(const std::string& image, ImageInfo& info) {
 
 Bridge::Outcome Bridge::Stage(const std::vector<std::string>& args, ProgressTranslator& translator) {
   const ToolRunner::Result r = host_.tool.Run(args, [&](std::string_view chunk) {
+    const std::uint64_t moves = translator.Moves();
     const std::string out = translator.Feed(chunk);
     if (!out.empty()) host_.write(out);
+    return translator.Moves() != moves;
   });
   if (const std::string rest = translator.Flush(); !rest.empty()) host_.write(rest);
-  if (host_.tool.Interrupted() != 0) return Interruption();
-  if (!r.startError.empty()) return {kExitFailure, r.startError};
+  if (std::optional<Outcome> o = NotRun(r)) return *o;
   if (r.status == 0 && !translator.ErrorReported()) return {};
   std::string reason = translator.ErrorReason();
   if (reason.empty()) reason = "Error: chdman " + args.front() + " ended with status " + std::to_string(r.status);
@@ -287,6 +392,16 @@ Bridge::Outcome Bridge::Replace(const std::string& replacement, const std::strin
   fs::rename(PathFromUtf8(replacement), PathFromUtf8(image), ec);
   if (ec) return {kExitFailure, "Error: " + image + " could not be replaced (" + ec.message() + "); it was not changed"};
   return {};
+}
+
+std::optional<Bridge::Outcome> Bridge::NotRun(const ToolRunner::Result& r) const {
+  if (host_.tool.Interrupted() != 0) return Interruption();
+  if (!r.startError.empty()) return Outcome{kExitFailure, r.startError};
+  if (r.stalledSeconds != 0) {
+    return Outcome{kExitFailure, "Errore: chdman ha smesso di rispondere (nessun avanzamento per " +
+                                     std::to_string(r.stalledSeconds) + " secondi) ed è stato fermato"};
+  }
+  return std::nullopt;
 }
 
 Bridge::Outcome Bridge::Interruption() const {

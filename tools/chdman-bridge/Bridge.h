@@ -1,9 +1,11 @@
 #pragma once
 // Carries out one old command line with the current tool. The image named by
-// the command is never lost: update and merge only write their output file,
-// and Set CHS replaces the image only with a finished, checked copy. A run
+// the command is never lost: update, merge and create only write their
+// output file, Set CHS replaces the image only with a finished, checked copy,
+// verify only reads, and extract writes only into a folder it creates. A run
 // that fails removes the output it created; the last line it prints says why.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,6 +20,9 @@
 namespace qm::bridge {
 
 inline constexpr int kExitFailure = 1;
+// The hunk count the progress lines of create, verify and extract give: the
+// tool tells those stages in percent, so this is 100% in steps of 0.01%.
+inline constexpr std::uint64_t kPercentUnits = 10000;
 
 struct BridgeHost {
   ToolRunner& tool;
@@ -44,6 +49,11 @@ class Bridge {
   };
 
   Outcome Copy(const OldCommand& command);
+  Outcome Create(const OldCommand& command);
+  Outcome Verify(const OldCommand& command);
+  Outcome Extract(const OldCommand& command);
+  // The tool run without arguments: its version and commands.
+  Outcome Probe(ToolUsage& usage);
   Outcome SetChs(const OldCommand& command);
   // Copy, the geometry written into the copy's metadata, checks, replace.
   // nullopt when the image is not one the edit takes; no work file is left.
@@ -62,6 +72,9 @@ class Bridge {
   Outcome CopyFileWithProgress(const std::string& from, const std::string& to, ProgressTranslator& translator);
   // Replaces `image` with `replacement`, which takes the image's permissions.
   Outcome Replace(const std::string& replacement, const std::string& image);
+  // Why a run of the tool came to nothing: interrupted, not started, or
+  // ended for standing still. nullopt when it ran to its end.
+  std::optional<Outcome> NotRun(const ToolRunner::Result& r) const;
   Outcome Interruption() const;
 
   BridgeHost host_;

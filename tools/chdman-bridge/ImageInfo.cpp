@@ -1,5 +1,6 @@
 #include "ImageInfo.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace qm::bridge {
@@ -103,11 +104,48 @@ std::optional<ImageInfo> ParseImageInfo(std::string_view text) {
       info.parentSha1 = std::string(Trim(value));
     } else if (key == "Metadata" || (key.empty() && line.find("Tag='") != std::string_view::npos)) {
       valueNext = true;
+      if (const std::size_t at = line.find("Tag='"); at != std::string_view::npos && line.size() >= at + 10) {
+        info.metadataTags.emplace_back(line.substr(at + 5, 4));
+      }
       geometryNext = IsHardDiskEntry(line);
     }
   }
   if (!haveVersion || !haveLogical || !haveHunk || !haveHunks || !haveCodecs) return std::nullopt;
   return info;
+}
+
+MediumKind MediumOf(const ImageInfo& info) {
+  const auto has = [&](std::initializer_list<std::string_view> tags) {
+    return std::any_of(info.metadataTags.begin(), info.metadataTags.end(),
+                       [&](const std::string& t) { return std::find(tags.begin(), tags.end(), t) != tags.end(); });
+  };
+  if (has({"CHCD", "CHTR", "CHT2", "CHGT", "CHGD"})) return MediumKind::Cd;
+  if (has({"DVD "})) return MediumKind::Dvd;
+  if (has({"GDDD"})) return MediumKind::HardDisk;
+  return MediumKind::Unknown;
+}
+
+bool ToolUsage::Has(std::string_view command) const {
+  return std::find(commands.begin(), commands.end(), command) != commands.end();
+}
+
+ToolUsage ParseToolUsage(std::string_view text) {
+  ToolUsage usage;
+  constexpr std::string_view kManager = "manager ", kUsageLine = "chdman ";
+  if (const std::size_t at = text.find(kManager); at != std::string_view::npos) {
+    const std::string_view rest = text.substr(at + kManager.size());
+    usage.version = std::string(rest.substr(0, rest.find_first_of(" \r\n")));
+  }
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = Trim(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    const std::size_t colon = line.find(':');
+    if (!line.starts_with(kUsageLine) || colon == std::string_view::npos) continue;
+    const std::string_view command = line.substr(kUsageLine.size(), colon - kUsageLine.size());
+    if (!command.empty() && command.find(' ') == std::string_view::npos) usage.commands.emplace_back(command);
+  }
+  return usage;
 }
 
 std::string CompressionOption(const ImageInfo& info) {

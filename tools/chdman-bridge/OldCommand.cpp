@@ -1,36 +1,46 @@
 #include "OldCommand.h"
 
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
 #include "Geometry.h"
 
 namespace qm::bridge {
 namespace {
 
-std::string Expected(const std::string& command, const char* form) {
-  return "Error: " + command + " takes " + form;
-}
+struct Form {
+  std::string_view name;
+  OldCommandKind kind;
+  std::size_t operands;
+  const char* operandNames;
+};
+
+constexpr Form kForms[] = {
+    {"-update", OldCommandKind::Update, 2, "IMAGE OUTPUT"},
+    {"-merge", OldCommandKind::Merge, 3, "IMAGE DIFF OUTPUT"},
+    {"-setchs", OldCommandKind::SetChs, 4, "IMAGE CYLINDERS HEADS SECTORS"},
+    {"-createcd", OldCommandKind::CreateCd, 2, "INPUT OUTPUT"},
+    {"-createdvd", OldCommandKind::CreateDvd, 2, "INPUT OUTPUT"},
+    {"-verify", OldCommandKind::Verify, 1, "IMAGE"},
+    {"-extract", OldCommandKind::Extract, 2, "IMAGE FOLDER"},
+};
 
 }  // namespace
 
 std::variant<OldCommand, std::string> ParseOldCommand(const std::vector<std::string>& args) {
   if (args.empty()) return std::string("Error: no command given");
   const std::string& name = args[0];
-  const std::size_t operands = args.size() - 1;
+  const auto form = std::find_if(std::begin(kForms), std::end(kForms), [&](const Form& f) { return f.name == name; });
+  if (form == std::end(kForms)) return "Error: unknown command " + name;
+  if (args.size() - 1 != form->operands) return "Error: " + name + " takes " + form->operandNames;
   OldCommand c;
-  if (name == "-update") {
-    if (operands != 2) return Expected(name, "IMAGE OUTPUT");
-    c.kind = OldCommandKind::Update;
-    c.image = args[1];
-    c.output = args[2];
-  } else if (name == "-merge") {
-    if (operands != 3) return Expected(name, "IMAGE DIFF OUTPUT");
-    c.kind = OldCommandKind::Merge;
-    c.image = args[1];
+  c.kind = form->kind;
+  c.image = args[1];
+  if (c.kind == OldCommandKind::Merge) {
     c.diff = args[2];
     c.output = args[3];
-  } else if (name == "-setchs") {
-    if (operands != 4) return Expected(name, "IMAGE CYLINDERS HEADS SECTORS");
-    c.kind = OldCommandKind::SetChs;
-    c.image = args[1];
+  } else if (c.kind == OldCommandKind::SetChs) {
     const auto cyl = ParseGeometryCount(args[2]);
     const auto heads = ParseGeometryCount(args[3]);
     const auto secs = ParseGeometryCount(args[4]);
@@ -41,8 +51,8 @@ std::variant<OldCommand, std::string> ParseOldCommand(const std::vector<std::str
     c.cylinders = *cyl;
     c.heads = *heads;
     c.sectors = *secs;
-  } else {
-    return "Error: unknown command " + name;
+  } else if (form->operands == 2) {
+    c.output = args[2];
   }
   for (std::size_t i = 1; i < args.size(); ++i) {
     if (args[i].empty()) return "Error: an empty file name was given to " + name;
@@ -61,6 +71,10 @@ std::string Usage() {
          "   quillmere-chdman-bridge -update IMAGE OUTPUT\n"
          "   quillmere-chdman-bridge -merge IMAGE DIFF OUTPUT\n"
          "   quillmere-chdman-bridge -setchs IMAGE CYLINDERS HEADS SECTORS\n"
+         "   quillmere-chdman-bridge -createcd INPUT OUTPUT\n"
+         "   quillmere-chdman-bridge -createdvd INPUT OUTPUT\n"
+         "   quillmere-chdman-bridge -verify IMAGE\n"
+         "   quillmere-chdman-bridge -extract IMAGE FOLDER\n"
          "The current chdman is the one named by QUILLMERE_CHDMAN, else the first on PATH.\n";
 }
 

@@ -120,6 +120,8 @@ std::string ProgressTranslator::Flush() {
 }
 
 std::string ProgressTranslator::Line(std::string_view text, std::string_view end) {
+  // Some inputs make the tool print "nan%" for a while: no progress to show.
+  if (text.find(", nan% complete") != std::string_view::npos) return {};
   const std::optional<Progress> p = ParseProgress(text);
   if (!p || total_ == 0) {
     if (const std::size_t at = text.find(kFinalRatio); text.starts_with("Compression complete") && at != text.npos) {
@@ -129,6 +131,12 @@ std::string ProgressTranslator::Line(std::string_view text, std::string_view end
     std::string out(text);
     out += end;
     return out;
+  }
+  if (bestScale_ == 0 || static_cast<unsigned __int128>(p->value) * bestScale_ >
+                             static_cast<unsigned __int128>(bestValue_) * p->scale) {
+    bestValue_ = p->value;
+    bestScale_ = p->scale;
+    ++moves_;
   }
   std::string rest;
   if (p->label == "Compressing" && !RatioIn(p->rest).empty()) {

@@ -41,6 +41,10 @@ class ProgressTranslator {
   // last plain message before "Fatal error occurred". Empty when none.
   const std::string& ErrorReason() const { return reason_; }
 
+  // How many progress lines showed more done than any before: the stage's
+  // progress moved on when this grows.
+  std::uint64_t Moves() const { return moves_; }
+
   // Longest unfinished line held back; a longer one is passed through.
   static constexpr std::size_t kMaxPending = 4096;
 
@@ -58,6 +62,8 @@ class ProgressTranslator {
   std::string lastMessage_;
   std::string reason_;
   bool errorReported_ = false;
+  std::uint64_t moves_ = 0;
+  std::uint64_t bestValue_ = 0, bestScale_ = 0;  // most done so far; scale 0: none yet
 };
 
 }  // namespace qm::bridge

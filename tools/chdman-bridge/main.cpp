@@ -14,12 +14,14 @@
 #include "ProcessToolRunner.h"
 #include "ToolLocator.h"
 #include "Utf8Path.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 
 namespace {
 
 using namespace qm::bridge;
+using qm::GetEnvironment;
 
 // Set for the tools the bridge starts: a bridge that finds it set was started
 // by a bridge, which means the "current chdman" found was a bridge too.
@@ -48,19 +50,20 @@ int main(int argc, char** argv) {
     return kExitFailure;
   }
 
-  const std::string self = OwnExecutablePath();
+  const std::string self = qm::ExecutablePath();
   const LocatedTool tool = LocateTool(
-      {GetEnvironment(kToolVariable), GetEnvironment("PATH").value_or(""), PathListSeparator(),
+      {GetEnvironment(kToolVariable), GetEnvironment("PATH").value_or(""), qm::PathListSeparator(),
        static_cast<char>(std::filesystem::path::preferred_separator), qm::ToolFileName()},
-      {IsExecutableFile, [&](const std::string& path) { return SameFile(path, self); }});
+      {qm::IsExecutableFile, [&](const std::string& path) { return SameFile(path, self); }});
   if (tool.path.empty()) {
     Write(tool.error + "\n");
     return kExitFailure;
   }
-  SetEnvironment(kNestedVariable, std::to_string(qm::CurrentProcessId()));
+  qm::SetEnvironment(kNestedVariable, std::to_string(qm::CurrentProcessId()));
 
   CatchTerminationRequests();
-  ProcessToolRunner runner(tool.path);
+  const int stallSeconds = std::atoi(GetEnvironment(kStallVariable).value_or("0").c_str());
+  ProcessToolRunner runner(tool.path, stallSeconds > 0 ? std::chrono::seconds(stallSeconds) : kStallLimit);
   // Tests only: a pause after each block of a copy, so that a request to end
   // can arrive while the copy runs.
   const int pauseMs = std::atoi(GetEnvironment(kCopyPauseVariable).value_or("0").c_str());
@@ -70,6 +73,6 @@ int main(int argc, char** argv) {
       return progress(done, total);
     });
   };
-  Bridge bridge({runner, Write, qm::CurrentProcessId(), ProcessRunning, copy});
+  Bridge bridge({runner, Write, qm::CurrentProcessId(), qm::ProcessRunning, copy});
   return bridge.Run(std::get<OldCommand>(parsed));
 }

@@ -13,6 +13,8 @@ std::optional<std::string> GetEnvironment(const std::string& name) {
   return std::string(value);
 }
 
+void SetEnvironment(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
+
 char PathListSeparator() { return ':'; }
 
 bool IsExecutableFile(const std::string& path) {

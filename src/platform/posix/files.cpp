@@ -65,10 +65,15 @@ Result<std::pair<std::string, UniqueHandle>> CreateFresh(const std::string& fold
 
 }  // namespace
 
-std::string ProgramFolder() {
+std::string ExecutablePath() {
   std::error_code ec;
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec || exe.empty()) return std::string();
+  return ec ? std::string() : exe.string();
+}
+
+std::string ProgramFolder() {
+  const std::filesystem::path exe = ExecutablePath();
+  if (exe.empty()) return std::string();
   // The folder part is unaffected by the " (deleted)" the kernel appends to
   // the file name of a replaced executable.
   std::string folder = exe.parent_path().string();

@@ -18,6 +18,12 @@ std::optional<std::string> GetEnvironment(const std::string& name) {
   return win32::Narrow(value);
 }
 
+void SetEnvironment(const std::string& name, const std::string& value) {
+  const auto wideName = win32::Widen(name);
+  const auto wideValue = win32::Widen(value);
+  if (wideName && wideValue) ::SetEnvironmentVariableW(wideName->c_str(), wideValue->c_str());
+}
+
 char PathListSeparator() { return ';'; }
 
 bool IsExecutableFile(const std::string& path) {

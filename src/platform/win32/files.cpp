@@ -64,23 +64,25 @@ Result<std::pair<std::string, UniqueHandle>> CreateFresh(const std::string& fold
 
 }  // namespace
 
-std::string ProgramFolder() {
+std::string ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (n == 0) return std::string();
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
+    if (n < path.size()) return win32::Narrow(std::wstring_view(path.data(), n));
+    if (path.size() >= 32768) return std::string();
     path.resize(path.size() * 2);  // truncated: try a larger buffer
   }
-  const std::size_t slash = path.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return std::string();
+}
+
+std::string ProgramFolder() {
+  std::string folder = ExecutablePath();
+  const std::size_t slash = folder.find_last_of("\\/");
+  if (slash == std::string::npos) return std::string();
   // Cut after the separator: "C:\quillmere.exe" gives "C:\", one backslash.
-  std::wstring folder = path.substr(0, slash + 1);
-  if (folder.back() == L'/') folder.back() = L'\\';
-  return win32::Narrow(folder);
+  folder.resize(slash + 1);
+  if (folder.back() == '/') folder.back() = '\\';
+  return folder;
 }
 
 std::string ToolFileName() { return "chdman.exe"; }
