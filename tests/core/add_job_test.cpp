@@ -104,11 +104,6 @@ INSTANTIATE_TEST_SUITE_P(
                {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd 1024 16 63 "}},
         AddRow{"SetChsNeverConfirmed", kWindows, JobKind::SetChs, {"disk.chd", "D:\\img\\disk.chd"}, std::nullopt,
                Unconfirmed(), {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd "}},
-        AddRow{"DriveRootGivesBareDrive", kWindows, JobKind::Update, {"disk.chd", "C:\\disk.chd"}, std::nullopt,
-               Unconfirmed(), {"disk.chd", "C:", "Update", "disk.tmp", "C:", "", "-update disk.chd disk.tmp"}},
-        AddRow{"AccentedNameStaysUnquoted", kWindows, JobKind::Update, {"Società.chd", "D:\\Città\\Società.chd"},
-               std::nullopt, Unconfirmed(),
-               {"Società.chd", "D:\\Città", "Update", "Società.tmp", "D:\\Città", "", "-update Società.chd Società.tmp"}},
         AddRow{"LongFolderShortenedForDisplayOnly", kWindows, JobKind::Update,
                {"disk.chd", "C:\\Documents and Settings\\Utente\\Desktop\\CHD\\disk.chd"}, std::nullopt,
                Unconfirmed(),
@@ -120,9 +115,6 @@ INSTANTIATE_TEST_SUITE_P(
                FileChoice{"new patch.diff", "D:\\My Games\\new patch.diff"}, Unconfirmed(),
                {"my disk.chd", "D:\\My Games", "Merge", "new patch.tmp", "D:\\My Games", "new patch.diff",
                 "-merge \"my disk.chd\" \"new patch.diff\" \"new patch.tmp\""}},
-        AddRow{"PosixRootFolder", kPosix, JobKind::SetChs, {"disk.chd", "/disk.chd"}, std::nullopt,
-               ConfirmChs("1024", "16", "63"),
-               {"disk.chd", "/", "SetCHS", "", "/", "", "-setchs disk.chd 1024 16 63 "}},
         AddRow{"PosixBlanksQuotedForShell", kPosix, JobKind::Update, {"my disk.chd", "/srv/my disk.chd"},
                std::nullopt, Unconfirmed(),
                {"my disk.chd", "/srv", "Update", "my disk.tmp", "/srv", "", "-update 'my disk.chd' 'my disk.tmp'"}},
@@ -138,23 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
                Unconfirmed(), {"disk.chd", "D:\\img", "Verifica", "", "D:\\img", "", "-verify disk.chd"}},
         AddRow{"ExtractIntoATemporaryFolder", kPosix, JobKind::Extract, {"it's.chd", "/srv/it's.chd"}, std::nullopt,
                Unconfirmed(),
-               {"it's.chd", "/srv", "Estrai", "it's.tmp", "/srv", "", "-extract 'it'\\''s.chd' 'it'\\''s.tmp'"}},
-        AddRow{"PosixAccentedLongFolder", kPosix, JobKind::Update,
-               {"è.chd", "/home/città/società/università/perché così è/è.chd"}, std::nullopt, Unconfirmed(),
-               {"è.chd", "/.../.../.../università/perché così è", "Update", "è.tmp",
-                "/home/città/società/università/perché così è", "", "-update è.chd è.tmp"}}),
+               {"it's.chd", "/srv", "Estrai", "it's.tmp", "/srv", "", "-extract 'it'\\''s.chd' 'it'\\''s.tmp'"}}),
     test::RowName());
-
-TEST(AddJobDialogTest, MergeAsksForTheImageThenTheDiffFile) {
-  JobTable table;
-  table.SetUp();
-  ScriptedView view;
-  view.selections = {FileChoice{"disk.chd", "D:\\disk.chd"}, FileChoice{"disk.diff", "D:\\disk.diff"}};
-  AddJob(table, JobKind::Merge, view, kWindows);
-  EXPECT_EQ(view.dialogTitles, (std::vector<std::string>{"Seleziona file CHD...", "Seleziona file Diff..."}));
-  EXPECT_EQ(view.dialogFilters, (std::vector<std::string>{"Compressed Hunk of Data (*.chd)|*.chd",
-                                                          "Diff File (*.diff)|*.diff"}));
-}
 
 TEST(AddJobDialogTest, EachKindOffersTheFilesItTakes) {
   for (const auto& [kind, filter] : {std::pair{JobKind::CreateCd, kCdRequest.Filter},
@@ -209,20 +186,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(CancelRow{"UpdateImage", JobKind::Update, 0}, CancelRow{"MergeDiff", JobKind::Merge, 1},
                     CancelRow{"SetChsImage", JobKind::SetChs, 0}),
     test::RowName());
-
-TEST(AddJobRowsTest, EveryJobAfterTheFirstAppendsARowAndTheSameFileMayRepeat) {
-  JobTable table;
-  table.SetUp();
-  for (int n = 1; n <= 3; ++n) {
-    ScriptedView view;
-    view.selections = {FileChoice{"disk.chd", "D:\\img\\disk.chd"}};
-    ASSERT_EQ(AddJob(table, JobKind::Update, view, kWindows), AddResult::Added);
-    EXPECT_EQ(table.JobCount(), n);
-    EXPECT_EQ(table.grid().Rows(), n + 1);
-    EXPECT_EQ(table.grid().TextMatrix(n, kColArgs), "-update disk.chd disk.tmp");
-  }
-  EXPECT_EQ(table.Job(1), table.Job(3));
-}
 
 TEST(AddJobFullTableTest, RefusesWithoutShowingTheFileDialog) {
   JobTable table;

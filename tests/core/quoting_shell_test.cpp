@@ -9,13 +9,10 @@
 
 #include <filesystem>
 #include <set>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "RowName.h"
-#include "ShellReader.h"
 #include "TempTree.h"
 #include "core/Quoting.h"
 
@@ -112,67 +109,6 @@ TEST(ShellQuotingLineTest, AllNamesOnOneLineComeBackOnePerLine) {
   EXPECT_EQ(run.output, expected);
   EXPECT_EQ(folder.Entries(), kDecoys);
 }
-
-// The model against the real shell: an inert line gives the words that sh
-// hands to printf; a line the model calls active does something in sh
-// (expands, matches the decoys, writes a file, fails) instead.
-struct ModelRow {
-  std::string_view label;
-  std::string_view words;  // what follows "printf '%s\n' "
-  bool inert;
-};
-
-void PrintTo(const ModelRow& row, std::ostream* os) { *os << row.label; }
-
-const ModelRow kModelRows[] = {
-    {"PlainWords", "a b  c", true},
-    {"SingleQuotes", "'a b' 'x\\y' '$HOME'", true},
-    {"DoubleQuotesAndEscapes", "\"a \\\" b\" \"c\\\\d\" \"e\\f\"", true},
-    {"Backslashes", "a\\ b \\\\ c\\'d", true},
-    {"QuoteJoins", "'a'\\''b' x\"y\"'z'", true},
-    {"LineContinuation", "a\\\nb", true},
-    {"NewlineInQuotes", "'a\nb' \"c\nd\"", true},
-    {"TildeInsideWord", "a~b a#b", true},
-    {"LoneBrackets", "[ -e a ] [", true},
-    {"Variable", "$HOME", false},
-    {"VariableInDoubleQuotes", "\"$HOME\"", false},
-    {"CommandSubstitution", "\"$(echo x)\"", false},
-    {"Backquotes", "`echo x`", false},
-    {"Glob", "*.chd", false},
-    {"QuestionGlob", "decoy.ch?", false},
-    {"BracketGlob", "[d]ecoy.chd", false},
-    {"Tilde", "~", false},
-    {"Comment", "a #b", false},
-    {"Redirection", "x >MARKER", false},
-    {"DuplicatedOutput", "x >&2 y", false},
-    {"Subshell", "a (b)", false},
-    {"OpenQuote", "'a", false},
-};
-
-class ShellModelTest : public testing::TestWithParam<ModelRow> {};
-
-TEST_P(ShellModelTest, AgreesWithTheRealShell) {
-  const ModelRow& row = GetParam();
-  const test::ShellCommand cmd = test::ShellFirstCommand("printf '%s\\n' " + std::string(row.words));
-  ASSERT_EQ(cmd.inert, row.inert);
-  ASSERT_GE(cmd.words.size(), 2u);
-  std::string modelled;
-  for (std::size_t i = 2; i < cmd.words.size(); ++i) modelled += cmd.words[i] + '\n';
-
-  ShellFolder folder;
-  const ShellResult run = RunShell(folder.path(), "printf '%s\\n' " + std::string(row.words));
-  if (row.inert) {
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output, modelled);
-    EXPECT_EQ(folder.Entries(), kDecoys);
-  } else {
-    const bool acted = run.status != 0 || run.output != modelled || folder.Entries() != kDecoys;
-    EXPECT_TRUE(acted) << "sh read the line as plain words: " << run.output;
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Lines, ShellModelTest, testing::ValuesIn(kModelRows),
-                         test::RowName());
 
 // Without quoting the same names do harm here, so the checks above can fail.
 TEST(ShellQuotingLineTest, UnquotedNamesWouldBeActedOn) {

@@ -1,48 +1,17 @@
 #pragma once
-// Helpers for driving the real windows: a scripted file dialog and a way to
-// act inside a modal dialog from its own event loop.
+// Acting inside a modal dialog from its own event loop.
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "ui/FileOpenDialog.h"
+#include "ScriptedFileDialog.h"
 
 namespace qm::test {
-
-// Answers each selection with the next scripted path; an empty path cancels.
-// Records each request's title and whether `toolbar` was enabled meanwhile.
-class ScriptedFileDialog : public FileOpenDialog {
- public:
-  explicit ScriptedFileDialog(QStringList paths, const QWidget* toolbar = nullptr)
-      : paths_(paths.begin(), paths.end()), toolbar_(toolbar) {}
-
-  std::optional<FileChoice> Open(const OpenRequest& request) override {
-    titles << QString::fromUtf8(request.DialogTitle.data(), request.DialogTitle.size());
-    if (toolbar_) toolbarEnabled.push_back(toolbar_->isEnabled());
-    if (paths_.empty()) return std::nullopt;
-    const QString path = paths_.front();
-    paths_.pop_front();
-    if (path.isEmpty()) return std::nullopt;
-    return FileChoice{path.section(QLatin1Char('/'), -1).toStdString(), path.toStdString()};
-  }
-
-  void push(const QString& path) { paths_.push_back(path); }
-
-  QStringList titles;
-  std::vector<bool> toolbarEnabled;
-
- private:
-  std::deque<QString> paths_;
-  const QWidget* toolbar_;
-};
 
 // Runs `act` on the modal dialog of type T once it shows (and is active, where
 // the platform activates it), from inside that dialog's exec(). Gives up, and

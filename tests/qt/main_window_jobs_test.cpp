@@ -1,10 +1,10 @@
-// Adding and removing jobs through the real main window: clicks on its
-// buttons and grid, a scripted file dialog, and the real geometry dialog.
+// The main window's wiring for jobs: clicks on its buttons and grid reach the
+// controller (a scripted file dialog, the real geometry dialog), and the grid
+// it changes reaches the view. The rules themselves are the core's tests.
 
-#include <QAbstractItemModelTester>
 #include <QFrame>
-#include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -20,178 +20,91 @@ class MainWindowJobsTest : public QObject {
   Q_OBJECT
 
  private:
-  frmMain* window_ = nullptr;
-  GridView* grid_ = nullptr;
-  QAbstractItemModelTester* tester_ = nullptr;
-
   QPushButton* button(const char* name) { return window_->findChild<QPushButton*>(name); }
-  QWidget* toolbar() { return window_->findChild<QFrame*>("fraToolbar"); }
-
-  // Answers the next geometry dialog: "close" closes it, else the blank-separated
-  // fields are typed into txtC, txtH, txtS and Conferma is clicked.
-  static void AnswerGeometry(const QString& answer) {
-    test::WhenModal<frmSetCHS>([answer](frmSetCHS* dialog) {
-      if (answer == QLatin1String("close")) {
-        dialog->close();
-        return;
-      }
-      const QStringList fields = answer.split(QLatin1Char(' '));
-      const char* boxes[] = {"txtC", "txtH", "txtS"};
-      for (int i = 0; i < 3; ++i) QTest::keyClicks(dialog->findChild<QLineEdit*>(boxes[i]), fields.value(i));
-      QTest::mouseClick(dialog->findChild<QPushButton*>("btnSetCHS"), Qt::LeftButton);
-    });
-  }
-
-  void addUpdate(test::ScriptedFileDialog& files, const QString& path) {
-    files.push(path);
-    QTest::mouseClick(button("btnAggiungi_0"), Qt::LeftButton);
-  }
-
-  // A click on grid cell (row, col); row 0 is the header.
-  void clickCell(int row, int col) {
-    if (row == 0) {
-      QHeaderView* header = grid_->horizontalHeader();
-      const QPoint at(header->sectionViewportPosition(col) + 4, header->height() / 2);
-      QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
-      return;
-    }
-    const QRect cell = grid_->visualRect(grid_->model()->index(row - 1, col));
-    QVERIFY(cell.isValid());
-    QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, cell.center());
-  }
 
   // The view shows exactly the grid: rows, texts and the current cell.
   void verifyViewMatchesGrid() {
     const Grid& grid = window_->jobTable().grid();
-    QAbstractItemModel* model = grid_->model();
+    auto* view = window_->findChild<GridView*>("MainGrid");
+    QAbstractItemModel* model = view->model();
     QCOMPARE(model->rowCount(), grid.Rows() - 1);
-    for (int c = 0; c < grid.Cols(); ++c) {
-      QCOMPARE(model->headerData(c, Qt::Horizontal).toString(), QString::fromStdString(grid.TextMatrix(0, c)));
-      for (int r = 1; r < grid.Rows(); ++r)
+    for (int r = 1; r < grid.Rows(); ++r)
+      for (int c = 0; c < grid.Cols(); ++c)
         QCOMPARE(model->index(r - 1, c).data().toString(), QString::fromStdString(grid.TextMatrix(r, c)));
-    }
     const QModelIndex current = grid.Row() >= 1 ? model->index(grid.Row() - 1, grid.Col()) : QModelIndex();
-    QCOMPARE(grid_->currentIndex(), current);
+    QCOMPARE(view->currentIndex(), current);
   }
+
+  frmMain* window_ = nullptr;
 
  private slots:
   void init() {
     window_ = new frmMain;
-    grid_ = window_->findChild<GridView*>("MainGrid");
-    tester_ = new QAbstractItemModelTester(grid_->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_));
   }
-  void cleanup() {
-    delete tester_;
-    delete window_;
-  }
+  void cleanup() { delete window_; }
 
-  void addOneJob_data() {
-    QTest::addColumn<int>("button");
-    QTest::addColumn<QStringList>("files");      // "" cancels that selection
-    QTest::addColumn<QString>("geometry");       // answer to the geometry dialog, "" when none opens
-    QTest::addColumn<QStringList>("titles");     // the selections asked for
-    QTest::addColumn<QStringList>("cells");      // row 1 afterwards; empty: table unchanged
+  // Each add button asks through the window's dialogs with the tool bar off;
+  // a click on a grid row and Rimuovi take that job off.
+  void addAndRemoveByClicks() {
+    auto* toolbar = window_->findChild<QFrame*>("fraToolbar");
+    test::ScriptedFileDialog files({"/img/a.chd", "/a/disk.chd", "", "/img/b.chd"}, [toolbar] { return toolbar->isEnabled(); });
+    window_->controller().SetFileDialog(&files);
+    QTest::mouseClick(button("btnAggiungi_0"), Qt::LeftButton);
+    QTest::mouseClick(button("btnAggiungi_1"), Qt::LeftButton);  // the diff selection is cancelled
+    test::WhenModal<frmSetCHS>([](frmSetCHS* dialog) {
+      const char* boxes[] = {"txtC", "txtH", "txtS"};
+      const char* values[] = {"1024", "16", "63"};
+      for (int i = 0; i < 3; ++i) QTest::keyClicks(dialog->findChild<QLineEdit*>(boxes[i]), values[i]);
+      QTest::mouseClick(dialog->findChild<QPushButton*>("btnSetCHS"), Qt::LeftButton);
+    });
+    QTest::mouseClick(button("btnAggiungi_2"), Qt::LeftButton);
 
-    const QString chd = "Seleziona file CHD...";
-    const QString diff = "Seleziona file Diff...";
-    QTest::newRow("update") << 0 << QStringList{"/img/disk.chd"} << "" << QStringList{chd}
-                            << QStringList{"disk.chd", "/img", "Update", "disk.tmp", "/img", "", "-update disk.chd disk.tmp"};
-    QTest::newRow("merge from two folders")
-        << 1 << QStringList{"/a/disk.chd", "/b/patch.diff"} << "" << QStringList{chd, diff}
-        << QStringList{"disk.chd", "/b", "Merge", "patch.tmp", "/b", "patch.diff", "-merge /a/disk.chd patch.diff patch.tmp"};
-    QTest::newRow("set chs typed") << 2 << QStringList{"/img/disk.chd"} << "1024 16 63" << QStringList{chd}
-                                   << QStringList{"disk.chd", "/img", "SetCHS", "", "/img", "", "-setchs disk.chd 1024 16 63 "};
-    QTest::newRow("set chs dialog closed, never confirmed")
-        << 2 << QStringList{"/img/disk.chd"} << "close" << QStringList{chd}
-        << QStringList{"disk.chd", "/img", "SetCHS", "", "/img", "", "-setchs disk.chd "};
-    QTest::newRow("merge, cancel second") << 1 << QStringList{"/a/disk.chd", ""} << "" << QStringList{chd, diff}
-                                          << QStringList{};
-  }
+    QCOMPARE(files.titles, (std::vector<std::string>{"Seleziona file CHD...", "Seleziona file CHD...",
+                                                     "Seleziona file Diff...", "Seleziona file CHD..."}));
+    QCOMPARE(files.toolbarEnabled, std::vector<bool>(4, false));
+    QVERIFY(toolbar->isEnabled());
+    QCOMPARE(window_->jobTable().JobCount(), 2);
+    QCOMPARE(QString::fromStdString(window_->jobTable().Job(2)[kColArgs]), QStringLiteral("-setchs b.chd 1024 16 63 "));
+    verifyViewMatchesGrid();
 
-  void addOneJob() {
-    QFETCH(int, button);
-    QFETCH(QStringList, files);
-    QFETCH(QString, geometry);
-    QFETCH(QStringList, titles);
-    QFETCH(QStringList, cells);
-
-    test::ScriptedFileDialog dialog(files, toolbar());
-    window_->controller().SetFileDialog(&dialog);
-    if (!geometry.isEmpty()) AnswerGeometry(geometry);
-    QTest::mouseClick(this->button(qPrintable(QStringLiteral("btnAggiungi_%1").arg(button))), Qt::LeftButton);
-
-    QCOMPARE(dialog.titles, titles);
-    // The tool bar is disabled during every selection and enabled again after.
-    QCOMPARE(dialog.toolbarEnabled, std::vector<bool>(titles.size(), false));
-    QVERIFY(toolbar()->isEnabled());
-
-    const JobTable& table = window_->jobTable();
-    QCOMPARE(table.grid().Rows(), 2);
-    QCOMPARE(table.JobCount(), cells.isEmpty() ? 0 : 1);
-    const QStringList expected = cells.isEmpty() ? QStringList(kJobColumns, QString()) : cells;
-    for (int c = 0; c < kJobColumns; ++c)
-      QCOMPARE(QString::fromStdString(table.grid().TextMatrix(1, c)), expected[c]);
+    auto* grid = window_->findChild<GridView*>("MainGrid");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 0)).center());
+    QCOMPARE(window_->jobTable().grid().Row(), 2);
+    QTest::mouseClick(button("btnRimuovi"), Qt::LeftButton);
+    QCOMPARE(window_->jobTable().JobCount(), 1);
+    QCOMPARE(QString::fromStdString(window_->jobTable().Job(1)[kColImage]), QStringLiteral("a.chd"));
     verifyViewMatchesGrid();
     window_->controller().SetFileDialog(nullptr);
   }
 
-  // A geometry dialog closed without confirming keeps the last confirmed geometry.
-  void geometryKeptWhenDialogClosed() {
-    test::ScriptedFileDialog dialog({"/img/a.chd", "/img/b.chd"});
-    window_->controller().SetFileDialog(&dialog);
-    AnswerGeometry("1024 16 63");
-    QTest::mouseClick(button("btnAggiungi_2"), Qt::LeftButton);
-    AnswerGeometry("close");
-    QTest::mouseClick(button("btnAggiungi_2"), Qt::LeftButton);
-    const JobTable& table = window_->jobTable();
-    QCOMPARE(table.JobCount(), 2);
-    QCOMPARE(QString::fromStdString(table.Job(2)[kColArgs]), QStringLiteral("-setchs b.chd 1024 16 63 "));
+  void messageBox_data() {
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("information") << int(MessageIcon::Information) << int(QMessageBox::Information);
+    QTest::newRow("warning") << int(MessageIcon::Warning) << int(QMessageBox::Warning);
+    QTest::newRow("stop") << int(MessageIcon::Stop) << int(QMessageBox::Critical);
   }
 
-  void removeSequence_data() {
-    QTest::addColumn<QStringList>("steps");  // "add NAME", "click ROW", "header COL", "remove"
-    QTest::addColumn<int>("jobCount");
-    QTest::addColumn<QStringList>("column0");  // every grid row, header included
-    QTest::addColumn<QPoint>("current");      // (row, col) of the grid's current cell
-
-    const QStringList three{"add a", "add b", "add c"};
-    QTest::newRow("row 2 of 3") << three + QStringList{"click 2", "remove"} << 2
-                                << QStringList{"Immagine", "a.chd", "c.chd"} << QPoint(2, 0);
-    QTest::newRow("row 1 of 3 clears") << three + QStringList{"click 1", "remove"} << 0
-                                       << QStringList{"Immagine", "", "", ""} << QPoint(0, 3);
-    QTest::newRow("blank row below the jobs") << three + QStringList{"click 1", "remove", "add d", "click 3", "remove"}
-                                              << 1 << QStringList{"Immagine", "d.chd", "", ""} << QPoint(3, 0);
-    QTest::newRow("header clicked") << three + QStringList{"click 2", "header 1", "remove"} << 3
-                                    << QStringList{"Immagine", "a.chd", "b.chd", "c.chd"} << QPoint(0, 1);
-  }
-
-  void removeSequence() {
-    QFETCH(QStringList, steps);
-    QFETCH(int, jobCount);
-    QFETCH(QStringList, column0);
-    QFETCH(QPoint, current);
-
-    test::ScriptedFileDialog dialog({});
-    window_->controller().SetFileDialog(&dialog);
-    for (const QString& step : steps) {
-      const QString verb = step.section(QLatin1Char(' '), 0, 0);
-      const QString arg = step.section(QLatin1Char(' '), 1);
-      if (verb == QLatin1String("add")) addUpdate(dialog, QStringLiteral("/jobs/%1.chd").arg(arg));
-      else if (verb == QLatin1String("click")) clickCell(arg.toInt(), 0);
-      else if (verb == QLatin1String("header")) clickCell(0, arg.toInt());
-      else QTest::mouseClick(button("btnRimuovi"), Qt::LeftButton);
-      if (QTest::currentTestFailed()) return;
-    }
-
-    const JobTable& table = window_->jobTable();
-    QCOMPARE(table.JobCount(), jobCount);
-    QStringList texts;
-    for (int r = 0; r < table.grid().Rows(); ++r) texts << QString::fromStdString(table.grid().TextMatrix(r, 0));
-    QCOMPARE(texts, column0);
-    QCOMPARE(QPoint(table.grid().Row(), table.grid().Col()), current);
-    verifyViewMatchesGrid();
+  // A message is a modal box with the window's caption, the text and OK only.
+  void messageBox() {
+    QFETCH(int, icon);
+    QFETCH(int, shown);
+    QMessageBox* seen = nullptr;
+    QString caption, text;
+    test::WhenModal<QMessageBox>([&](QMessageBox* box) {
+      seen = box;
+      caption = box->windowTitle();
+      text = box->text();
+      QCOMPARE(int(box->icon()), shown);
+      QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+      box->accept();
+    });
+    window_->ShowMessage("Città & 100%", static_cast<MessageIcon>(icon));
+    QVERIFY(seen);
+    QCOMPARE(caption, QStringLiteral("Quillmere"));
+    QCOMPARE(text, QStringLiteral("Città & 100%"));
   }
 
   void qtFilter_data() {

@@ -35,24 +35,12 @@ class SetChsDialogTest : public QObject {
     };
     QTest::newRow("digits among others") << typed("1a2-3.4 5") << "12345";
 
-    QTestEventList backspace = typed("123");
-    backspace.addKeyClick(Qt::Key_Backspace);
-    QTest::newRow("backspace deletes") << backspace << "12";
-
-    QTestEventList arrows = typed("12");
-    arrows.addKeyClick(Qt::Key_Left);
-    arrows.addKeyClicks("3");
-    QTest::newRow("left arrow then a digit") << arrows << "132";
-
-    QTestEventList homeDelete = typed("12");
-    homeDelete.addKeyClick(Qt::Key_Home);
-    homeDelete.addKeyClick(Qt::Key_Delete);
-    QTest::newRow("home and delete") << homeDelete << "2";
-
-    QTestEventList enter = typed("4");
-    enter.addKeyClick(Qt::Key_Return);
-    enter.addKeyClicks("5");
-    QTest::newRow("return is discarded") << enter << "45";
+    // Editing keys pass the filter; Return neither confirms nor types.
+    QTestEventList editing = typed("123");
+    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_Home, Qt::Key_Delete, Qt::Key_Return})
+      editing.addKeyClick(key);
+    editing.addKeyClicks("4");
+    QTest::newRow("editing keys") << editing << "42";
   }
 
   // The same keys give the same text in each of the three boxes.
@@ -75,8 +63,6 @@ class SetChsDialogTest : public QObject {
     QTest::addColumn<QString>("chsValue");
     QTest::addColumn<QStringList>("fields");
 
-    QTest::newRow("typed geometry") << QStringList{"1024", "16", "63"} << QStringList{} << "1024 16 63 "
-                                    << QStringList{"1024", "16", "63"};
     QTest::newRow("pasted with blanks around")
         << QStringList{} << QStringList{"  1024 ", " 16", "63  "} << "1024 16 63 " << QStringList{"1024", "16", "63"};
   }

@@ -333,18 +333,20 @@ TEST_F(BatchRunnerTest, ASecondUpdateOfTheSameImageFailsBeforeAnyRename) {
   EXPECT_EQ(table.grid().Mark(2), RowMark::Failed);
 }
 
+// The window has its turns while the tool says nothing, and a cancel then
+// ends it at once: the batch ends long before the tool's 30 silent seconds.
 TEST_F(BatchRunnerTest, ASilentToolIsCancelledWithoutWaitingForOutput) {
   test::SetEnv("FAKE_CHDMAN_MODE", "silent=30");
   Queue(JobKind::Update, Image("quiet.chd"));
   BatchRunner runner(table, view, Settings());
   const auto start = std::chrono::steady_clock::now();
+  int turnsWhileSilent = 0;
   view.onStep = [&] {
-    if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(500)) runner.Cancel();
+    if (!Calls().empty() && ++turnsWhileSilent == 5) runner.Cancel();
   };
   RunBatch(runner);
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(elapsed, std::chrono::seconds(5));
-  EXPECT_GE(view.steps, 5);  // the window had its turns while the tool said nothing
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+  EXPECT_GE(turnsWhileSilent, 5);
   EXPECT_EQ(view.messages.back().text, kCancelMessage);
   EXPECT_TRUE(ToolsLeft().empty());
   EXPECT_EQ(ReadAll(tree.data() / "quiet.chd"), "original:quiet.chd");
@@ -584,7 +586,8 @@ INSTANTIATE_TEST_SUITE_P(Names, HostileNames, ::testing::ValuesIn(HostileNameRow
                          test::RowName());
 
 // cmd.exe reads a batch file in the OEM code page (850 on an Italian system),
-// which lacks some letters of the ANSI one (1252) and has some it lacks.
+// which lacks some letters of the ANSI one (1252) and has some it lacks: a
+// name written in any other encoding reaches the tool as another name.
 struct EncodedName {
   const char* label;
   const char* name;
@@ -627,20 +630,6 @@ INSTANTIATE_TEST_SUITE_P(
                       EncodedName{"EuroOnlyInAnsi", "prezzo \xe2\x82\xac.chd", false},
                       EncodedName{"Japanese", "\xe6\x97\xa5\xe6\x9c\xac.chd", false}),
     test::RowName());
-
-// The bytes of the name in the file: OEM for cmd.exe (a-grave is 0x85 in
-// code page 850, 0xE0 in 1252), UTF-8 for /bin/sh.
-TEST_F(BatchRunnerTest, TheBatchFileHoldsNamesInTheInterpretersEncoding) {
-  Queue(JobKind::Update, Image("citt\xc3\xa0.chd"));
-  BatchRunner runner(table, view, Settings());
-  RunBatch(runner);
-  const std::string text = ReadAll(tree.program() / BatchFileName());
-  const std::string expected = kCmd ? "citt\x85.chd" : "citt\xc3\xa0.chd";
-  EXPECT_NE(text.find(expected), std::string::npos) << text;
-  EXPECT_EQ(text.find(kCmd ? "citt\xc3" : "citt\x85"), std::string::npos) << text;
-  EXPECT_EQ(text.find("citt\xe0"), std::string::npos) << text;
-  EXPECT_EQ(view.messages.back().text, kSuccessMessage);
-}
 
 }  // namespace
 }  // namespace qm

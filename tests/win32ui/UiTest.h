@@ -2,14 +2,13 @@
 // Helpers for driving the real Win32 windows in-process: windows found by the
 // name their layout gives them, messages pumped through the program's own
 // dispatch, the pointer moved through the system's input, actions run from a
-// timer inside a modal loop, a scripted file dialog.
+// timer inside a modal loop.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -17,7 +16,7 @@
 
 #include "app/win32/frmMain.h"
 #include "jobs/Grid.h"
-#include "ui/FileOpenDialog.h"
+#include "ScriptedFileDialog.h"
 #include "ui/win32/TopWindow.h"
 #include "ui/win32/Win32Layout.h"
 #include "ui/win32/WindowText.h"
@@ -178,31 +177,6 @@ class WhenShown {
   Clock::time_point start_;
   bool ran_ = false;
   Every timer_;
-};
-
-// Answers each selection with the next scripted path; an empty path cancels.
-// Records each request's title and whether `toolbar` was enabled meanwhile.
-class ScriptedFileDialog : public FileOpenDialog {
- public:
-  explicit ScriptedFileDialog(std::vector<std::string> paths = {}, HWND toolbar = nullptr)
-      : paths_(paths.begin(), paths.end()), toolbar_(toolbar) {}
-  std::optional<FileChoice> Open(const OpenRequest& request) override {
-    titles.emplace_back(request.DialogTitle);
-    if (toolbar_) toolbarEnabled.push_back(::IsWindowEnabled(toolbar_) != FALSE);
-    if (paths_.empty()) return std::nullopt;
-    const std::string path = paths_.front();
-    paths_.pop_front();
-    if (path.empty()) return std::nullopt;
-    return FileChoice{path.substr(path.find_last_of('\\') + 1), path};
-  }
-  void push(const std::string& path) { paths_.push_back(path); }
-
-  std::vector<std::string> titles;
-  std::vector<bool> toolbarEnabled;
-
- private:
-  std::deque<std::string> paths_;
-  HWND toolbar_;
 };
 
 // The font a control draws with.

@@ -1,7 +1,7 @@
-// Adding and removing jobs through the real main window: clicks on its
-// buttons and grid cells, a scripted file dialog, the real geometry dialog
-// typed into character by character; the system's file dialog with the
-// titles and filters of the jobs.
+// The main window's wiring for jobs: clicks on its buttons and grid cells
+// reach the controller (a scripted file dialog, the real geometry dialog
+// typed into character by character), the grid it changes reaches the list
+// view; and the system's file dialog with the titles and filters of the jobs.
 
 #include <gtest/gtest.h>
 
@@ -21,185 +21,78 @@ namespace qm {
 namespace {
 
 using test::FindControl;
-using Cells = std::vector<std::string>;
 
 const std::string kChd = "Seleziona file CHD...";
 const std::string kDiff = "Seleziona file Diff...";
-
-// Answers the next geometry dialog: {"close"} closes it, {"escape"} presses
-// Escape, else the three texts are typed into txtC, txtH, txtS and Conferma
-// is clicked.
-std::unique_ptr<test::WhenShown> AnswerGeometry(const std::vector<std::string>& answer) {
-  return std::make_unique<test::WhenShown>("frmSetCHS", [answer](HWND dialog) {
-    if (answer.size() == 1) {
-      if (answer[0] == "close") ::SendMessageA(dialog, WM_CLOSE, 0, 0);
-      if (answer[0] == "escape") test::PressKey(VK_ESCAPE);
-      return;
-    }
-    const char* boxes[] = {"txtC", "txtH", "txtS"};
-    for (int i = 0; i < 3; ++i) test::Type(FindControl(dialog, boxes[i]), answer[i]);
-    test::Click(FindControl(dialog, "btnSetCHS"));
-  });
-}
 
 class JobsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     window_ = std::make_unique<frmMain>();
     window_->Show();
-    grid_ = FindControl(window_->hwnd(), "MainGrid");
-    toolbar_ = FindControl(window_->hwnd(), "fraToolbar");
     test::Pump(20);
   }
   void TearDown() override { window_.reset(); }
 
   HWND button(const std::string& name) { return FindControl(window_->hwnd(), name); }
 
-  void addUpdate(test::ScriptedFileDialog& files, const std::string& path) {
-    files.push(path);
-    test::Click(button("btnAggiungi_0"));
-  }
-
   std::unique_ptr<frmMain> window_;
-  HWND grid_ = nullptr;
-  HWND toolbar_ = nullptr;
 };
 
-struct AddRow {
-  const char* name;
-  int button;
-  std::vector<std::string> files;  // "" cancels that selection
-  std::vector<std::string> geometry;  // answer to the geometry dialog; none when none opens
-  std::vector<std::string> titles;  // the selections asked for
-  Cells cells;                     // row 1 afterwards; empty: table unchanged
-};
-void PrintTo(const AddRow& r, std::ostream* os) { *os << r.name; }
-
-class AddOneJob : public JobsTest, public ::testing::WithParamInterface<AddRow> {};
-
-TEST_P(AddOneJob, CellsOfRowOne) {
-  const AddRow& row = GetParam();
-  test::ScriptedFileDialog files(row.files, toolbar_);
+// Each add button asks through the window's dialogs with the tool bar off
+// (the geometry typed key by key: only digits and backspace pass); a click
+// on a grid row and Rimuovi take that job off.
+TEST_F(JobsTest, AddAndRemoveByClicks) {
+  HWND toolbar = button("fraToolbar"), grid = button("MainGrid");
+  test::ScriptedFileDialog files({"D:\\img\\a.chd", "D:\\a\\disk.chd", "", "D:\\img\\b.chd"},
+                                  [toolbar] { return ::IsWindowEnabled(toolbar) != FALSE; });
   window_->controller().SetFileDialog(&files);
-  auto geometry = row.geometry.empty() ? nullptr : AnswerGeometry(row.geometry);
-  test::Click(button("btnAggiungi_" + std::to_string(row.button)));
-  if (geometry) {
-    EXPECT_TRUE(geometry->ran());
-  }
-
-  EXPECT_EQ(files.titles, row.titles);
-  // The tool bar is disabled during every selection and enabled again after.
-  EXPECT_EQ(files.toolbarEnabled, std::vector<bool>(row.titles.size(), false));
-  EXPECT_TRUE(::IsWindowEnabled(toolbar_));
-
-  const JobTable& table = window_->jobTable();
-  EXPECT_EQ(table.grid().Rows(), 2);
-  EXPECT_EQ(table.JobCount(), row.cells.empty() ? 0 : 1);
-  const Cells expected = row.cells.empty() ? Cells(kJobColumns) : row.cells;
-  for (int c = 0; c < kJobColumns; ++c) EXPECT_EQ(table.grid().TextMatrix(1, c), expected[c]) << "column " << c;
-  test::ExpectViewMatchesGrid(grid_, table.grid());
-  window_->controller().SetFileDialog(nullptr);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, AddOneJob,
-    ::testing::Values(
-        AddRow{"update", 0, {"D:\\img\\disk.chd"}, {}, {kChd},
-               {"disk.chd", "D:\\img", "Update", "disk.tmp", "D:\\img", "", "-update disk.chd disk.tmp"}},
-        AddRow{"merge_from_two_folders", 1, {"D:\\a\\disk.chd", "E:\\b\\patch.diff"}, {}, {kChd, kDiff},
-               {"disk.chd", "E:\\b", "Merge", "patch.tmp", "E:\\b", "patch.diff", "-merge D:\\a\\disk.chd patch.diff patch.tmp"}},
-        // Typed character by character: only digits and backspace pass the boxes.
-        AddRow{"set_chs_typed_with_letters_signs_backspace", 2, {"D:\\img\\disk.chd"},
-               {"1k0-245\b", "+\x16\x0d" "16.", "6 x\xe8" "3"}, {kChd},
-               {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd 1024 16 63 "}},
-        AddRow{"set_chs_closed_never_confirmed", 2, {"D:\\img\\disk.chd"}, {"close"}, {kChd},
-               {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd "}},
-        AddRow{"set_chs_escape_never_confirmed", 2, {"D:\\img\\disk.chd"}, {"escape"}, {kChd},
-               {"disk.chd", "D:\\img", "SetCHS", "", "D:\\img", "", "-setchs disk.chd "}},
-        AddRow{"merge_cancel_second", 1, {"D:\\a\\disk.chd", ""}, {}, {kChd, kDiff}, {}}),
-    test::RowName());
-
-// A geometry dialog closed without confirming keeps the last confirmed
-// geometry; every showing starts with empty boxes and the focus in txtC.
-TEST_F(JobsTest, GeometryDialogStartsEmptyAndKeepsTheLastConfirmation) {
-  test::ScriptedFileDialog files({"D:\\img\\a.chd", "D:\\img\\b.chd"});
-  window_->controller().SetFileDialog(&files);
+  test::Click(button("btnAggiungi_0"));
+  test::Click(button("btnAggiungi_1"));  // the diff selection is cancelled
   {
-    auto answer = AnswerGeometry({"1024", "16", "63"});
-    test::Click(button("btnAggiungi_2"));
-  }
-  std::vector<std::string> texts;
-  std::string focus;
-  {
-    test::WhenShown second("frmSetCHS", [&](HWND dialog) {
-      for (const char* box : {"txtC", "txtH", "txtS"}) texts.push_back(test::Text(FindControl(dialog, box)));
-      focus = test::NameOf(::GetFocus());
-      ::SendMessageA(dialog, WM_CLOSE, 0, 0);
+    test::WhenShown geometry("frmSetCHS", [](HWND dialog) {
+      const char* typed[] = {"1k0-245\b", "+\x16\x0d" "16.", "6 x\xe8" "3"};
+      const char* boxes[] = {"txtC", "txtH", "txtS"};
+      for (int i = 0; i < 3; ++i) test::Type(FindControl(dialog, boxes[i]), typed[i]);
+      test::Click(FindControl(dialog, "btnSetCHS"));
     });
     test::Click(button("btnAggiungi_2"));
-    EXPECT_TRUE(second.ran());
+    EXPECT_TRUE(geometry.ran());
   }
-  EXPECT_EQ(texts, (std::vector<std::string>{"", "", ""}));
-  EXPECT_EQ(focus, "txtC");
-  EXPECT_EQ(window_->jobTable().JobCount(), 2);
-  EXPECT_EQ(window_->jobTable().Job(2)[kColArgs], "-setchs b.chd 1024 16 63 ");
-  // Closing gave the main window its input back.
-  EXPECT_TRUE(::IsWindowEnabled(window_->hwnd()));
-}
-
-struct RemoveRow {
-  const char* name;
-  std::vector<std::string> steps;  // "add NAME", "click ROW", "header COL", "remove"
-  int jobCount;
-  std::vector<std::string> column0;  // every grid row, header included
-  std::pair<int, int> current;       // the grid's current cell
-};
-void PrintTo(const RemoveRow& r, std::ostream* os) { *os << r.name; }
-
-class RemoveSequence : public JobsTest, public ::testing::WithParamInterface<RemoveRow> {};
-
-TEST_P(RemoveSequence, TableAfterTheSteps) {
-  const RemoveRow& row = GetParam();
-  test::ScriptedFileDialog files;
-  window_->controller().SetFileDialog(&files);
-  for (const std::string& step : row.steps) {
-    const std::string verb = step.substr(0, step.find(' '));
-    const std::string arg = step.find(' ') == std::string::npos ? "" : step.substr(step.find(' ') + 1);
-    if (verb == "add") {
-      addUpdate(files, "D:\\jobs\\" + arg + ".chd");
-    } else if (verb == "click") {
-      test::ClickCell(grid_, std::stoi(arg), 0);
-    } else if (verb == "header") {
-      test::ClickCell(grid_, 0, std::stoi(arg));
-    } else {
-      test::Click(button("btnRimuovi"));
-    }
-  }
-  const JobTable& table = window_->jobTable();
-  EXPECT_EQ(table.JobCount(), row.jobCount);
+  // The next showing starts empty with the focus in txtC; Escape confirms nothing.
   std::vector<std::string> texts;
-  for (int r = 0; r < table.grid().Rows(); ++r) texts.push_back(table.grid().TextMatrix(r, 0));
-  EXPECT_EQ(texts, row.column0);
-  EXPECT_EQ(std::make_pair(table.grid().Row(), table.grid().Col()), row.current);
-  test::ExpectViewMatchesGrid(grid_, table.grid());
-}
+  {
+    files.push("D:\\img\\c.chd");
+    test::WhenShown again("frmSetCHS", [&](HWND dialog) {
+      for (const char* box : {"txtC", "txtH", "txtS"}) texts.push_back(test::Text(FindControl(dialog, box)));
+      texts.push_back(test::NameOf(::GetFocus()));
+      test::PressKey(VK_ESCAPE);
+    });
+    test::Click(button("btnAggiungi_2"));
+    EXPECT_TRUE(again.ran());
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"", "", "", "txtC"}));
+  EXPECT_EQ(files.titles, (std::vector<std::string>{kChd, kChd, kDiff, kChd, kChd}));
+  EXPECT_EQ(files.toolbarEnabled, std::vector<bool>(5, false));
+  EXPECT_TRUE(::IsWindowEnabled(toolbar));
+  EXPECT_TRUE(::IsWindowEnabled(window_->hwnd()));
+  const JobTable& table = window_->jobTable();
+  ASSERT_EQ(table.JobCount(), 3);
+  EXPECT_EQ(table.Job(2)[kColArgs], "-setchs b.chd 1024 16 63 ");
+  EXPECT_EQ(table.Job(3)[kColArgs], "-setchs c.chd 1024 16 63 ");
+  test::ExpectViewMatchesGrid(grid, table.grid());
 
-const std::vector<std::string> kThree{"add a", "add b", "add c"};
-std::vector<std::string> Then(std::vector<std::string> first, const std::vector<std::string>& more) {
-  first.insert(first.end(), more.begin(), more.end());
-  return first;
+  test::ClickCell(grid, 2, 0);
+  EXPECT_EQ(table.grid().Row(), 2);
+  test::ClickCell(grid, 0, 1);  // the header makes no row current
+  EXPECT_EQ(table.grid().Row(), 0);
+  test::ClickCell(grid, 2, 0);
+  test::Click(button("btnRimuovi"));
+  ASSERT_EQ(table.JobCount(), 2);
+  EXPECT_EQ(table.Job(2)[kColImage], "c.chd");
+  test::ExpectViewMatchesGrid(grid, table.grid());
+  window_->controller().SetFileDialog(nullptr);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, RemoveSequence,
-    ::testing::Values(
-        RemoveRow{"row_2_of_3", Then(kThree, {"click 2", "remove"}), 2, {"Immagine", "a.chd", "c.chd"}, {2, 0}},
-        RemoveRow{"row_1_of_3_clears", Then(kThree, {"click 1", "remove"}), 0, {"Immagine", "", "", ""}, {0, 3}},
-        RemoveRow{"blank_row_below_the_jobs", Then(kThree, {"click 1", "remove", "add d", "click 3", "remove"}), 1,
-                  {"Immagine", "d.chd", "", ""}, {3, 0}},
-        RemoveRow{"header_clicked", Then(kThree, {"click 2", "header 1", "remove"}), 3,
-                  {"Immagine", "a.chd", "b.chd", "c.chd"}, {0, 1}}),
-    test::RowName());
 
 struct OpenRow {
   const char* name;
