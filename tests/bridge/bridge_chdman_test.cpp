@@ -222,22 +222,32 @@ INSTANTIATE_TEST_SUITE_P(Discs, BridgeDiscTest,
                          testing::Values(std::pair{"-disc \xc3\xa9 &%'", false}, std::pair{"disc \xc3\xbc $(x)", true}),
                          [](const auto& info) { return info.param.second ? "audio" : "data"; });
 
-TEST_F(BridgeChdmanTest, ExtractsAHardDiskAndTellsTheVersionThatLacksCreatedvd) {
+TEST_F(BridgeChdmanTest, ExtractsAHardDiskAndADvdAndTellsTheVersionThatLacksCreatedvd) {
   MakeImage("hd \xc3\xa9.chd", "zlib");
   Finished run = Bridge({"-extract", "hd \xc3\xa9.chd", "hd.tmp"});
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_TRUE(Read("hd.tmp/hd \xc3\xa9.img") == Read("data.raw"));
 
-  std::ofstream("dvd.iso", std::ios::binary) << std::string(2048 * 64, 'd');
+  std::string iso;
+  for (int i = 0; i < 2048 * 64; ++i) iso += static_cast<char>(i * 7 % 251);
+  std::ofstream("dvd.iso", std::ios::binary) << iso;
   const ToolUsage usage = ParseToolUsage(Tool({}).output);
   run = Bridge({"-createdvd", "dvd.iso", "dvd.tmp"});
   if (usage.Has("createdvd")) {
-    EXPECT_EQ(run.status, 0) << run.output;
+    ASSERT_EQ(run.status, 0) << run.output;
+    fs::rename("dvd.tmp", "dvd.chd");
   } else {
     EXPECT_EQ(run.status, kExitFailure);
     EXPECT_NE(LastLine(run.output).find("versione " + usage.version), std::string::npos) << run.output;
     EXPECT_FALSE(fs::exists("dvd.tmp"));
+    // What createdvd makes, as an older tool can: DVD sectors, tagged "DVD ".
+    ASSERT_EQ(Tool({"createraw", "-i", "dvd.iso", "-o", "dvd.chd", "-hs", "4096", "-us", "2048", "-c", "none"}).status, 0);
+    ASSERT_EQ(Tool({"addmeta", "-i", "dvd.chd", "-t", "DVD ", "-vt", "DVD"}).status, 0);
   }
+  fs::remove("dvd.iso");
+  run = Bridge({"-extract", "dvd.chd", "dvd.tmp"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Read("dvd.tmp/dvd.iso") == iso);
 }
 
 // chdman 0.251's verify spins for ever at 0.0% on a CD image with one byte of
