@@ -14,6 +14,37 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What `info -i` says of a version 5 hard disk image that the metadata edit
+// may take, read from the image itself: one run of the tool less on the
+// edit's way. nullopt for any other image, which the tool describes.
+std::optional<ImageInfo> EditableImageInfo(const std::string& image) {
+  std::variant<ChdLayout, std::string> read = std::string();
+  if (auto file = ChdFile::Open(image, false)) read = ReadChdLayout(*file);
+  const ChdLayout* layout = std::get_if<ChdLayout>(&read);
+  if (!layout || ReplaceRefusal(*layout, kHardDiskTag) || layout->header.hunkBytes == 0) return std::nullopt;
+  const ChdHeader& h = layout->header;
+  const auto gddd = std::find_if(layout->entries.begin(), layout->entries.end(),
+                                 [](const ChdMetadataEntry& e) { return e.tag == kHardDiskTag; });
+  ImageInfo info;
+  info.geometry = ParseGddd(std::string_view(reinterpret_cast<const char*>(gddd->data.data()), gddd->data.size()));
+  if (!info.geometry) return std::nullopt;
+  info.version = 5;
+  info.logicalBytes = h.logicalBytes;
+  info.hunkBytes = h.hunkBytes;
+  info.totalHunks = (h.logicalBytes + h.hunkBytes - 1) / h.hunkBytes;
+  // Header bytes 16 to 31: the four codec tags, which the tool prints as
+  // their names ("zlib", "cdlz"); zero for none.
+  for (std::size_t at = 16; at < 32; at += 4) {
+    if (h.raw[at] || h.raw[at + 1] || h.raw[at + 2] || h.raw[at + 3])
+      info.codecs.emplace_back(reinterpret_cast<const char*>(&h.raw[at]), 4);
+  }
+  if (info.compressed()) {
+    static const char digits[] = "0123456789abcdef";
+    for (std::uint8_t byte : h.rawSha1) info.dataSha1 += {digits[byte >> 4], digits[byte & 15]};
+  }
+  return info;
+}
+
 bool Exists(const std::string& name) {
   std::error_code ec;
   return fs::exists(fs::symlink_status(PathFromUtf8(name), ec));
@@ -190,8 +221,14 @@ Bridge::Outcome Bridge::Probe(ToolUsage& usage) {
 
 Bridge::Outcome Bridge::SetChs(const OldCommand& command) {
   const std::string& image = command.image;
+  // An image the edit may take is read here; the tool describes any other.
+  std::optional<ImageInfo> own = EditableImageInfo(image);
   ImageInfo info;
-  if (Outcome o = Info(image, info); !o.ok()) return o;
+  if (own) {
+    info = *own;
+  } else if (Outcome o = Info(image, info); !o.ok()) {
+    return o;
+  }
   if (!info.geometry) {
     return {kExitFailure, "Error: " + image + " has no hard disk geometry (GDDD metadata): it is not a hard disk image"};
   }
@@ -218,6 +255,10 @@ Bridge::Outcome Bridge::SetChs(const OldCommand& command) {
   Remove(work1);
   Remove(work2);
   std::optional<Outcome> edited = SetChsByEdit(image, info, geometry, work1);
+  if (!edited && own) {
+    // The old way copies with what the tool itself says of the image.
+    if (Outcome o = Info(image, info); !o.ok()) return o;
+  }
   Outcome o = edited                ? std::move(*edited)
               : info.compressed() ? SetChsCompressed(image, info, geometry, work1, work2)
                                   : SetChsUncompressed(image, info, geometry, work1);
