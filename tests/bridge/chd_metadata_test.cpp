@@ -83,8 +83,7 @@ TEST_P(ChdHostileTest, IsRefusedWithAReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ChdHostileTest,
-    testing::Values(HostileRow{"empty", [](Bytes& b) { b.clear(); }},
-                    HostileRow{"cut in the header", [](Bytes& b) { b.resize(100); }},
+    testing::Values(HostileRow{"cut in the header", [](Bytes& b) { b.resize(100); }},
                     HostileRow{"not a CHD", [](Bytes& b) { b[0] = 'X'; }},
                     HostileRow{"version 4", [](Bytes& b) { Put(b, 12, 4, 4); }},
                     HostileRow{"header length of version 4", [](Bytes& b) { Put(b, 8, 108, 4); }},
@@ -93,7 +92,6 @@ INSTANTIATE_TEST_SUITE_P(
                     HostileRow{"metadata past the end", [](Bytes& b) { Put(b, 48, b.size() - 8, 8); }},
                     HostileRow{"link near 2^64", [](Bytes& b) { Put(b, kLast + 8, ~std::uint64_t{0} - 4, 8); }},
                     HostileRow{"length past the end", [](Bytes& b) { Put(b, kLast + 5, 4, 3); }},
-                    HostileRow{"entry links to itself", [](Bytes& b) { Put(b, kFirst + 8, kFirst, 8); }},
                     HostileRow{"last links to the first", [](Bytes& b) { Put(b, kLast + 8, kFirst, 8); }},
                     HostileRow{"entry inside another", [](Bytes& b) { Put(b, kFirst + 8, kFirst + 2, 8); }}),
     [](const auto& info) { return std::to_string(info.index); });

@@ -72,9 +72,6 @@ constexpr const char* kUncompressedTwoEntries =
     "Metadata:     Tag='IDNT'  Index=0  Length=20 bytes\n              Data SHA1: not this one\n"
     "Metadata:     Tag='GDDD'  Index=1  Length=30 bytes\n              CYLS:1,HEADS:1,SECS:1,BPS:256.\n"
     "Metadata:     Tag='GDDD'  Index=0  Length=32 bytes\n              CYLS:1,HEADS:2,SECS:8,BPS:512.\n";
-constexpr const char* kChild =
-    "File Version: 5\nLogical size: 4,194,304 bytes\nHunk Size:    4,096 bytes\nTotal Hunks:  1,024\nCompression:  zlib (Deflate)\n"
-    "Data SHA1:    e0b2aed2cbabe91b09ee7e3908b95a35596f12fc\nParent SHA1:  ff84267b0c7cb9a96de9e705ea333fb31f865fa2\n";
 
 TEST(ImageInfoTest, ReadsTheFieldsTheBridgeUses) {
   const auto c = ParseImageInfo(kCompressed);
@@ -90,17 +87,9 @@ TEST(ImageInfoTest, ReadsTheFieldsTheBridgeUses) {
   EXPECT_EQ(u->dataSha1, "");
   EXPECT_EQ(u->geometry, (HardDiskGeometry{1, 2, 8, 512}));
 
-  std::string cd = kChild;
-  cd += "Metadata:     Tag='GDDD'  Index=0  Length=33 bytes\n              x\n"
-        "Metadata:     Tag='CHT2'  Index=0  Length=86 bytes\n              TRACK:1 TYPE:MODE1\n";
-  EXPECT_EQ(MediumOf(*ParseImageInfo(cd)), MediumKind::Cd);  // a CD tag wins
-  cd.replace(cd.find("CHT2"), 4, "DVD ");
-  EXPECT_EQ(MediumOf(*ParseImageInfo(cd)), MediumKind::Dvd);
-
-  const auto child = ParseImageInfo(kChild);
-  ASSERT_TRUE(child.has_value());
-  EXPECT_EQ(child->parentSha1, "ff84267b0c7cb9a96de9e705ea333fb31f865fa2");
-  EXPECT_FALSE(child->geometry.has_value());
+  const std::string cd = std::string(kUncompressedTwoEntries) +
+                         "Metadata:     Tag='CHT2'  Index=0  Length=86 bytes\n              TRACK:1 TYPE:MODE1\n";
+  EXPECT_EQ(MediumOf(*ParseImageInfo(cd)), MediumKind::Cd);  // a CD tag wins over GDDD
 }
 
 TEST(ImageInfoTest, RefusesADescriptionWithoutItsSizes) {
@@ -131,7 +120,6 @@ TEST_P(GeometryTest, ParsesAndMeasures) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, GeometryTest,
     testing::Values(GeometryRow{"CYLS:16,HEADS:16,SECS:32,BPS:512.", HardDiskGeometry{16, 16, 32, 512}, 4194304},
-                    GeometryRow{"CYLS:1,HEADS:1,SECS:1,BPS:1", HardDiskGeometry{1, 1, 1, 1}, 1},
                     GeometryRow{"CYLS:2147483647,HEADS:2147483647,SECS:2147483647,BPS:2147483647",
                                 HardDiskGeometry{2147483647u, 2147483647u, 2147483647u, 2147483647u}, UINT64_MAX},
                     GeometryRow{"CYLS:0,HEADS:16,SECS:32,BPS:512", std::nullopt, 0},

@@ -101,19 +101,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LongOutput()),
     test::RowName());
 
-TEST(Read, ASilentChildTimesOutWithinItsTimeout) {
-  TempTree tree;
-  std::optional<ScriptFile> script;
-  ChildProcess child = StartIn(tree, Dialects{"sleep 5\n", "@PING -n 6 127.0.0.1 >NUL\r\n"}.Native(), script);
-  char buffer[16];
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(child.Read(buffer, sizeof buffer, 100).status, ReadStatus::Timeout);
-  const auto waited = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(waited, std::chrono::milliseconds(90));
-  EXPECT_LT(waited, std::chrono::seconds(2));
-  child.EndUnit();
-}
-
 // What a job starts is ended with it, the lines after the point reached never
 // run, and a process of the same name that the job did not start lives on.
 TEST(EndUnit, EndsTheInterpreterAndEverythingItStartedAndNothingElse) {
@@ -226,11 +213,8 @@ TEST(Files, ThePrivateFolderIsOursAlone) {
 #endif
 }
 
-TEST(Processes, ThisProcessIsListedAndTheIdsOfNoOneAreRefused) {
-  const auto all = ListProcesses();
-  ASSERT_TRUE(all);
-  EXPECT_TRUE(std::any_of(all->begin(), all->end(), [](const ProcessEntry& e) { return e.pid == CurrentProcessId(); }));
-  EXPECT_TRUE(ProcessRunning(CurrentProcessId()));
+// 0 and -1 would signal a whole group or every process.
+TEST(Processes, TheIdsOfNoOneAreRefused) {
   for (long pid : {0L, -1L}) EXPECT_FALSE(KillProcess(pid, 0)) << pid;
 }
 
