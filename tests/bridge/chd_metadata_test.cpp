@@ -126,16 +126,9 @@ class CopyTest : public testing::Test {
   test::TempTree tree_;
 };
 
-TEST_F(CopyTest, CopiesWithProgressOrStopsLeavingNothing) {
-  std::vector<std::uint64_t> seen;
-  const CopyOutcome copied = CopyToNewFile(Path("from"), Path("to"), [&](std::uint64_t done, std::uint64_t total) {
-    EXPECT_EQ(total, 9u << 20);
-    seen.push_back(done);
-    return true;
-  });
+TEST_F(CopyTest, CopiesOrStopsLeavingNothing) {
+  const CopyOutcome copied = CopyToNewFile(Path("from"), Path("to"), [](auto, auto) { return true; });
   ASSERT_EQ(copied.end, CopyEnd::Copied) << copied.error;
-  EXPECT_EQ(seen.front(), 0u);
-  EXPECT_EQ(seen.back(), 9u << 20);
   EXPECT_TRUE(test::ReadAll(Path("from")) == test::ReadAll(Path("to")));
 
   EXPECT_EQ(CopyToNewFile(Path("from"), Path("to"), [](auto, auto) { return true; }).end, CopyEnd::Failed);
