@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "TempTree.h"
 #include "ToolLocator.h"
 #include "platform/environment.h"
 #include "platform/process.h"
@@ -33,20 +33,12 @@ inline std::string LastLine(std::string text) {
 class BridgeProcessTest : public testing::Test {
  protected:
   BridgeProcessTest() {
-    std::random_device random;
-    folder_ = fs::temp_directory_path() / ("quillmere-bridge-process-" + std::to_string(random()));
-    fs::create_directories(folder_);
-    previous_ = fs::current_path();
     fs::current_path(folder_);
     std::ofstream("with space.chd") << "MComprHD image";
     SetEnvironment(kToolVariable, QM_FAKE_CURRENT);
     SetEnvironment("FAKE_CURRENT_MODE", "ok");
   }
-  ~BridgeProcessTest() override {
-    fs::current_path(previous_);
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
-  }
+  ~BridgeProcessTest() override { fs::current_path(previous_); }
 
   static ChildProcess Start(const std::vector<std::string>& args, const std::string& bridge = QM_BRIDGE) {
     StartOptions options;
@@ -82,8 +74,9 @@ class BridgeProcessTest : public testing::Test {
     return output.find("pid=") == std::string::npos ? -1 : std::stol(output.substr(output.find("pid=") + 4));
   }
 
-  fs::path folder_;
-  fs::path previous_;
+  test::TempTree tree_;
+  fs::path folder_ = tree_.data();
+  fs::path previous_ = fs::current_path();
 };
 
 }  // namespace qm::bridge

@@ -4,6 +4,8 @@
 // fail as before; a request to end during the copy leaves the image as it
 // was. CD images made, verified and extracted back to the same bytes; a
 // damaged one whose check hangs is ended. Skipped when chdman is not installed.
+// First, over the stand-in: a bridge asked to end (SIGTERM, SIGINT, SIGHUP)
+// ends its tool, removes the output it created and exits with 128 + the signal.
 
 #include <signal.h>
 
@@ -18,17 +20,29 @@
 namespace qm::bridge {
 namespace {
 
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+class BridgeSignalTest : public BridgeProcessTest, public testing::WithParamInterface<int> {};
+
+TEST_P(BridgeSignalTest, EndsTheToolAndRemovesItsOutput) {
+  SetEnvironment("FAKE_CURRENT_MODE", "hang");
+  ChildProcess p = Start({"-update", "with space.chd", "o.tmp"});
+  std::string output;
+  const long tool = HungToolId(p, output);
+  ASSERT_TRUE(fs::exists("o.tmp"));
+  ::kill(static_cast<pid_t>(p.Id()), GetParam());
+  const Finished run = Finish(p, output);
+  EXPECT_EQ(run.status, 128 + GetParam()) << run.output;
+  EXPECT_NE(LastLine(run.output).find("interrupted"), std::string::npos) << run.output;
+  EXPECT_FALSE(fs::exists("o.tmp"));
+  EXPECT_FALSE(ProcessRunning(tool));
 }
 
+INSTANTIATE_TEST_SUITE_P(Signals, BridgeSignalTest, testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+using test::ReadAll;
+
 std::string FindChdman() {
-  std::istringstream path(GetEnvironment("PATH").value_or(""));
-  for (std::string dir; std::getline(path, dir, ':');) {
-    if (!dir.empty() && IsExecutableFile(dir + "/chdman")) return dir + "/chdman";
-  }
-  return {};
+  const ToolChecks checks{[](const std::string& p) { return IsExecutableFile(p); }, [](const std::string&) { return false; }};
+  return LocateTool({std::nullopt, GetEnvironment("PATH").value_or(""), ':', '/', "chdman"}, checks).path;
 }
 
 // The lines of `info` but those that change with the geometry or the file.
@@ -121,7 +135,7 @@ TEST_P(BridgeEditTest, SetsTheGeometryKeepingDataAndOtherMetadata) {
   const EditRow& row = GetParam();
   const std::string image = "my disk ü &.chd";
   MakeImage(image, row.codecs, 2, row.extra);
-  const std::string before = Read(image), infoBefore = Tool({"info", "-i", image}).output;
+  const std::string before = ReadAll(image), infoBefore = Tool({"info", "-i", image}).output;
   const Finished run = Bridge({"-setchs", image, row.chs[0], row.chs[1], row.chs[2]});
   ASSERT_EQ(run.status, 0) << run.output;
 
@@ -130,14 +144,14 @@ TEST_P(BridgeEditTest, SetsTheGeometryKeepingDataAndOtherMetadata) {
   EXPECT_NE(info.find(gddd + "."), std::string::npos) << info;
   EXPECT_EQ(InfoBesidesGeometry(info), InfoBesidesGeometry(infoBefore));  // Data SHA1 and every other entry
   ASSERT_EQ(Tool({"extracthd", "-i", image, "-o", "out.raw"}).status, 0);
-  EXPECT_TRUE(Read("out.raw") == Read("data.raw"));
+  EXPECT_TRUE(ReadAll("out.raw") == ReadAll("data.raw"));
   const Finished verify = Tool({"verify", "-i", image});
   EXPECT_EQ(verify.status, 0);
   if (std::string(row.codecs) != "none") {
     EXPECT_NE(verify.output.find("Overall SHA1 verification successful"), std::string::npos) << verify.output;
   }
   // Edited, not made again: the old bytes stay, at most one entry is added.
-  const std::string after = Read(image);
+  const std::string after = ReadAll(image);
   EXPECT_LE(after.size() - before.size(), 16 + gddd.size() + 1);
   EXPECT_EQ(after.compare(0, 48, before, 0, 48), 0);  // the header up to its link to the metadata
   EXPECT_EQ(run.output.find("Verifying"), std::string::npos) << run.output;
@@ -147,7 +161,7 @@ TEST_P(BridgeEditTest, SetsTheGeometryKeepingDataAndOtherMetadata) {
     std::ofstream("ref.chd", std::ios::binary) << before;
     ASSERT_EQ(Tool({"addmeta", "-i", "ref.chd", "-t", "GDDD", "-vt", gddd}).status, 0);
     if (!row.extra || after.size() == before.size()) {
-      EXPECT_TRUE(Read("ref.chd") == after);
+      EXPECT_TRUE(ReadAll("ref.chd") == after);
     }
   }
 }
@@ -163,16 +177,16 @@ TEST_F(BridgeChdmanTest, ImagesTheEditDoesNotTakeFailAsBefore) {
   MakeImage("parent.chd", "zlib");
   MakeImage("child.chd", "zlib", 2, false, "parent.chd");
   MakeImage("v4.chd", "zlib");
-  std::string v4 = Read("v4.chd");
+  std::string v4 = ReadAll("v4.chd");
   v4[15] = 4;  // version 4 in a version 5 header
   std::ofstream("v4.chd", std::ios::binary) << v4;
   const std::vector<std::string> folder = Folder();
   for (const auto& [image, reason] : {std::pair{"child.chd", "merge it"}, std::pair{"v4.chd", "Error"}}) {
-    const std::string before = Read(image);
+    const std::string before = ReadAll(image);
     const Finished run = Bridge({"-setchs", image, "16", "16", "16"});
     EXPECT_NE(run.status, 0) << image;
     EXPECT_NE(LastLine(run.output).find(reason), std::string::npos) << run.output;
-    EXPECT_TRUE(Read(image) == before) << image;
+    EXPECT_TRUE(ReadAll(image) == before) << image;
     EXPECT_EQ(Folder(), folder) << image;
   }
 }
@@ -180,7 +194,7 @@ TEST_F(BridgeChdmanTest, ImagesTheEditDoesNotTakeFailAsBefore) {
 TEST_F(BridgeChdmanTest, AnEndRequestDuringTheCopyLeavesTheImage) {
   MakeImage("big.chd", "none", 17);
   fs::remove("data.raw");
-  const std::string before = Read("big.chd");
+  const std::string before = ReadAll("big.chd");
   SetEnvironment("QUILLMERE_BRIDGE_COPY_PAUSE_MS", "300");
   ChildProcess p = Start({"-setchs", "big.chd", "17", "64", "32"});
   // The line after the first block.
@@ -190,7 +204,7 @@ TEST_F(BridgeChdmanTest, AnEndRequestDuringTheCopyLeavesTheImage) {
   SetEnvironment("QUILLMERE_BRIDGE_COPY_PAUSE_MS", "0");
   EXPECT_EQ(run.status, 128 + SIGTERM) << run.output;
   EXPECT_NE(LastLine(run.output).find("interrupted"), std::string::npos) << run.output;
-  EXPECT_TRUE(Read("big.chd") == before);
+  EXPECT_TRUE(ReadAll("big.chd") == before);
   EXPECT_EQ(Folder(), (std::vector<std::string>{"big.chd", "with space.chd"}));
 }
 
@@ -214,8 +228,8 @@ TEST_P(BridgeDiscTest, CreateVerifyAndExtractGiveBackTheSameBytes) {
   fs::remove(name + ".cue");
   run = Bridge({"-extract", name + ".chd", name + ".tmp"});
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Read(name + ".tmp/" + name + ".bin") == bin);
-  EXPECT_NE(Read(name + ".tmp/" + name + ".cue").find("FILE \"" + name + ".bin\""), std::string::npos);
+  EXPECT_TRUE(ReadAll(name + ".tmp/" + name + ".bin") == bin);
+  EXPECT_NE(ReadAll(name + ".tmp/" + name + ".cue").find("FILE \"" + name + ".bin\""), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Discs, BridgeDiscTest,
@@ -226,7 +240,7 @@ TEST_F(BridgeChdmanTest, ExtractsAHardDiskAndADvdAndTellsTheVersionThatLacksCrea
   MakeImage("hd \xc3\xa9.chd", "zlib");
   Finished run = Bridge({"-extract", "hd \xc3\xa9.chd", "hd.tmp"});
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Read("hd.tmp/hd \xc3\xa9.img") == Read("data.raw"));
+  EXPECT_TRUE(ReadAll("hd.tmp/hd \xc3\xa9.img") == ReadAll("data.raw"));
 
   std::string iso;
   for (int i = 0; i < 2048 * 64; ++i) iso += static_cast<char>(i * 7 % 251);
@@ -247,7 +261,7 @@ TEST_F(BridgeChdmanTest, ExtractsAHardDiskAndADvdAndTellsTheVersionThatLacksCrea
   fs::remove("dvd.iso");
   run = Bridge({"-extract", "dvd.chd", "dvd.tmp"});
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Read("dvd.tmp/dvd.iso") == iso);
+  EXPECT_TRUE(ReadAll("dvd.tmp/dvd.iso") == iso);
 }
 
 // chdman 0.251's verify spins for ever at 0.0% on a CD image with one byte of
@@ -255,7 +269,7 @@ TEST_F(BridgeChdmanTest, ExtractsAHardDiskAndADvdAndTellsTheVersionThatLacksCrea
 TEST_F(BridgeChdmanTest, ADamagedImageFailsWithinTheStallLimitAndStaysAsItWas) {
   MakeDisc("disc", true);
   ASSERT_EQ(Bridge({"-createcd", "disc.cue", "disc.chd"}).status, 0);
-  std::string image = Read("disc.chd");
+  std::string image = ReadAll("disc.chd");
   const std::size_t map = (std::size_t{static_cast<unsigned char>(image[45])} << 16) |
                           (std::size_t{static_cast<unsigned char>(image[46])} << 8) | static_cast<unsigned char>(image[47]);
   image[map - 10000] ^= 0xff;  // in the last hunks, the audio's
@@ -270,7 +284,7 @@ TEST_F(BridgeChdmanTest, ADamagedImageFailsWithinTheStallLimitAndStaysAsItWas) {
   if (took >= std::chrono::seconds(3)) {
     EXPECT_NE(LastLine(run.output).find("chdman ha smesso di rispondere"), std::string::npos) << run.output;
   }
-  EXPECT_TRUE(Read("disc.chd") == image);
+  EXPECT_TRUE(ReadAll("disc.chd") == image);
 }
 
 }  // namespace

@@ -239,20 +239,23 @@ INSTANTIATE_TEST_SUITE_P(
                    "less than the 4,194,304 bytes"},
         RefusalRow{"not a hard disk", With(kCompressed, "gddd", ""), {"-setchs", "g.chd", "512", "1", "16"}, kExitFailure,
                    "not a hard disk image"},
-        RefusalRow{"difference image", With(kCompressed, "parent", "99"), {"-setchs", "g.chd", "512", "1", "16"},
-                   kExitFailure, "merge it"},
         RefusalRow{"geometry already set", kCompressed, {"-setchs", "g.chd", "16", "16", "32"}, 0, "already"},
         RefusalRow{"output already there", kCompressed, {"-update", "g.chd", "g.tmp"}, 1, "file already exists"}));
 
 TEST_F(BridgeJobTest, WorkingFilesOfEndedBridgesAreRemovedOnTheNextRun) {
   Store(folder_ / "g.chd", kCompressed);
   const std::map<std::string, bool> files = {{"g.chd.setchs-100-1.tmp", false},  // owner ended
-                                             {"g.chd.setchs-4242-2.tmp", false}, // an earlier process with our id
+                                             {WorkFilePath("g.chd", 4242, 2).filename().string(), false},  // an earlier process with our id
+                                             {"a.setchs-b.chd.setchs-12-2.tmp", false},
                                              {"g.chd.setchs-200-1.tmp", true},   // owner running
-                                             {"notes.setchs-300-1.tmp", true}};  // not a CHD
+                                             {"notes.setchs-300-1.tmp", true},   // not a CHD
+                                             // names a working file's owner cannot be read from
+                                             {"g.chd.setchs--1.tmp", true}, {"g.chd.setchs-12-.tmp", true},
+                                             {"g.chd.setchs-1x-1.tmp", true}, {".setchs-12-1.tmp", true},
+                                             {"g.chd.setchs-12-1.tmp.old", true}};
   for (const auto& [name, kept] : files) WriteAll(folder_ / name, name.starts_with("notes") ? "text" : "MComprHD");
   const int removed = RemoveStaleWorkFiles(folder_, 4242, [](long pid) { return pid == 200; });
-  EXPECT_EQ(removed, 2);
+  EXPECT_EQ(removed, 3);
   for (const auto& [name, kept] : files) EXPECT_EQ(fs::exists(folder_ / name), kept) << name;
 }
 

@@ -4,13 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <random>
 
 #include "ChdMetadata.h"
 #include "FileCopy.h"
+#include "TempTree.h"
 
 namespace qm::bridge {
 namespace {
@@ -63,20 +61,6 @@ const std::vector<Entry> kEntries = {{0x49444e54, 1, "ident"},                  
                                      {0x4b455920, 0, "no checksum"},                            // "KEY "
                                      {0x4b455920, 1, std::string("\0\1\2", 3)}};
 
-// In place and appended edits of images chdman made are in bridge_chdman_test.
-TEST(ChdEditTest, AppendedFirstEntryIsLinkedFromTheHeader) {
-  ChdBytes file(Image({kEntries[1], kEntries[0]}));
-  const ChdLayout original = std::get<ChdLayout>(ReadChdLayout(file));
-  const std::uint64_t end = file.Size();
-  const std::string longer = "CYLS:99999,HEADS:16,SECS:32,BPS:512";
-  const Bytes data(longer.begin(), longer.end() + 1);
-  ASSERT_EQ(ReplaceMetadata(file, original, kHardDiskTag, data), std::nullopt);
-  const ChdLayout edited = std::get<ChdLayout>(ReadChdLayout(file));
-  EXPECT_EQ(edited.header.metaOffset, end);
-  EXPECT_EQ(ReplacementMismatch(original, edited, kHardDiskTag, data), std::nullopt);
-  EXPECT_NE(ReplacementMismatch(original, original, kHardDiskTag, data), std::nullopt);  // the edit is seen as one
-}
-
 struct HostileRow {
   const char* name;
   std::function<void(Bytes&)> change;
@@ -99,8 +83,7 @@ TEST_P(ChdHostileTest, IsRefusedWithAReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ChdHostileTest,
-    testing::Values(HostileRow{"empty", [](Bytes& b) { b.clear(); }},
-                    HostileRow{"cut in the header", [](Bytes& b) { b.resize(100); }},
+    testing::Values(HostileRow{"cut in the header", [](Bytes& b) { b.resize(100); }},
                     HostileRow{"not a CHD", [](Bytes& b) { b[0] = 'X'; }},
                     HostileRow{"version 4", [](Bytes& b) { Put(b, 12, 4, 4); }},
                     HostileRow{"header length of version 4", [](Bytes& b) { Put(b, 8, 108, 4); }},
@@ -109,7 +92,6 @@ INSTANTIATE_TEST_SUITE_P(
                     HostileRow{"metadata past the end", [](Bytes& b) { Put(b, 48, b.size() - 8, 8); }},
                     HostileRow{"link near 2^64", [](Bytes& b) { Put(b, kLast + 8, ~std::uint64_t{0} - 4, 8); }},
                     HostileRow{"length past the end", [](Bytes& b) { Put(b, kLast + 5, 4, 3); }},
-                    HostileRow{"entry links to itself", [](Bytes& b) { Put(b, kFirst + 8, kFirst, 8); }},
                     HostileRow{"last links to the first", [](Bytes& b) { Put(b, kLast + 8, kFirst, 8); }},
                     HostileRow{"entry inside another", [](Bytes& b) { Put(b, kFirst + 8, kFirst + 2, 8); }}),
     [](const auto& info) { return std::to_string(info.index); });
@@ -128,46 +110,35 @@ TEST(ChdEditTest, RefusesWithoutWriting) {
     ASSERT_TRUE(std::holds_alternative<ChdLayout>(layout)) << name;
     EXPECT_NE(ReplaceMetadata(file, std::get<ChdLayout>(layout), kHardDiskTag, gddd), std::nullopt) << name;
     EXPECT_EQ(file.bytes(), b) << name;
+    EXPECT_NE(ReplacementMismatch(std::get<ChdLayout>(layout), std::get<ChdLayout>(layout), kHardDiskTag, gddd),
+              std::nullopt);  // an edit that did not happen is seen
   }
 }
 
 class CopyTest : public testing::Test {
  protected:
-  CopyTest() : folder_(fs::temp_directory_path() / ("quillmere-copy-" + std::to_string(std::random_device()()))) {
-    fs::create_directories(folder_);
+  CopyTest() {
     std::string bytes(9 << 20, '\0');
     for (std::size_t i = 0; i < bytes.size(); i += 4096) bytes[i] = static_cast<char>(i / 4096);
-    std::ofstream(folder_ / "from", std::ios::binary) << bytes;
+    test::WriteAll(tree_.root() / "from", bytes);
   }
-  ~CopyTest() override { fs::remove_all(folder_); }
-  std::string Read(const char* name) const {
-    std::ifstream in(folder_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  std::string Path(const char* name) const { return (folder_ / name).string(); }
-  fs::path folder_;
+  std::string Path(const char* name) const { return (tree_.root() / name).string(); }
+  test::TempTree tree_;
 };
 
-TEST_F(CopyTest, CopiesWithProgressOrStopsLeavingNothing) {
-  std::vector<std::uint64_t> seen;
-  const CopyOutcome copied = CopyToNewFile(Path("from"), Path("to"), [&](std::uint64_t done, std::uint64_t total) {
-    EXPECT_EQ(total, 9u << 20);
-    seen.push_back(done);
-    return true;
-  });
+TEST_F(CopyTest, CopiesOrStopsLeavingNothing) {
+  const CopyOutcome copied = CopyToNewFile(Path("from"), Path("to"), [](auto, auto) { return true; });
   ASSERT_EQ(copied.end, CopyEnd::Copied) << copied.error;
-  EXPECT_EQ(seen.front(), 0u);
-  EXPECT_EQ(seen.back(), 9u << 20);
-  EXPECT_TRUE(Read("from") == Read("to"));
+  EXPECT_TRUE(test::ReadAll(Path("from")) == test::ReadAll(Path("to")));
 
   EXPECT_EQ(CopyToNewFile(Path("from"), Path("to"), [](auto, auto) { return true; }).end, CopyEnd::Failed);
-  EXPECT_TRUE(fs::exists(folder_ / "to")) << "a file already there is not ours to remove";
+  EXPECT_TRUE(fs::exists(Path("to"))) << "a file already there is not ours to remove";
   for (int stopAt : {0, 1}) {
     int calls = 0;
     const CopyOutcome stopped =
         CopyToNewFile(Path("from"), Path("stopped"), [&](auto, auto) { return calls++ < stopAt; });
     EXPECT_EQ(stopped.end, CopyEnd::Stopped) << stopAt;
-    EXPECT_FALSE(fs::exists(folder_ / "stopped")) << stopAt;
+    EXPECT_FALSE(fs::exists(Path("stopped"))) << stopAt;
   }
 }
 

@@ -21,7 +21,6 @@
 // to 100%, one of them "nan%") and, after FAKE_CURRENT_MODE:
 //     ok           (default) "Compression complete ...", exit 0
 //     status=N     "Error: boom" and "Fatal error occurred: N", exit N
-//     error0       "Oops" and "Fatal error occurred: 0", exit 0
 //     hang         "pid=<its process id>", then sleeps for a minute
 //     silent       sleeps for a minute before any progress line
 //     repeat       "<Label>, 25.0% complete..." again and again for a minute
@@ -159,7 +158,6 @@ int main(int argc, char** argv) {
     }
   }
   if (mode.rfind("status=", 0) == 0) return Fatal("Error: boom", std::atoi(mode.c_str() + 7));
-  if (mode == "error0") return Fatal("Oops", 0);
   if (mode == "hang") {
     std::printf("pid=%d\n", static_cast<int>(QM_GETPID()));
     std::fflush(stdout);

@@ -55,7 +55,7 @@ TEST_P(NavigateTo, HandsTheLinkToXdgOpenAsOneArgument) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, NavigateTo,
-                         ::testing::Values("http://www.example.org/quillmere", "mailto:autore@example.org",
+                         ::testing::Values("mailto:autore@example.org",
                                            "http://example.org/a b?x=1&y='2'$(touch PWNED)`id`;"));
 
 TEST(Navigate, WithoutAnyXdgOpenReturnsQuietly) {
