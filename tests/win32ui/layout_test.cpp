@@ -7,8 +7,6 @@
 
 #include "DesignedWindows.h"
 #include "UiTest.h"
-#include "app/MainLayout.h"
-#include "dialogs/DialogLayouts.h"
 #include "dialogs/win32/frmInfo.h"
 #include "ui/CaptionFit.h"
 #include "ui/Layout.h"
@@ -18,17 +16,10 @@ namespace {
 
 using test::FindControl;
 using test::NameOf;
+using test::ObjectNameOf;
+using test::SpecOf;
 
 using Expected = test::DesignedControl;
-
-const WindowSpec& SpecOf(const std::string& window) {
-  if (window == "frmMain") return MainWindowLayout();
-  return window == "frmSetCHS" ? SetChsLayout() : InfoLayout();
-}
-
-std::string ObjectNameOf(const char* name, int index) {
-  return index == kNoIndex ? name : std::string(name) + "_" + std::to_string(index);
-}
 
 int IconWidth(HICON icon) {
   ICONINFO info{};
@@ -70,9 +61,6 @@ class LayoutTest : public ::testing::Test {
 
   std::unique_ptr<frmMain> main_;
 };
-
-// Every pixel value of these tests is taken at 96 dots per inch.
-TEST_F(LayoutTest, ScreenIsNinetySixDotsPerInch) { ASSERT_EQ(Win32Layout::SystemDpi(), 96); }
 
 class ControlTest : public LayoutTest, public ::testing::WithParamInterface<Expected> {};
 
