@@ -73,18 +73,22 @@ class SetChsDialogTest : public QObject {
   }
 
   // The geometry dialog as the main window opens it: each showing starts
-  // with empty boxes and the focus in txtC; closing confirms nothing.
+  // centred over the window with empty boxes and the focus in txtC; closing
+  // confirms nothing.
   void reopenedEmptyAndClosingConfirmsNothing() {
     frmMain window;
+    window.move(40, 30);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QStringList answers{"1 2 3", "4 5 6", "close"}, values{"1 2 3 ", "4 5 6 ", ""};
     for (qsizetype n = 0; n < answers.size(); ++n) {
       QStringList seen;
+      QPoint offCentre;
       const QString answer = answers[n];
       test::WhenModal<frmSetCHS>([&, answer](frmSetCHS* shown) {
         for (int i = 0; i < 3; ++i) seen << Box(shown, i)->text();
         seen << QApplication::focusWidget()->objectName();
+        offCentre = shown->frameGeometry().center() - window.frameGeometry().center();
         if (answer == QLatin1String("close")) {
           shown->close();
           return;
@@ -96,6 +100,7 @@ class SetChsDialogTest : public QObject {
       const std::optional<ChsGeometry> geometry = window.AskGeometry();
       QCOMPARE(geometry ? ToQString(geometry->ChsValue()) : QString(), values[n]);
       QCOMPARE(seen, (QStringList{"", "", "", "txtC"}));
+      QVERIFY(offCentre.manhattanLength() <= 2);
     }
     QCOMPARE(window.findChildren<frmSetCHS*>().size(), 1);  // one dialog, reused
   }

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
-#include <QTimer>
 
 #include "DesignedWindows.h"
 #include "app/qt/frmMain.h"
@@ -236,22 +235,6 @@ class WindowLayoutTest : public QObject {
     QVERIFY(grid->verticalHeader()->isHidden());
     QVERIFY(!grid->currentIndex().isValid());
     QCOMPARE(main_->jobTable().grid().Row(), 0);
-  }
-
-  // The geometry dialog opens centred over the main window.
-  void setChsCentredOnMainWindow() {
-    auto* dialog = new frmSetCHS(main_);
-    main_->move(40, 30);
-    main_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(main_));
-    QPoint centre;
-    QTimer::singleShot(50, dialog, [&] {
-      centre = dialog->frameGeometry().center();
-      dialog->close();
-    });
-    QVERIFY(!dialog->Ask());
-    QVERIFY(qAbs(centre.x() - main_->frameGeometry().center().x()) <= 1);
-    QVERIFY(qAbs(centre.y() - main_->frameGeometry().center().y()) <= 1);
   }
 };
 
