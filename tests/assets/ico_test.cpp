@@ -18,11 +18,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using SizeDepth = std::pair<int, int>;  // pixels square, bits per pixel
 
-Bytes ReadFile(const std::string& path) {
-  const std::string text = test::ReadAll(path);
-  return Bytes(text.begin(), text.end());
-}
-
 std::uint32_t Le16(const Bytes& b, std::size_t at) { return b[at] | b[at + 1] << 8; }
 std::uint32_t Le32(const Bytes& b, std::size_t at) { return Le16(b, at) | Le16(b, at + 2) << 16; }
 
@@ -105,7 +100,8 @@ class IcoFile : public ::testing::TestWithParam<IconCase> {};
 
 TEST_P(IcoFile, HoldsEverySizeAtEveryDepth) {
   const IconCase& c = GetParam();
-  const Bytes bytes = ReadFile(std::string(QM_ICON_DIR) + "/" + c.file);
+  const std::string file = test::ReadAll(std::string(QM_ICON_DIR) + "/" + c.file);
+  const Bytes bytes(file.begin(), file.end());
   ASSERT_FALSE(bytes.empty()) << c.file;
   std::vector<Image> images;
   ASSERT_TRUE(ReadIco(bytes, images)) << c.file;
