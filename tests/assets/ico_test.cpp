@@ -1,5 +1,5 @@
 // The committed ICO files as a Windows loader reads them: the directory, then
-// each image's own header (BITMAPINFOHEADER or PNG), its size, colour depth,
+// each image's own header (BITMAPINFOHEADER), its size, colour depth,
 // palette and pixel data, against the sizes and depths each icon must hold.
 
 #include <gtest/gtest.h>
@@ -18,16 +18,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using SizeDepth = std::pair<int, int>;  // pixels square, bits per pixel
 
-Bytes ReadFile(const std::string& path) {
-  const std::string text = test::ReadAll(path);
-  return Bytes(text.begin(), text.end());
-}
-
 std::uint32_t Le16(const Bytes& b, std::size_t at) { return b[at] | b[at + 1] << 8; }
 std::uint32_t Le32(const Bytes& b, std::size_t at) { return Le16(b, at) | Le16(b, at + 2) << 16; }
-std::uint32_t Be32(const Bytes& b, std::size_t at) {
-  return std::uint32_t(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
-}
 
 struct Image {
   int width = 0;
@@ -35,18 +27,6 @@ struct Image {
   int bits = 0;
   bool anyOpaque = false;  // something is drawn, not a blank image
 };
-
-// A PNG-compressed image: the IHDR chunk gives size and depth.
-::testing::AssertionResult ReadPng(const Bytes& b, std::size_t at, std::size_t size, Image& image) {
-  if (size < 33 || std::string(b.begin() + at + 12, b.begin() + at + 16) != "IHDR")
-    return ::testing::AssertionFailure() << "PNG without IHDR";
-  image.width = static_cast<int>(Be32(b, at + 16));
-  image.height = static_cast<int>(Be32(b, at + 20));
-  const int depth = b[at + 24], colourType = b[at + 25];
-  image.bits = colourType == 6 ? 4 * depth : colourType == 3 ? depth : 0;
-  image.anyOpaque = true;  // not decoded here
-  return ::testing::AssertionSuccess();
-}
 
 // A DIB image: BITMAPINFOHEADER, palette, colour rows, then the 1-bit mask,
 // every row padded to four bytes, bottom-up, the height counting both parts.
@@ -95,8 +75,7 @@ struct Image {
     const std::size_t size = Le32(b, entry + 8), at = Le32(b, entry + 12);
     if (at + size > b.size()) return ::testing::AssertionFailure() << "image " << i << " outside the file";
     Image image;
-    const bool png = size >= 8 && b[at] == 0x89 && b[at + 1] == 'P' && b[at + 2] == 'N' && b[at + 3] == 'G';
-    auto read = png ? ReadPng(b, at, size, image) : ReadDib(b, at, size, image);
+    auto read = ReadDib(b, at, size, image);
     if (!read) return read << " (image " << i << ")";
     if (image.width != listedWidth || image.height != listedHeight)
       return ::testing::AssertionFailure() << "image " << i << " is " << image.width << "x" << image.height
@@ -121,7 +100,8 @@ class IcoFile : public ::testing::TestWithParam<IconCase> {};
 
 TEST_P(IcoFile, HoldsEverySizeAtEveryDepth) {
   const IconCase& c = GetParam();
-  const Bytes bytes = ReadFile(std::string(QM_ICON_DIR) + "/" + c.file);
+  const std::string file = test::ReadAll(std::string(QM_ICON_DIR) + "/" + c.file);
+  const Bytes bytes(file.begin(), file.end());
   ASSERT_FALSE(bytes.empty()) << c.file;
   std::vector<Image> images;
   ASSERT_TRUE(ReadIco(bytes, images)) << c.file;

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/MainLayout.h"
 #include "dialogs/About.h"
+#include "dialogs/DialogLayouts.h"
 #include "ui/Layout.h"
 
 namespace qm::test {
@@ -26,6 +28,16 @@ struct DesignedControl {
 };
 
 inline void PrintTo(const DesignedControl& c, std::ostream* os) { *os << c.window << "/" << c.name << "_" << c.index; }
+
+// The object name a layout gives a control: "btnAggiungi_0", "MainGrid".
+inline std::string ObjectNameOf(const char* name, int index) {
+  return index == kNoIndex ? name : std::string(name) + "_" + std::to_string(index);
+}
+
+inline const WindowSpec& SpecOf(std::string_view window) {
+  if (window == "frmMain") return MainWindowLayout();
+  return window == "frmSetCHS" ? SetChsLayout() : InfoLayout();
+}
 
 inline const std::string kCredit(about::kCredit), kWeb(about::kWebAddress), kMail(about::kMailAddress);
 

@@ -7,8 +7,6 @@
 
 #include "DesignedWindows.h"
 #include "UiTest.h"
-#include "app/MainLayout.h"
-#include "dialogs/DialogLayouts.h"
 #include "dialogs/win32/frmInfo.h"
 #include "ui/CaptionFit.h"
 #include "ui/Layout.h"
@@ -18,17 +16,10 @@ namespace {
 
 using test::FindControl;
 using test::NameOf;
+using test::ObjectNameOf;
+using test::SpecOf;
 
 using Expected = test::DesignedControl;
-
-const WindowSpec& SpecOf(const std::string& window) {
-  if (window == "frmMain") return MainWindowLayout();
-  return window == "frmSetCHS" ? SetChsLayout() : InfoLayout();
-}
-
-std::string ObjectNameOf(const char* name, int index) {
-  return index == kNoIndex ? name : std::string(name) + "_" + std::to_string(index);
-}
 
 int IconWidth(HICON icon) {
   ICONINFO info{};
@@ -70,9 +61,6 @@ class LayoutTest : public ::testing::Test {
 
   std::unique_ptr<frmMain> main_;
 };
-
-// Every pixel value of these tests is taken at 96 dots per inch.
-TEST_F(LayoutTest, ScreenIsNinetySixDotsPerInch) { ASSERT_EQ(Win32Layout::SystemDpi(), 96); }
 
 class ControlTest : public LayoutTest, public ::testing::WithParamInterface<Expected> {};
 
@@ -166,8 +154,6 @@ INSTANTIATE_TEST_SUITE_P(EveryControl, ControlTest, ::testing::ValuesIn(test::kD
                                   ObjectNameOf(info.param.name, info.param.index);
                          });
 
-enum class Centre { None, OnMainWindow, OnScreen };
-
 class FrameTest : public LayoutTest, public ::testing::WithParamInterface<test::DesignedWindow> {};
 
 // Client size, caption, icon, a fixed frame with a close box and no minimize
@@ -176,16 +162,15 @@ class FrameTest : public LayoutTest, public ::testing::WithParamInterface<test::
 TEST_P(FrameTest, SizeCaptionFrameAndPlace) {
   const test::DesignedWindow& f = GetParam();
   const std::string name = f.window;
-  const Centre centre = name == "frmSetCHS" ? Centre::OnMainWindow : name == "frmInfo" ? Centre::OnScreen : Centre::None;
   ::SetWindowPos(main_->hwnd(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  RECT area;
-  if (centre == Centre::OnMainWindow) ::GetWindowRect(main_->hwnd(), &area);
-  if (centre == Centre::OnScreen) ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  RECT area{};
+  if (name == "frmSetCHS") ::GetWindowRect(main_->hwnd(), &area);
+  if (name == "frmInfo") ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
   WithWindow(f.window, [&](HWND top) {
     RECT r;
     ::GetClientRect(top, &r);
     EXPECT_EQ((std::vector<int>{r.right, r.bottom}), (std::vector<int>{f.width, f.height}));
-    if (centre != Centre::None) {
+    if (name != "frmMain") {
       ::GetWindowRect(top, &r);
       EXPECT_LE(std::abs((r.left + r.right) - (area.left + area.right)), 2);
       EXPECT_LE(std::abs((r.top + r.bottom) - (area.top + area.bottom)), 2);
