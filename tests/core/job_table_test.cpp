@@ -106,12 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
     Sequences, JobTableRemoveTest,
     testing::Values(
         RemoveRow{"AfterStartNothing", {"-"}, {""}, 0},
-        RemoveRow{"HeaderRowNothing", {"+a", "+b", "+c", "@0", "-"}, {"a", "b", "c"}, 3},
         RemoveRow{"NoClickKeepsHeaderCurrent", {"+a", "+b", "-"}, {"a", "b"}, 2},
         RemoveRow{"MiddleRowDeleted", {"+a", "+b", "+c", "@2", "-"}, {"a", "c"}, 2},
-        RemoveRow{"LastRowDeleted", {"+a", "+b", "+c", "@3", "-"}, {"a", "b"}, 2},
         RemoveRow{"RowOneClearsAll", {"+a", "+b", "+c", "@1", "-"}, {"", "", ""}, 0},
-        RemoveRow{"SecondRemoveAfterClearNothing", {"+a", "+b", "+c", "@1", "-", "-"}, {"", "", ""}, 0},
         RemoveRow{"TwoAddsAfterClear", {"+a", "+b", "+c", "@1", "-", "+d", "+e"}, {"d", "e", "", ""}, 2},
         RemoveRow{"BlankRowBelowLastJobIgnored", {"+a", "+b", "+c", "@1", "-", "+d", "@3", "-"},
                   {"d", "", ""}, 1},
