@@ -135,46 +135,6 @@ TEST(AddJobDialogTest, EachKindOffersTheFilesItTakes) {
   }
 }
 
-struct CancelRow {
-  std::string_view name;
-  JobKind kind;
-  int cancelAt;  // 0: the image dialog, 1: the diff dialog
-};
-
-void PrintTo(const CancelRow& row, std::ostream* os) { *os << row.name; }
-
-class AddJobCancelTest : public testing::TestWithParam<CancelRow> {};
-
-TEST_P(AddJobCancelTest, LeavesTheTableAsItWasAndTheToolbarEnabled) {
-  const CancelRow& row = GetParam();
-  JobTable table;
-  table.SetUp();
-  ScriptedView first;
-  first.selections = {FileChoice{"old.chd", "D:\\old.chd"}};
-  ASSERT_EQ(AddJob(table, JobKind::Update, first, kWindows), AddResult::Added);
-  const JobCells before = table.Job(1);
-
-  ScriptedView view;
-  for (int i = 0; i < row.cancelAt; ++i) view.selections.push_back(FileChoice{"new.chd", "E:\\x\\new.chd"});
-  view.selections.push_back(std::nullopt);
-  view.geometry = ConfirmChs("1", "2", "3");
-
-  EXPECT_EQ(AddJob(table, row.kind, view, kWindows), AddResult::Cancelled);
-  EXPECT_EQ(table.JobCount(), 1);
-  EXPECT_EQ(table.grid().Rows(), 2);
-  EXPECT_EQ(table.Job(1), before);
-  EXPECT_EQ(table.Job(2), JobCells{});
-  EXPECT_EQ(view.toolbarCalls, kDisabledThenEnabled);
-  EXPECT_EQ(view.chsCalls, 0);
-  EXPECT_TRUE(view.messages.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Dialogs, AddJobCancelTest,
-    testing::Values(CancelRow{"UpdateImage", JobKind::Update, 0}, CancelRow{"MergeDiff", JobKind::Merge, 1},
-                    CancelRow{"SetChsImage", JobKind::SetChs, 0}),
-    test::RowName());
-
 TEST(AddJobFullTableTest, RefusesWithoutShowingTheFileDialog) {
   JobTable table;
   table.SetUp();

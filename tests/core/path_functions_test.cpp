@@ -45,7 +45,6 @@ INSTANTIATE_TEST_SUITE_P(
         BaseNameRow{"OnlyExtensionAfterFolder", W, "C:\\dir\\.chd", false, ""},
         BaseNameRow{"TrailingBackslash", W, "C:\\dir\\", false, ""},
         BaseNameRow{"DotInFirstPositionIsKept", W, ".chd", false, ".chd"},
-        BaseNameRow{"Empty", W, "", false, ""},
         BaseNameRow{"ForwardSlashIsNoSeparator", W, "img/disk.chd", false, "img/disk"},
         BaseNameRow{"AccentedName", W, "D:\\Società\\Perché è.chd", false, "Perché è"},
         BaseNameRow{"FullPathFile", W, "C:\\dir\\name.chd", true, "C:\\dir\\name"},
@@ -55,11 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Posix, GetBaseNameTest,
     testing::Values(
-        BaseNameRow{"FileInFolder", P, "/dir/name.chd", false, "name"},
         BaseNameRow{"DotInFolderIsNoExtension", P, "/dir.x/name", false, "name"},
         BaseNameRow{"ColonIsNoSeparator", P, "C:name.chd", false, "C:name"},
         BaseNameRow{"BackslashIsNoSeparator", P, "/srv/a\\b.chd", false, "a\\b"},
-        BaseNameRow{"FileInRoot", P, "/disk.chd", false, "disk"},
         BaseNameRow{"FullPathFile", P, "/dir/name.chd", true, "/dir/name"}),
     test::RowName());
 
@@ -88,7 +85,6 @@ INSTANTIATE_TEST_SUITE_P(
         FolderRow{"TrailingBackslash", W, "C:\\dir\\", "C:\\dir"},
         FolderRow{"NetworkShare", W, "\\\\server\\share\\f.chd", "\\\\server\\share"},
         FolderRow{"LeadingBackslashOnly", W, "\\name", ""},
-        FolderRow{"NoSeparator", W, "name.chd", ""},
         FolderRow{"ForwardSlashIsNoSeparator", W, "img/disk.chd", ""},
         FolderRow{"Empty", W, "", ""}),
     test::RowName());
@@ -96,7 +92,6 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Posix, GetFolderTest,
     testing::Values(
-        FolderRow{"FileInFolder", P, "/dir/name.chd", "/dir"},
         FolderRow{"FileInRootGivesRoot", P, "/name.chd", "/"},
         FolderRow{"DoubleLeadingSlash", P, "//server/share/f.chd", "//server/share"},
         FolderRow{"Relative", P, "img/disk.chd", "img"},
