@@ -24,16 +24,35 @@ struct ScriptRow {
   std::vector<std::string> lines;
 };
 
-// Only the action "Update" renames: a lower-case "update" runs the tool alone.
-TEST(PosixScript, LowerCaseUpdateDoesNotRename) {
-  EXPECT_EQ(PosixBatchScript({"game.chd", "update", "game.tmp", "/data/Images", "-update game.chd game.tmp"},
-                             {"/opt/q/chdman"}),
-            Join({"# Written by Quillmere for one job.", "cd -- /data/Images || exit 1",
-                  "if [ -e game.tmp ] || [ -L game.tmp ]; then echo 'Lavoro non eseguito: il file di uscita esiste' "
-                  ">&2; exit 5; fi",
-                  "exec /opt/q/chdman -update game.chd game.tmp"},
-                 "\n"));
+const std::string kComment = "# Written by Quillmere for one job.";
+std::string Taken(const std::string& temp) {
+  return "if [ -e " + temp + " ] || [ -L " + temp + " ]; then echo 'Lavoro non eseguito: il file di uscita esiste' >&2; exit 5; fi";
 }
+const std::string kRefusal = "echo 'Aggiornamento non eseguito: esiste il file .old' >&2; exit 3; fi";
+const std::string kNoOutput = "echo 'Aggiornamento non eseguito: manca il file temporaneo' >&2; exit 4; fi";
+
+class PosixScriptRows : public ::testing::TestWithParam<ScriptRow> {};
+
+TEST_P(PosixScriptRows, WholeText) {
+  EXPECT_EQ(PosixBatchScript(GetParam().job, GetParam().tool), Join(GetParam().lines, "\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batch, PosixScriptRows,
+    ::testing::Values(
+        ScriptRow{"Update",
+                  {"game.chd", "Update", "game.tmp", "/data/Images", "-update game.chd game.tmp"},
+                  {"/opt/q/chdman"},
+                  {kComment, "cd -- /data/Images || exit 1", Taken("game.tmp"),
+                   "if [ -e game.old ] || [ -L game.old ]; then " + kRefusal,
+                   "/opt/q/chdman -update game.chd game.tmp || exit $?",
+                   "if [ ! -f game.tmp ]; then " + kNoOutput, "mv -- game.chd game.old || exit $?",
+                   "mv -- game.tmp game.chd"}},
+        ScriptRow{"LowerCaseUpdateDoesNotRename",
+                  {"game.chd", "update", "game.tmp", "/data/Images", "-update game.chd game.tmp"},
+                  {"/opt/q/chdman"},
+                  {kComment, "cd -- /data/Images || exit 1", Taken("game.tmp"), "exec /opt/q/chdman -update game.chd game.tmp"}}),
+    test::RowName());
 
 const std::string kStop = "IF %ERRORLEVEL% NEQ 0 EXIT %ERRORLEVEL%";
 const std::string kEcho = " ECHO Aggiornamento non eseguito: esiste il file .old";
