@@ -51,14 +51,11 @@ INSTANTIATE_TEST_SUITE_P(
     Boxes, ConfirmChsTest,
     testing::Values(ConfirmRow{"Typical", "1024", "16", "63", "1024 16 63 "},
                     ConfirmRow{"AllEmpty", "", "", "", "   "},
-                    ConfirmRow{"EmptyCylinders", "", "16", "63", " 16 63 "},
                     ConfirmRow{"OuterBlanksTrimmed", "  1024 ", " 16", "63   ", "1024 16 63 "},
                     ConfirmRow{"InnerBlanksKept", " 10 24 ", "1 6", "6  3", "10 24 1 6 6  3 "},
                     ConfirmRow{"TabIsNotABlank", "\t1024", "16\t", "63", "\t1024 16\t 63 "},
                     ConfirmRow{"NoValidation", "0", "99999999999", "abc", "0 99999999999 abc "}),
     test::RowName());
-
-TEST(ChsValueTest, NeverConfirmedIsEmpty) { EXPECT_EQ(ChsGeometry{}.ChsValue(), ""); }
 
 }  // namespace
 }  // namespace qm

@@ -65,12 +65,5 @@ TEST(CmdQuotingLineTest, AllNamesOnOneLineReadBackInOrder) {
   EXPECT_EQ(CrtArguments(line), expected) << line;
 }
 
-// The model sees what cmd.exe acts on, so the line above can fail.
-TEST(CmdQuotingLineTest, UnquotedNamesWouldBeActedOn) {
-  bool endsQuoted = false;
-  EXPECT_EQ(CmdOperatorOutsideQuotes("chdman.exe x & del /q *.*", &endsQuoted), '&');
-  EXPECT_EQ(CrtArguments("chdman.exe my disk.chd"), (std::vector<std::string>{"chdman.exe", "my", "disk.chd"}));
-}
-
 }  // namespace
 }  // namespace qm

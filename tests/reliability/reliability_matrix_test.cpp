@@ -8,7 +8,6 @@
 #include <sys/resource.h>
 
 #include <chrono>
-#include <map>
 
 #include "BatchRunnerFixture.h"
 
@@ -16,6 +15,7 @@ namespace qm {
 namespace {
 
 using test::BatchRunnerTest;
+using test::Files;
 using test::PathOf;
 using test::ReadAll;
 using test::Utf8;
@@ -51,29 +51,14 @@ struct Cell {
   CancelAt cancel;
 };
 
-std::string KindName(JobKind kind) {
-  switch (kind) {
-    case JobKind::Update: return "Update";
-    case JobKind::Merge: return "Merge";
-    case JobKind::SetChs: return "SetChs";
-    case JobKind::CreateCd: return "CreateCd";
-    case JobKind::CreateDvd: return "CreateDvd";
-    case JobKind::Verify: return "Verify";
-    case JobKind::Extract: return "Extract";
-  }
-  return "?";
-}
+const char* const kKindNames[] = {"Update", "Merge", "SetChs", "CreateCd", "CreateDvd", "Verify", "Extract"};
+const char* const kCancelNames[] = {"NoCancel", "CancelMidJob", "CancelBetweenJobs"};
 
-std::string CancelName(CancelAt at) {
-  switch (at) {
-    case CancelAt::None: return "NoCancel";
-    case CancelAt::MidJob: return "CancelMidJob";
-    case CancelAt::BetweenJobs: return "CancelBetweenJobs";
-  }
-  return "?";
+std::string CellName(const Cell& c) {
+  return std::string(c.tool.label) + "_" + kKindNames[static_cast<int>(c.kind)] + "_" +
+         kCancelNames[static_cast<int>(c.cancel)];
 }
-
-void PrintTo(const Cell& c, std::ostream* os) { *os << c.tool.label << '_' << KindName(c.kind) << '_' << CancelName(c.cancel); }
+void PrintTo(const Cell& c, std::ostream* os) { *os << CellName(c); }
 
 // The whole product, less the cells a hanging tool cannot have: without a
 // cancel it never ends, so it is neither left alone nor waited out.
@@ -104,8 +89,6 @@ class CancelAfterFirstRow : public GridObserver {
   BatchRunner& runner_;
 };
 
-using Files = std::map<std::string, std::string>;
-
 class ReliabilityMatrix : public BatchRunnerTest, public ::testing::WithParamInterface<Cell> {
  protected:
   static void SetUpTestSuite() {
@@ -116,21 +99,6 @@ class ReliabilityMatrix : public BatchRunnerTest, public ::testing::WithParamInt
     test::UnsetEnv("FAKE_CHDMAN_PAUSE_MS");
     BatchRunnerTest::TearDown();
   }
-
-  // Every file under the data folder, by relative path, with its bytes; a
-  // folder as its path and "/".
-  Files DataFiles() const {
-    Files files;
-    for (const auto& entry : fs::recursive_directory_iterator(tree.data())) {
-      const std::string name = Utf8(entry.path().lexically_relative(tree.data()));
-      if (entry.is_regular_file()) files[name] = ReadAll(entry.path());
-      if (entry.is_directory()) files[name + "/"] = "";
-    }
-    return files;
-  }
-
-  // Nothing of a batch outlives it: the runner waits for what it ends.
-  bool NoneOfOursLeft() const { return ToolsLeft().empty() && InterpretersLeft().empty(); }
 };
 
 struct JobFiles {
@@ -205,7 +173,9 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   if (secondRow == RowMark::Succeeded) ApplySuccess(cell.kind, second, expected);
 
   EXPECT_EQ(DataFiles(), expected);
-  EXPECT_TRUE(NoneOfOursLeft());
+  // Nothing of a batch outlives it: the runner waits for what it ends.
+  EXPECT_TRUE(ToolsLeft().empty());
+  EXPECT_TRUE(InterpretersLeft().empty());
   EXPECT_EQ(Calls().size(), !ran ? 0u : cell.cancel == CancelAt::None ? 2u : 1u);
   EXPECT_EQ(table.grid().Mark(1), firstRow);
   EXPECT_EQ(table.grid().Mark(2), secondRow);
@@ -229,10 +199,8 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   ExpectIdle(runner);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cells, ReliabilityMatrix, ::testing::ValuesIn(Cells()), [](const auto& info) {
-  const Cell& c = info.param;
-  return std::string(c.tool.label) + "_" + KindName(c.kind) + "_" + CancelName(c.cancel);
-});
+INSTANTIATE_TEST_SUITE_P(Cells, ReliabilityMatrix, ::testing::ValuesIn(Cells()),
+                         [](const auto& info) { return CellName(info.param); });
 
 }  // namespace
 }  // namespace qm

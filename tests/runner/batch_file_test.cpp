@@ -51,12 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptRow{"LowerCaseUpdateDoesNotRename",
                   {"game.chd", "update", "game.tmp", "/data/Images", "-update game.chd game.tmp"},
                   {"/opt/q/chdman"},
-                  {kComment, "cd -- /data/Images || exit 1", Taken("game.tmp"), "exec /opt/q/chdman -update game.chd game.tmp"}},
-        ScriptRow{"SetChsThroughTheBridge",
-                  {"game.chd", "SetCHS", "", "/data/Images", "-setchs game.chd 1024 16 63 "},
-                  {"/usr/lib/quillmere/quillmere-chdman-bridge", "/usr/bin/chdman"},
-                  {kComment, "cd -- /data/Images || exit 1", "export QUILLMERE_CHDMAN=/usr/bin/chdman",
-                   "exec /usr/lib/quillmere/quillmere-chdman-bridge -setchs game.chd 1024 16 63 "}}),
+                  {kComment, "cd -- /data/Images || exit 1", Taken("game.tmp"), "exec /opt/q/chdman -update game.chd game.tmp"}}),
     test::RowName());
 
 const std::string kStop = "IF %ERRORLEVEL% NEQ 0 EXIT %ERRORLEVEL%";
@@ -99,13 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"C:\\chdman.exe"},
                   {"@ECHO OFF", "D:", "CD D:\\", "IF ERRORLEVEL 1 EXIT 1", "IF EXIST game.tmp" + kTakenEcho,
                    "IF EXIST game.tmp EXIT 5",
-                   "\"C:\\chdman.exe\" -update game.chd game.tmp", "EXIT %ERRORLEVEL%"}},
-        ScriptRow{"VariableLookalikes",
-                  {"%PATH%.chd", "Merge", "a.tmp", "c:\\%USERPROFILE%", "-merge %PATH%.chd a.diff a.tmp"},
-                  {"C:\\%TEMP%\\chdman.exe"},
-                  {"@ECHO OFF", "c:", "CD c:\\%%USERPROFILE%%\\", "IF ERRORLEVEL 1 EXIT 1", "IF EXIST a.tmp" + kTakenEcho,
-                   "IF EXIST a.tmp EXIT 5",
-                   "\"C:\\%%TEMP%%\\chdman.exe\" -merge %%PATH%%.chd a.diff a.tmp", "EXIT %ERRORLEVEL%"}}),
+                   "\"C:\\chdman.exe\" -update game.chd game.tmp", "EXIT %ERRORLEVEL%"}}),
     test::RowName());
 
 }  // namespace

@@ -55,7 +55,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FeedRow{"WorkedExample", {Line("250/1000")}, 2, 1000, ProgressUpdate{10, 2, 125}},
         FeedRow{"NewestLineWins", {Line("100/1000") + Line("990/1000")}, 2, 1000, ProgressUpdate{10, 9, 199}},
-        FeedRow{"FirstJob", {Line("250/1000")}, 1, 1000, ProgressUpdate{10, 2, 25}},
         FeedRow{"EndsInsidePrefix", {"Compressing hu"}, 2, 1000, std::nullopt},
         FeedRow{"SplitInsidePrefix", {"Compressing hu", "nk 250/1000... (ratio=50%)\r"}, 2, 1000,
                 ProgressUpdate{10, 2, 125}},

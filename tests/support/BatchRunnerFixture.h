@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,6 +31,9 @@ inline const bool kCmd = NativeInterpreter() == Interpreter::Cmd;
 
 // A folder as the runner takes it: ending in the system's separator.
 inline std::string Folder(const std::filesystem::path& path) { return Utf8(path) + (kCmd ? '\\' : '/'); }
+
+// Files by path relative to a folder, with their bytes; a folder as its path and "/".
+using Files = std::map<std::string, std::string>;
 
 struct Message {
   std::string text;
@@ -58,11 +62,9 @@ class RecordingViewOf : public Base {
   void SetOperation(std::string_view text) override {
     operation = text;
     operations.emplace_back(text);
-    if (onOperation) onOperation(text);
   }
   void ShowMessage(std::string_view text, MessageIcon icon) override { messages.push_back({std::string(text), icon}); }
   void ScheduleStep(int) override {
-    ++steps;
     if (onStep) onStep();
   }
 
@@ -71,9 +73,7 @@ class RecordingViewOf : public Base {
   std::string operation;
   std::vector<std::string> operations;
   std::vector<Message> messages;
-  int steps = 0;
   std::function<void()> onStep;  // before each turn of the batch
-  std::function<void(std::string_view)> onOperation;
 };
 using RecordingView = RecordingViewOf<>;
 
@@ -119,6 +119,16 @@ class BatchRunnerTestOf : public ::testing::Test {
     EXPECT_EQ(ReadAll(tree.data() / PathOf(name)), "original:" + name);
     EXPECT_FALSE(std::filesystem::exists(tree.data() / PathOf(base + ".old"))) << base;
     EXPECT_FALSE(std::filesystem::exists(tree.data() / PathOf(base + ".tmp"))) << base;
+  }
+
+  Files DataFiles() const {
+    Files files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.data())) {
+      const std::string name = Utf8(entry.path().lexically_relative(tree.data()));
+      if (entry.is_regular_file()) files[name] = ReadAll(entry.path());
+      if (entry.is_directory()) files[name + "/"] = "";
+    }
+    return files;
   }
 
   void Queue(JobKind kind, const std::filesystem::path& chd, const std::filesystem::path& diff = {},
