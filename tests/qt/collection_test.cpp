@@ -15,6 +15,7 @@
 #include "FakeToolLog.h"
 #include "IsolatedSettings.h"
 #include "QtTestSupport.h"
+#include "ScriptedFileDialog.h"
 #include "TempTree.h"
 #include "app/qt/frmMain.h"
 #include "dialogs/qt/frmSetCHS.h"
@@ -24,24 +25,12 @@ namespace qm {
 
 namespace fs = std::filesystem;
 
-// Answers every selection with the same list of files.
-class ManyFiles : public FileOpenDialog {
- public:
-  std::vector<fs::path> chosen;
-  std::optional<FileChoice> Open(const OpenRequest&) override { return std::nullopt; }
-  std::vector<FileChoice> OpenMany(const OpenRequest&) override {
-    std::vector<FileChoice> list;
-    for (const fs::path& p : chosen) list.push_back({test::Utf8(p.filename()), test::Utf8(p)});
-    return list;
-  }
-};
-
 class CollectionTest : public QObject {
   Q_OBJECT
 
  private:
   std::unique_ptr<test::TempTree> tree_;
-  ManyFiles files_;
+  test::ScriptedFileDialog files_;
   frmMain* window_ = nullptr;
   GridView* grid_ = nullptr;
 
@@ -49,6 +38,13 @@ class CollectionTest : public QObject {
     std::vector<std::string> cells;
     for (int n = 1; n <= window_->jobTable().JobCount(); ++n) cells.push_back(window_->jobTable().Job(n)[col]);
     return cells;
+  }
+
+  // One selection of these files, in this order.
+  void select(const std::vector<fs::path>& paths) {
+    test::ScriptedFileDialog::Paths list;
+    for (const fs::path& p : paths) list.push_back(test::Utf8(p));
+    files_.selections.push_back(list);
   }
 
   fs::path image(const fs::path& relative) {
@@ -132,7 +128,8 @@ class CollectionTest : public QObject {
   }
 
   void severalImagesInOneSelection() {
-    files_.chosen = {image("c.chd"), image("a b.chd"), image("b.chd")};
+    const std::vector<fs::path> chosen = {image("c.chd"), image("a b.chd"), image("b.chd")};
+    select(chosen);
     QTest::mouseClick(window_->findChild<QPushButton*>("btnAggiungi_0"), Qt::LeftButton);
     QCOMPARE(column(kColArgs), (std::vector<std::string>{"-update c.chd c.tmp", "-update 'a b.chd' 'a b.tmp'",
                                                          "-update b.chd b.tmp"}));
@@ -145,6 +142,7 @@ class CollectionTest : public QObject {
       for (const char* box : boxes) QTest::keyClicks(dialog->findChild<QLineEdit*>(box), "7");
       QTest::mouseClick(dialog->findChild<QPushButton*>("btnSetCHS"), Qt::LeftButton);
     });
+    select(chosen);
     QTest::mouseClick(window_->findChild<QPushButton*>("btnAggiungi_2"), Qt::LeftButton);
     QCOMPARE(asked, 1);
     const std::vector<std::string> args = column(kColArgs);
@@ -180,7 +178,7 @@ class CollectionTest : public QObject {
   // After a failure: the failed row's output on a double-click, the
   // succeeded jobs removed from the table's menu, and "Avvia" runs the rest.
   void aFailedJobIsShownAndRunAgain() {
-    files_.chosen = {image("one.chd"), image("FAIL.chd")};
+    select({image("one.chd"), image("FAIL.chd")});
     QTest::mouseClick(window_->findChild<QPushButton*>("btnAggiungi_0"), Qt::LeftButton);
     QVERIFY(runBatch().contains("FAIL.chd"));
 

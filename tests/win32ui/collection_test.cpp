@@ -11,6 +11,7 @@
 
 #include "FakeToolLog.h"
 #include "IsolatedSettings.h"
+#include "ScriptedFileDialog.h"
 #include "TempTree.h"
 #include "TestSystem.h"
 #include "UiTest.h"
@@ -21,18 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::FindControl;
 using test::Utf8;
-
-// Answers every selection with the same files.
-class ManyFiles : public FileOpenDialog {
- public:
-  std::vector<fs::path> chosen;
-  std::optional<FileChoice> Open(const OpenRequest&) override { return std::nullopt; }
-  std::vector<FileChoice> OpenMany(const OpenRequest&) override {
-    std::vector<FileChoice> list;
-    for (const fs::path& p : chosen) list.push_back({Utf8(p.filename()), Utf8(p)});
-    return list;
-  }
-};
 
 class CollectionTest : public ::testing::Test {
  protected:
@@ -50,6 +39,13 @@ class CollectionTest : public ::testing::Test {
   void TearDown() override {
     window_.reset();
     test::UnsetEnv("FAKE_CHDMAN_LOG");
+  }
+
+  // One selection of these files, in this order.
+  void select(const std::vector<fs::path>& paths) {
+    test::ScriptedFileDialog::Paths list;
+    for (const fs::path& p : paths) list.push_back(Utf8(p));
+    files_.selections.push_back(list);
   }
 
   fs::path image(const fs::path& relative) {
@@ -116,13 +112,13 @@ class CollectionTest : public ::testing::Test {
   }
 
   test::TempTree tree_;
-  ManyFiles files_;
+  test::ScriptedFileDialog files_;
   std::unique_ptr<frmMain> window_;
   HWND grid_ = nullptr;
 };
 
 TEST_F(CollectionTest, SeveralImagesInOneSelectionAreOneJobEach) {
-  files_.chosen = {image("c.chd"), image("a b.chd"), image("b%.chd")};
+  select({image("c.chd"), image("a b.chd"), image("b%.chd")});
   test::Click(FindControl(window_->hwnd(), "btnAggiungi_0"));
   EXPECT_EQ(column(kColArgs), (std::vector<std::string>{"-update c.chd c.tmp", "-update \"a b.chd\" \"a b.tmp\"",
                                                         "-update b%.chd b%.tmp"}));
@@ -148,7 +144,7 @@ TEST_F(CollectionTest, ADroppedFolderQueuesItsImagesInNameOrder) {
 }
 
 TEST_F(CollectionTest, AFailedJobIsShownAndRunAgain) {
-  files_.chosen = {image("one.chd"), image("FAIL.chd")};
+  select({image("one.chd"), image("FAIL.chd")});
   test::Click(FindControl(window_->hwnd(), "btnAggiungi_0"));
   runBatch();
 
