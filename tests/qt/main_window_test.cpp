@@ -1,0 +1,587 @@
+// The main window and its dialogs driven for real: clicks, keys and drops
+// reach MainController and its answers reach the widgets, over real batches
+// of the fake tool installed as chdman. The rules themselves are the core's
+// tests; here each user path once.
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include "FakeToolLog.h"
+#include "IsolatedSettings.h"
+#include "QtTestSupport.h"
+#include "TempTree.h"
+#include "app/qt/frmMain.h"
+#include "dialogs/About.h"
+#include "dialogs/qt/frmInfo.h"
+#include "dialogs/qt/frmSetCHS.h"
+#include "platform/processes.h"
+#include "ui/qt/GridView.h"
+#include "ui/qt/QtFileOpenDialog.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+
+const QColor kNavyText(0, 0, 128), kRedText(255, 0, 0);
+const char* const kChsBoxes[] = {"txtC", "txtH", "txtS"};
+
+// A link label's look: the design (navy, not underlined), highlighted
+// (red, underlined), or anything else, which is a fault.
+enum class Look { Design, Highlighted, Mixed };
+Look LookOf(const QWidget* dialog, const char* link) {
+  const QLabel* label = dialog->findChild<QLabel*>(link);
+  const QColor colour = label->palette().color(QPalette::WindowText);
+  if (!label->font().underline() && colour == kNavyText) return Look::Design;
+  return label->font().underline() && colour == kRedText ? Look::Highlighted : Look::Mixed;
+}
+
+// A message box as shown.
+struct Message {
+  QString caption, text;
+  QMessageBox::Icon icon;
+  bool operator==(const Message&) const = default;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::TempTree> tree_;
+  test::ScriptedFileDialog files_;
+  frmMain* window_ = nullptr;
+  GridView* grid_ = nullptr;
+  QList<Message> messages_;
+  std::vector<std::string> opened_;  // urls handed to the About dialog's opener
+
+  QPushButton* button(const char* name) { return window_->findChild<QPushButton*>(name); }
+  std::vector<test::FakeToolCall> calls() const { return test::ReadFakeToolLog(tree_->log().string()); }
+
+  std::vector<std::string> column(int col) {
+    std::vector<std::string> cells;
+    for (int n = 1; n <= window_->jobTable().JobCount(); ++n) cells.push_back(window_->jobTable().Job(n)[col]);
+    return cells;
+  }
+
+  fs::path image(const fs::path& relative) {
+    fs::create_directories((tree_->data() / relative).parent_path());
+    test::WriteAll(tree_->data() / relative, "original:" + relative.filename().string());
+    return tree_->data() / relative;
+  }
+
+  // One click on `add` choosing these files in one selection.
+  void add(const char* add, const std::vector<fs::path>& chosen) {
+    files_.selections.emplace_back();
+    for (const fs::path& p : chosen) files_.selections.back().push_back(p.string());
+    QTest::mouseClick(button(add), Qt::LeftButton);
+  }
+
+  // Presses "Avvia" and answers every message box of the batch with OK.
+  void runBatch() {
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        messages_ << Message{box->windowTitle(), box->text(), box->icon()};
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+        box->accept();
+      }
+    });
+    watcher.start(5);
+    QTest::mouseClick(button("btnComprimi"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->runner().Running(), 60000);
+  }
+
+  // The mark the grid shows on a job: "none" (as the rest of the row),
+  // "grey", or the colour's dominant channel.
+  QString hue(int row) {
+    const QVariant brush = grid_->model()->index(row - 1, 0).data(Qt::BackgroundRole);
+    if (brush == grid_->model()->index(row - 1, 1).data(Qt::BackgroundRole)) return "none";
+    const QColor c = brush.value<QBrush>().color();
+    if (c.red() == c.green() && c.green() == c.blue()) return "grey";
+    if (c.green() > c.red() && c.green() > c.blue()) return "green";
+    return c.red() > c.green() && c.red() > c.blue() ? "red" : c.name();
+  }
+
+  // Answers the next popup menu: the captions it offered go to `offered`;
+  // the item `choice` is chosen, or Escape pressed when it is empty.
+  void answerMenu(QStringList& offered, const QString& choice) {
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [timer, &offered, choice] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu || !menu->isVisible()) return;
+      timer->deleteLater();
+      timer->stop();
+      for (QAction* action : menu->actions()) {
+        if (action->isEnabled()) offered << action->text();
+        if (action->text() == choice) menu->setActiveAction(action);
+      }
+      QTest::keyClick(menu, choice.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+    });
+    timer->start(5);
+  }
+
+  // Shows a fresh About dialog with a recording opener, runs `act` inside it
+  // and closes it if `act` did not; true when `act` closed it.
+  bool withAbout(const std::function<void(frmInfo*)>& act) {
+    window_->hide();  // else the pointer's moves reach the main window under the dialog
+    frmInfo dialog;
+    dialog.setNavigator([&](const std::string& url) {
+      QVERIFY(dialog.isVisible());
+      opened_.push_back(url);
+    });
+    bool closed = false;
+    test::WhenModal<frmInfo>([&](frmInfo* shown) {
+      act(shown);
+      closed = !shown->isVisible();
+      if (!closed) shown->close();
+    });
+    dialog.ShowModal();
+    return closed;
+  }
+
+ private slots:
+  void init() {
+    tree_ = std::make_unique<test::TempTree>();
+    tree_->InstallTool(QM_FAKE_CHDMAN);
+    qputenv("FAKE_CHDMAN_LOG", QByteArray::fromStdString(tree_->log().string()));
+    qunsetenv("FAKE_CHDMAN_MODE");
+    window_ = new frmMain;
+    grid_ = window_->findChild<GridView*>("MainGrid");
+    window_->controller().SetRunnerSettings(test::Isolated({tree_->program().string() + "/", "chdman", "automate.sh",
+                                                            Interpreter::PosixShell, tree_->privateFolder().string() + "/"}));
+    files_ = test::ScriptedFileDialog({}, [this] { return window_->findChild<QWidget*>("fraToolbar")->isEnabled(); });
+    window_->controller().SetFileDialog(&files_);
+    window_->move(40, 30);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_));
+    messages_.clear();
+    opened_.clear();
+  }
+
+  void cleanup() {
+    delete window_;
+    window_ = nullptr;
+    tree_.reset();
+  }
+
+  // Each add button asks through the window's dialogs with the tool bar off;
+  // the geometry dialog opens empty, centred, with the focus in txtC, and
+  // closing it confirms nothing new; a click on a grid row and Rimuovi take
+  // that job off.
+  void addAndRemoveByClicks() {
+    add("btnAggiungi_0", {"/img/a.chd"});
+    files_.push("/a/disk.chd");
+    files_.push("");  // the diff selection is cancelled
+    QTest::mouseClick(button("btnAggiungi_1"), Qt::LeftButton);
+    QStringList seen;
+    for (const char* answer : {"1024 16 63", ""}) {
+      test::WhenModal<frmSetCHS>([&, answer](frmSetCHS* shown) {
+        for (const char* box : kChsBoxes) seen << shown->findChild<QLineEdit*>(box)->text();
+        seen << QApplication::focusWidget()->objectName();
+        QVERIFY((shown->frameGeometry().center() - window_->frameGeometry().center()).manhattanLength() <= 2);
+        if (!*answer) {
+          shown->close();
+          return;
+        }
+        const QStringList fields = QString(answer).split(' ');
+        for (int i = 0; i < 3; ++i) QTest::keyClicks(shown->findChild<QLineEdit*>(kChsBoxes[i]), fields[i]);
+        QTest::mouseClick(shown->findChild<QPushButton*>("btnSetCHS"), Qt::LeftButton);
+      });
+      add("btnAggiungi_2", {*answer ? "/img/b.chd" : "/img/c.chd"});
+    }
+    QCOMPARE(seen, (QStringList{"", "", "", "txtC", "", "", "", "txtC"}));
+    QCOMPARE(window_->findChildren<frmSetCHS*>().size(), 1);  // one dialog, reused
+    QCOMPARE(files_.titles, (std::vector<std::string>{"Seleziona file CHD...", "Seleziona file CHD...",
+                                                      "Seleziona file Diff...", "Seleziona file CHD...",
+                                                      "Seleziona file CHD..."}));
+    QCOMPARE(files_.toolbarEnabled, std::vector<bool>(5, false));
+    QVERIFY(button("btnAggiungi_0")->isEnabled());
+    QCOMPARE(column(kColArgs), (std::vector<std::string>{"-update a.chd a.tmp", "-setchs b.chd 1024 16 63 ",
+                                                         "-setchs c.chd 1024 16 63 "}));
+
+    QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, grid_->visualRect(grid_->model()->index(1, 0)).center());
+    QTest::mouseClick(button("btnRimuovi"), Qt::LeftButton);
+    QCOMPARE(column(kColImage), (std::vector<std::string>{"a.chd", "c.chd"}));
+    QCOMPARE(grid_->model()->rowCount(), 2);
+    QCOMPARE(grid_->model()->index(1, 0).data().toString(), QStringLiteral("c.chd"));
+  }
+
+  void keyFilter_data() {
+    QTest::addColumn<QTestEventList>("keys");
+    QTest::addColumn<QString>("text");
+    QTestEventList typed;
+    typed.addKeyClicks("1a2-3.4 5");
+    QTest::newRow("digits among others") << typed << "12345";
+    // Editing keys pass the filter; Return neither confirms nor types.
+    QTestEventList editing;
+    editing.addKeyClicks("123");
+    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_Home, Qt::Key_Delete, Qt::Key_Return})
+      editing.addKeyClick(key);
+    editing.addKeyClicks("4");
+    QTest::newRow("editing keys") << editing << "42";
+  }
+
+  // The same keys give the same text in each of the geometry dialog's boxes.
+  void keyFilter() {
+    QFETCH(QTestEventList, keys);
+    QFETCH(QString, text);
+    frmSetCHS dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    for (const char* box : kChsBoxes) {
+      keys.simulate(dialog.findChild<QLineEdit*>(box));
+      QCOMPARE(dialog.findChild<QLineEdit*>(box)->text(), text);
+    }
+    QVERIFY(dialog.isVisible());  // no key closed or confirmed it
+  }
+
+  // The system's file dialog takes the job's filter in Qt's form.
+  void qtFilter_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("qt");
+    QTest::newRow("chd") << "Compressed Hunk of Data (*.chd)|*.chd" << "Compressed Hunk of Data (*.chd)";
+    QTest::newRow("description without pattern") << "Immagini|*.chd" << "Immagini (*.chd)";
+    QTest::newRow("other parentheses") << "Immagini (vecchie)|*.img" << "Immagini (vecchie) (*.img)";
+    QTest::newRow("two patterns") << "Tutti|*.chd;*.diff" << "Tutti (*.chd *.diff)";
+    QTest::newRow("two types") << "CHD (*.chd)|*.chd|Diff (*.diff)|*.diff" << "CHD (*.chd);;Diff (*.diff)";
+  }
+  void qtFilter() {
+    QFETCH(QString, filter);
+    QFETCH(QString, qt);
+    QCOMPARE(QtFileOpenDialog::QtFilter(filter.toStdString()), qt);
+  }
+
+  void columns_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("width");  // pixels
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("image") << 0 << 100 << "Immagine" << true;
+    QTest::newRow("short folder") << 1 << 277 << "Percorso" << true;  // 4150 twips, rounded
+    QTest::newRow("action") << 2 << 100 << "Azione" << true;
+    QTest::newRow("temporary name") << 3 << 64 << "" << true;
+    QTest::newRow("folder") << 4 << 64 << "" << false;
+    QTest::newRow("diff name") << 5 << 64 << "" << false;
+    QTest::newRow("arguments") << 6 << 64 << "" << false;
+  }
+
+  // The grid at start: the header and one blank row, left-aligned plain
+  // cells; columns 3..6 begin beyond the right edge of the first three.
+  void columns() {
+    QFETCH(int, column);
+    QFETCH(int, width);
+    QFETCH(QString, header);
+    QFETCH(bool, bold);
+    QAbstractItemModel* model = grid_->model();
+    QCOMPARE(model->rowCount(), 1);
+    QVERIFY(grid_->verticalHeader()->isHidden());
+    QCOMPARE(grid_->columnWidth(column), width);
+    QCOMPARE(model->headerData(column, Qt::Horizontal).toString(), header);
+    QCOMPARE(model->headerData(column, Qt::Horizontal, Qt::FontRole).value<QFont>().bold(), bold);
+    QVERIFY(!model->index(0, column).data(Qt::FontRole).value<QFont>().bold());
+    QCOMPARE(Qt::Alignment(model->index(0, column).data(Qt::TextAlignmentRole).toInt()),
+             Qt::AlignLeft | Qt::AlignVCenter);
+    if (column >= 3) QVERIFY(grid_->columnViewportPosition(column) >= 476);
+    window_->jobTable().grid().SetColWidth(column, 1500);  // a later width reaches the view
+    QCOMPARE(grid_->columnWidth(column), 100);
+  }
+
+  // The current cell stays one in grid and view: moved by the program, by
+  // keys, by a click on the header (no row current), and by a removal.
+  void currentCellInStep() {
+    Grid& grid = window_->jobTable().grid();
+    QVERIFY(!grid_->currentIndex().isValid());
+    for (const char* name : {"a.chd", "b.chd", "c.chd"}) window_->jobTable().Append({name, "", "Update"});
+    const auto current = [&] { return grid_->model()->index(grid.Row() - 1, grid.Col()); };
+    grid.SetRow(2);
+    grid.SetCol(1);
+    QCOMPARE(grid_->currentIndex(), current());
+    QCOMPARE(grid_->selectionModel()->selectedIndexes().size(), 1);
+    QTest::keyClick(grid_, Qt::Key_Down);
+    QTest::keyClick(grid_, Qt::Key_Right);
+    QCOMPARE(QPoint(grid.Row(), grid.Col()), QPoint(3, 2));
+    QCOMPARE(grid_->currentIndex(), current());
+    QHeaderView* header = grid_->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 4, 4));
+    QCOMPARE(QPoint(grid.Row(), grid.Col()), QPoint(0, 1));
+    QCOMPARE(grid_->currentIndex(), QModelIndex());
+    grid.SetRow(2);
+    grid.SetCol(0);
+    window_->jobTable().Remove();
+    QCOMPARE(grid_->currentIndex(), current());
+    QCOMPARE(grid_->currentIndex().data().toString(), QStringLiteral("c.chd"));
+  }
+
+  void aboutClicks_data() {
+    QTest::addColumn<QString>("target");  // object name; "" the dialog's own surface
+    QTest::addColumn<QPoint>("at");       // in the target; (0, 0) its centre
+    QTest::addColumn<QString>("text");    // set on the target first; empty: as designed
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<QString>("url");     // handed to the opener; empty: nothing
+    const QString web = "http://" + QString::fromUtf8(about::kWebAddress), mail = "mailto:" + QString::fromUtf8(about::kMailAddress);
+    QTest::newRow("web link") << "lblWeb_0" << QPoint() << "" << true << web;
+    QTest::newRow("mail link") << "lblWeb_1" << QPoint() << "" << true << mail;
+    QTest::newRow("web link's current text") << "lblWeb_0" << QPoint() << "altro.example.net/pagina" << true
+                                             << "http://altro.example.net/pagina";
+    QTest::newRow("left margin") << "" << QPoint(3, 100) << "" << true << "";
+    QTest::newRow("frame, empty part") << "Frame1" << QPoint(20, 180) << "" << true << "";
+    QTest::newRow("credit line") << "lblInt_0" << QPoint() << "" << true << "";
+    QTest::newRow("web image") << "imgWeb_3" << QPoint() << "" << false << "";
+  }
+
+  // A link is handed to the opener once, while the dialog still shows; every
+  // click but those on the images closes the dialog.
+  void aboutClicks() {
+    QFETCH(QString, target);
+    QFETCH(QPoint, at);
+    QFETCH(QString, text);
+    QFETCH(bool, closes);
+    QFETCH(QString, url);
+    const bool closed = withAbout([&](frmInfo* shown) {
+      QWidget* w = target.isEmpty() ? shown : shown->findChild<QWidget*>(target);
+      if (!text.isEmpty()) qobject_cast<QLabel*>(w)->setText(text);
+      // The point really is on the target, not on a control above it.
+      const QPoint point = at.isNull() ? w->rect().center() : at;
+      QCOMPARE(shown->childAt(w->mapTo(shown, point)), target.isEmpty() ? nullptr : w);
+      QTest::mouseClick(w, Qt::LeftButton, {}, point);
+    });
+    QCOMPARE(closed, closes);
+    QCOMPARE(opened_, url.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{url.toStdString()});
+  }
+
+  void aboutHover_data() {
+    QTest::addColumn<QStringList>("path");  // controls the pointer moves over, in order
+    QTest::addColumn<QList<int>>("looks");  // of lblWeb_0 and lblWeb_1 afterwards
+    const int d = int(Look::Design), h = int(Look::Highlighted);
+    QTest::newRow("over the web link") << QStringList{"lblWeb_0"} << QList<int>{h, d};
+    QTest::newRow("from web to mail") << QStringList{"lblWeb_0", "lblWeb_1"} << QList<int>{d, h};
+    QTest::newRow("web, then the frame") << QStringList{"lblWeb_0", "Frame1"} << QList<int>{d, d};
+    QTest::newRow("mail, then its image") << QStringList{"lblWeb_1", "imgWeb_0"} << QList<int>{d, d};
+  }
+
+  // Pointing at a link underlines it in red; only that one changes, and
+  // leaving it brings back the design look.
+  void aboutHover() {
+    QFETCH(QStringList, path);
+    QFETCH(QList<int>, looks);
+    QList<int> seen;
+    withAbout([&](frmInfo* shown) {
+      for (const QString& name : path) {
+        auto* w = shown->findChild<QWidget*>(name);
+        QTest::mouseMove(w, w->rect().center());
+        QTest::mouseMove(w, w->rect().center() + QPoint(1, 0));
+      }
+      seen << int(LookOf(shown, "lblWeb_0")) << int(LookOf(shown, "lblWeb_1"));
+    });
+    QCOMPARE(seen, looks);
+    QVERIFY(opened_.empty());
+  }
+
+  // Info opens one dialog, centred on the screen wherever the main window
+  // is; closed with a link highlighted and its text changed, it shows its
+  // design state again when Info opens it once more.
+  void aboutReopensInTheDesignState() {
+    QList<frmInfo*> instances;
+    for (int showing = 0; showing < 2; ++showing) {
+      test::WhenModal<frmInfo>([&](frmInfo* shown) {
+        instances << shown;
+        auto* web = shown->findChild<QLabel*>("lblWeb_0");
+        QCOMPARE(LookOf(shown, "lblWeb_0"), Look::Design);
+        QCOMPARE(LookOf(shown, "lblWeb_1"), Look::Design);
+        QCOMPARE(web->text(), QString::fromUtf8(about::kWebAddress));
+        QVERIFY((shown->frameGeometry().center() - shown->screen()->availableGeometry().center()).manhattanLength() <= 2);
+        // Spoilt for the next showing: hiding ends the hover, so the
+        // highlight is forced on directly.
+        QFont underlined = web->font();
+        underlined.setUnderline(true);
+        web->setFont(underlined);
+        QPalette red = web->palette();
+        red.setColor(QPalette::WindowText, kRedText);
+        web->setPalette(red);
+        web->setText("spoilt");
+        shown->close();
+      });
+      QTest::mouseClick(button("btnInfo"), Qt::LeftButton);
+    }
+    QCOMPARE(instances.size(), 2);
+    QCOMPARE(instances[0], instances[1]);
+  }
+
+  // With the system's opener and no program to open links (an empty PATH),
+  // the click still closes the dialog and the program shows no message.
+  void unopenableLinkClosesQuietly() {
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(tree_->data().string()));
+    frmInfo dialog;
+    bool closed = false;
+    test::WhenModal<frmInfo>([&](frmInfo* shown) {
+      QTest::mouseClick(shown->findChild<QLabel*>("lblWeb_0"), Qt::LeftButton);
+      closed = !shown->isVisible();
+      if (!closed) shown->close();
+    });
+    dialog.ShowModal();
+    qputenv("PATH", path);
+    QVERIFY(closed);
+    QTest::qWait(200);
+    for (QWidget* top : QApplication::topLevelWidgets())
+      QVERIFY2(!(qobject_cast<QMessageBox*>(top) && top->isVisible()), "a message box appeared");
+  }
+
+  // Clicks reach the controller and its batch reaches the widgets: bars,
+  // label, locked buttons, the row marks and the message box; Annulla during
+  // the second job ends the batch there.
+  void batchThroughTheWindow() {
+    qputenv("FAKE_CHDMAN_MODE", "slow=15");
+    const fs::path hang = image("HANG.chd");
+    add("btnAggiungi_0", {image("game.chd"), hang, image("third.chd")});
+    int highestTotal = 0;
+    bool sawJobMaximum = false, locked = true;
+    QStringList operations;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [&] {
+      if (!window_->runner().Running()) return;
+      highestTotal = std::max(highestTotal, window_->findChild<QProgressBar*>("pbTotal")->value());
+      sawJobMaximum = sawJobMaximum || window_->findChild<QProgressBar*>("pbCurrent")->maximum() == 10;
+      for (const char* name : {"btnComprimi", "btnRimuovi", "btnAggiungi_1"})
+        locked = locked && !button(name)->isEnabled();
+      const QString op = window_->findChild<QLabel*>("lblOperazione")->text();
+      if (!operations.contains(op)) operations << op;
+      if (calls().size() == 2 && fs::exists(tree_->data() / "HANG.tmp"))
+        QTest::mouseClick(button("btnAnnulla"), Qt::LeftButton);
+    });
+    sampler.start(1);
+    runBatch();
+    sampler.stop();
+
+    QCOMPARE(calls().size(), size_t{2});
+    QCOMPARE(messages_, (QList<Message>{{"Quillmere", "Operazione annullata dall'utente.", QMessageBox::Critical}}));
+    QVERIFY2(highestTotal >= 100, "the batch bar never reached the end of the first job");
+    QVERIFY(sawJobMaximum);  // 1000 hunks: a maximum of 1000 / 100
+    QVERIFY(locked);
+    QVERIFY(operations.contains("Update di 'game.chd'"));
+    QCOMPARE((QStringList{hue(1), hue(2), hue(3)}), (QStringList{"green", "grey", "none"}));
+    QCOMPARE(test::ReadAll(hang), std::string("original:HANG.chd"));
+    // Idle again.
+    for (QPushButton* b : window_->findChildren<QPushButton*>()) QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+    for (QProgressBar* bar : window_->findChildren<QProgressBar*>()) QCOMPARE(bar->value(), 0);
+    QCOMPARE(window_->findChild<QLabel*>("lblOperazione")->text(), QString());
+    for (const test::FakeToolCall& call : calls()) QVERIFY(!ProcessRunning(call.pid));
+  }
+
+  // The About dialog's own loop does not hold the batch up: the second job
+  // starts and the batch ends while the dialog stays open.
+  void theBatchGoesOnWhileTheAboutDialogIsOpen() {
+    qputenv("FAKE_CHDMAN_MODE", "slow=20");
+    add("btnAggiungi_0", {image("first.chd"), image("second.chd")});
+    bool endedWhileOpen = false;
+    test::WhenModal<frmInfo>([&](frmInfo* about) {
+      endedWhileOpen = QTest::qWaitFor([&] { return !window_->runner().Running(); }, 30000) && about->isVisible();
+      about->close();
+    });
+    QTimer::singleShot(0, this, [this] { QTest::mouseClick(button("btnInfo"), Qt::LeftButton); });
+    runBatch();
+    QVERIFY(endedWhileOpen);
+    QCOMPARE(calls().size(), size_t{2});
+    QCOMPARE(messages_,
+             (QList<Message>{{"Quillmere", "Operazione terminata con successo.", QMessageBox::Information}}));
+  }
+
+  void closingDuringABatchCancelsItQuietly() {
+    const fs::path hang = image("HANG.chd");
+    add("btnAggiungi_0", {hang});
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&] {
+      if (calls().size() == 1 && window_->isVisible()) window_->close();
+    });
+    closer.start(10);
+    runBatch();
+
+    QVERIFY(!window_->isVisible());
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(test::ReadAll(hang), std::string("original:HANG.chd"));
+    QVERIFY(!fs::exists(tree_->data() / "HANG.old"));
+    QVERIFY(!fs::exists(tree_->data() / "HANG.tmp"));
+    for (const test::FakeToolCall& call : calls()) QVERIFY(!ProcessRunning(call.pid));
+  }
+
+  void severalImagesInOneSelectionAreOneJobEach() {
+    add("btnAggiungi_0", {image("c.chd"), image("a b.chd"), image("b.chd")});
+    QCOMPARE(column(kColArgs), (std::vector<std::string>{"-update c.chd c.tmp", "-update 'a b.chd' 'a b.tmp'",
+                                                         "-update b.chd b.tmp"}));
+    QCOMPARE(grid_->model()->rowCount(), 3);
+  }
+
+  // A folder dropped on the table offers the menu at the drop point; Escape
+  // queues nothing, Update its images in name order.
+  void aDroppedFolderQueuesItsImagesInNameOrder() {
+    image("raccolta/b/z.chd");
+    image("raccolta/a.chd");
+    image("raccolta/note.txt");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString((tree_->data() / "raccolta").string()))});
+    QStringList offered;
+    for (const char* choice : {"", "Update"}) {
+      answerMenu(offered, choice);
+      QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(grid_->viewport(), &enter);
+      QApplication::sendEvent(grid_->viewport(), &drop);
+      if (!*choice) QCOMPARE(window_->jobTable().JobCount(), 0);
+    }
+    QCOMPARE(offered, (QStringList{"Update", "Set CHS...", "Verifica", "Estrai"} +
+                       QStringList{"Update", "Set CHS...", "Verifica", "Estrai"}));
+    QCOMPARE(column(kColImage), (std::vector<std::string>{"a.chd", "z.chd"}));
+    QCOMPARE(grid_->model()->rowCount(), 2);
+  }
+
+  // After a failure: the row marked, its output on a double-click, the
+  // succeeded jobs removed from the table's menu, and "Avvia" runs the rest.
+  void aFailedJobIsShownAndRunAgain() {
+    add("btnAggiungi_0", {image("one.chd"), image("FAIL.chd")});
+    runBatch();
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY(messages_[0].text.contains("FAIL.chd"));
+    QCOMPARE(messages_[0].icon, QMessageBox::Warning);
+    QCOMPARE(hue(2), QStringLiteral("red"));
+
+    const QPoint failed = grid_->visualRect(grid_->model()->index(1, 0)).center();
+    QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, failed);
+    QTest::mouseDClick(grid_->viewport(), Qt::LeftButton, {}, failed);
+    auto* output = window_->findChild<QDialog*>("frmOutput");
+    QVERIFY(output && output->isVisible());
+    auto* text = output->findChild<QPlainTextEdit*>("txtOutput");
+    QVERIFY(text->isReadOnly());
+    QVERIFY2(text->toPlainText().contains("Error: something failed"), qPrintable(text->toPlainText()));
+    output->close();
+
+    QStringList offered;
+    answerMenu(offered, "Rimuovi i lavori riusciti");
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, failed, grid_->viewport()->mapToGlobal(failed));
+    QApplication::sendEvent(grid_->viewport(), &menu);
+    QVERIFY(offered.contains("Mostra l'output del lavoro"));
+    QCOMPARE(column(kColImage), std::vector<std::string>{"FAIL.chd"});
+
+    runBatch();
+    const auto all = calls();
+    QCOMPARE(all.size(), size_t{3});
+    QCOMPARE(all[2].argv[2], std::string("FAIL.chd"));
+  }
+};
+
+}  // namespace qm
+
+QTEST_MAIN(qm::MainWindowTest)
+#include "main_window_test.moc"
