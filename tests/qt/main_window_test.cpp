@@ -1,8 +1,11 @@
-// The main window and its dialogs driven for real: clicks, keys and drops
-// reach MainController and its answers reach the widgets, over real batches
-// of the fake tool installed as chdman. The rules themselves are the core's
-// tests; here each user path once.
+// The main window and its dialogs as built and driven for real: every
+// control against the window designs, captions that fit under the fonts
+// this system resolves; clicks, keys and drops reaching MainController and
+// its answers reaching the widgets, over real batches of the fake tool
+// installed as chdman. The rules themselves are the core's tests; here each
+// user path once.
 
+#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,10 +16,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
 
+#include "DesignedWindows.h"
 #include "FakeToolLog.h"
 #include "IsolatedSettings.h"
 #include "QtTestSupport.h"
@@ -26,6 +31,8 @@
 #include "dialogs/qt/frmInfo.h"
 #include "dialogs/qt/frmSetCHS.h"
 #include "platform/processes.h"
+#include "ui/CaptionFit.h"
+#include "ui/Layout.h"
 #include "ui/qt/GridView.h"
 #include "ui/qt/QtFileOpenDialog.h"
 
@@ -36,6 +43,11 @@ namespace fs = std::filesystem;
 
 const QColor kNavyText(0, 0, 128), kRedText(255, 0, 0);
 const char* const kChsBoxes[] = {"txtC", "txtH", "txtS"};
+using Expected = test::DesignedControl;
+const auto& kControls = test::kDesignedControls;
+
+// The caption a control shows (its "text" property: buttons, labels, boxes).
+QString Text(const QWidget* w) { return w->property("text").toString(); }
 
 // A link label's look: the design (navy, not underlined), highlighted
 // (red, underlined), or anything else, which is a fault.
@@ -63,9 +75,32 @@ class MainWindowTest : public QObject {
   std::unique_ptr<test::TempTree> tree_;
   test::ScriptedFileDialog files_;
   frmMain* window_ = nullptr;
+  std::unique_ptr<frmSetCHS> setChs_;
+  std::unique_ptr<frmInfo> info_;
   GridView* grid_ = nullptr;
   QList<Message> messages_;
   std::vector<std::string> opened_;  // urls handed to the About dialog's opener
+
+  QWidget* window(const QString& name) {
+    if (name == QLatin1String("frmMain")) return window_;
+    return name == QLatin1String("frmSetCHS") ? static_cast<QWidget*>(setChs_.get()) : info_.get();
+  }
+
+  // The rows of kControls (only those with a caption, if asked), named
+  // window/object, or of kDesignedWindows, named by window.
+  static void addControlRows(bool captionedOnly = false) {
+    QTest::addColumn<int>("row");
+    for (int row = 0; row < int(std::size(kControls)); ++row) {
+      const Expected& e = kControls[row];
+      if (!captionedOnly || (e.text && *e.text))
+        QTest::newRow((std::string(e.window) + "/" + test::ObjectNameOf(e.name, e.index)).c_str()) << row;
+    }
+  }
+  static void addWindowRows() {
+    QTest::addColumn<int>("row");
+    for (int row = 0; row < int(std::size(test::kDesignedWindows)); ++row)
+      QTest::newRow(test::kDesignedWindows[row].window) << row;
+  }
 
   QPushButton* button(const char* name) { return window_->findChild<QPushButton*>(name); }
   std::vector<test::FakeToolCall> calls() const { return test::ReadFakeToolLog(tree_->log().string()); }
@@ -159,6 +194,8 @@ class MainWindowTest : public QObject {
     qputenv("FAKE_CHDMAN_LOG", QByteArray::fromStdString(tree_->log().string()));
     qunsetenv("FAKE_CHDMAN_MODE");
     window_ = new frmMain;
+    setChs_ = std::make_unique<frmSetCHS>();
+    info_ = std::make_unique<frmInfo>();
     grid_ = window_->findChild<GridView*>("MainGrid");
     window_->controller().SetRunnerSettings(test::Isolated({tree_->program().string() + "/", "chdman", "automate.sh",
                                                             Interpreter::PosixShell, tree_->privateFolder().string() + "/"}));
@@ -172,9 +209,142 @@ class MainWindowTest : public QObject {
   }
 
   void cleanup() {
+    info_.reset();
+    setChs_.reset();
     delete window_;
     window_ = nullptr;
     tree_.reset();
+  }
+
+  void control_data() { addControlRows(); }
+
+  // Each control as built, against the designed table.
+  void control() {
+    QFETCH(int, row);
+    const Expected& e = kControls[row];
+    const ControlSpec* c = test::SpecOf(e.window).Find(e.name, e.index);
+    QVERIFY(c);
+    // Whole pixels at 96 dots per inch, so other resolutions scale evenly.
+    for (int twips : {c->left, c->top, c->width, c->height}) QCOMPARE(twips % 15, 0);
+    const QString object = QString::fromStdString(ObjectName(*c));
+    QWidget* w = window(e.window)->findChild<QWidget*>(object);
+    QVERIFY2(w, qPrintable(object));
+    QCOMPARE(w->parentWidget()->objectName(), QString(e.parent));
+    QCOMPARE(w->geometry(), QRect(e.left, e.top, e.width, e.height));
+    if (e.text) QCOMPARE(Text(w), QString::fromUtf8(e.text));
+    QVERIFY(w->isEnabled());
+    QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));
+    // The table's size, or smaller where this machine's face is wider (captionFits).
+    QVERIFY(w->font().pointSizeF() <= e.points);
+    QCOMPARE(w->font().bold(), e.bold);
+    QVERIFY(!w->font().underline());
+    QCOMPARE(w->palette().color(QPalette::WindowText),
+             e.navy ? QColor(0, 0, 128) : window(e.window)->palette().color(QPalette::WindowText));
+    const bool takesFocus = c->kind == ControlKind::PushButton || c->kind == ControlKind::TextBox ||
+                            c->kind == ControlKind::Grid;
+    QCOMPARE(w->focusPolicy() != Qt::NoFocus, takesFocus);
+    if (auto* label = qobject_cast<QLabel*>(w); label && c->kind == ControlKind::Label) {
+      QVERIFY(label->alignment() & Qt::AlignVCenter);
+      QCOMPARE(bool(label->alignment() & Qt::AlignHCenter), c->align == TextAlign::Center);
+    }
+    // Images show one 32-pixel picture at its natural size.
+    if (auto* image = qobject_cast<QLabel*>(w); image && c->kind == ControlKind::Image) {
+      QCOMPARE(image->pixmap().size(), QSize(32, 32));
+      QVERIFY(!image->hasScaledContents());
+    }
+    if (auto* frame = qobject_cast<QFrame*>(w); frame && c->kind == ControlKind::Frame)
+      QCOMPARE(frame->frameStyle(), QFrame::Box | QFrame::Plain);
+    if (auto* button = qobject_cast<QPushButton*>(w)) QVERIFY(!button->icon().isNull());
+    if (auto* bar = qobject_cast<QProgressBar*>(w)) {
+      QCOMPARE(QPoint(bar->maximum(), bar->value()), QPoint(100, 0));
+      QVERIFY(!bar->isTextVisible());
+    }
+  }
+
+  void captionFits_data() { addControlRows(true); }
+
+  // With the fonts this system resolves, every caption fits its control: a
+  // label's text within its width, a button's icon, gap and text within its
+  // width less the style's margins; at 7 points or more, and no smaller or
+  // narrower than it needs. A face too wide for that fails here by name.
+  void captionFits() {
+    QFETCH(int, row);
+    const Expected& e = kControls[row];
+    QWidget* top = window(e.window);
+    top->show();
+    QVERIFY(QTest::qWaitForWindowExposed(top));
+    QWidget* w = top->findChild<QWidget*>(QString::fromStdString(test::ObjectNameOf(e.name, e.index)));
+    QVERIFY(w);
+    const QString text = Text(w);
+    int room = w->contentsRect().width();
+    int icon = 0;
+    if (auto* button = qobject_cast<QPushButton*>(w)) {
+      icon = button->iconSize().width() + 4;
+      room -= 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+    }
+    const auto fits = [&](const QFont& font) {
+      const QFontMetrics metrics(font);
+      return icon + metrics.horizontalAdvance(text) <= room && metrics.height() <= w->height();
+    };
+    const QFont font = w->font();
+    QVERIFY2(fits(font) && font.pointSizeF() >= kMinCaptionPoints,
+             qPrintable(QStringLiteral("\"%1\" in %2 at %3 pt, %4%: needs %5 pixels, has %6")
+                            .arg(text, QFontInfo(font).family())
+                            .arg(font.pointSizeF())
+                            .arg(font.stretch())
+                            .arg(icon + QFontMetrics(font).horizontalAdvance(text))
+                            .arg(room)));
+    // One step back towards the designed look (wider, else larger) no longer fits.
+    QFont larger = font;
+    if (font.stretch() != QFont::AnyStretch && font.stretch() < 100) {
+      const int wider = font.stretch() + kCaptionWidthStep;
+      larger.setStretch(wider < 100 ? wider : QFont::AnyStretch);
+    } else if (font.pointSizeF() < e.points) {
+      larger.setPointSizeF(font.pointSizeF() + kCaptionPointStep);
+    }
+    if (larger != font) QVERIFY(!fits(larger));
+  }
+
+  void frame_data() { addWindowRows(); }
+
+  // Fixed client size, caption, icon, and a frame without minimize or maximize box.
+  void frame() {
+    QFETCH(int, row);
+    const test::DesignedWindow& f = test::kDesignedWindows[row];
+    const QSize client(f.width, f.height);
+    QWidget* w = window(f.window);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QCOMPARE(w->objectName(), QString(f.window));
+    w->resize(client + QSize(50, 50));
+    QCOMPARE(w->size(), client);
+    QCOMPARE(w->minimumSize(), client);
+    QCOMPARE(w->maximumSize(), client);
+    QCOMPARE(w->windowTitle(), QString(f.caption));
+    QCOMPARE(w->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+             Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    QCOMPARE(w->windowIcon().isNull(), !f.icon);
+  }
+
+  void tabOrder_data() { addWindowRows(); }
+
+  // Tab visits the focusable controls in tab-index order and wraps round.
+  void tabOrder() {
+    QFETCH(int, row);
+    QStringList chain;
+    for (const std::string& name : test::kDesignedWindows[row].tabChain) chain << QString::fromStdString(name);
+    if (chain.isEmpty()) QSKIP("no control takes the focus");
+    QWidget* w = window(test::kDesignedWindows[row].window);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTRY_VERIFY(QApplication::focusWidget());
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    for (qsizetype i = 0; i < chain.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, chain + QStringList{chain.first()});
   }
 
   // Each add button asks through the window's dialogs with the tool bar off;
@@ -187,20 +357,24 @@ class MainWindowTest : public QObject {
     files_.push("");  // the diff selection is cancelled
     QTest::mouseClick(button("btnAggiungi_1"), Qt::LeftButton);
     QStringList seen;
-    for (const char* answer : {"1024 16 63", ""}) {
-      test::WhenModal<frmSetCHS>([&, answer](frmSetCHS* shown) {
+    for (const bool confirm : {true, false}) {
+      test::WhenModal<frmSetCHS>([&](frmSetCHS* shown) {
         for (const char* box : kChsBoxes) seen << shown->findChild<QLineEdit*>(box)->text();
         seen << QApplication::focusWidget()->objectName();
         QVERIFY((shown->frameGeometry().center() - window_->frameGeometry().center()).manhattanLength() <= 2);
-        if (!*answer) {
+        if (!confirm) {
           shown->close();
           return;
         }
-        const QStringList fields = QString(answer).split(' ');
-        for (int i = 0; i < 3; ++i) QTest::keyClicks(shown->findChild<QLineEdit*>(kChsBoxes[i]), fields[i]);
+        // Only digits and the editing keys pass; Return neither confirms nor types.
+        auto* c = shown->findChild<QLineEdit*>("txtC");
+        QTest::keyClicks(c, "91k0-24.5");
+        for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Home, Qt::Key_Delete, Qt::Key_Return}) QTest::keyClick(c, key);
+        QTest::keyClicks(shown->findChild<QLineEdit*>("txtH"), "+1 6");
+        QTest::keyClicks(shown->findChild<QLineEdit*>("txtS"), "6.x3");
         QTest::mouseClick(shown->findChild<QPushButton*>("btnSetCHS"), Qt::LeftButton);
       });
-      add("btnAggiungi_2", {*answer ? "/img/b.chd" : "/img/c.chd"});
+      add("btnAggiungi_2", {confirm ? "/img/b.chd" : "/img/c.chd"});
     }
     QCOMPARE(seen, (QStringList{"", "", "", "txtC", "", "", "", "txtC"}));
     QCOMPARE(window_->findChildren<frmSetCHS*>().size(), 1);  // one dialog, reused
@@ -217,35 +391,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(column(kColImage), (std::vector<std::string>{"a.chd", "c.chd"}));
     QCOMPARE(grid_->model()->rowCount(), 2);
     QCOMPARE(grid_->model()->index(1, 0).data().toString(), QStringLiteral("c.chd"));
-  }
-
-  void keyFilter_data() {
-    QTest::addColumn<QTestEventList>("keys");
-    QTest::addColumn<QString>("text");
-    QTestEventList typed;
-    typed.addKeyClicks("1a2-3.4 5");
-    QTest::newRow("digits among others") << typed << "12345";
-    // Editing keys pass the filter; Return neither confirms nor types.
-    QTestEventList editing;
-    editing.addKeyClicks("123");
-    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Left, Qt::Key_Home, Qt::Key_Delete, Qt::Key_Return})
-      editing.addKeyClick(key);
-    editing.addKeyClicks("4");
-    QTest::newRow("editing keys") << editing << "42";
-  }
-
-  // The same keys give the same text in each of the geometry dialog's boxes.
-  void keyFilter() {
-    QFETCH(QTestEventList, keys);
-    QFETCH(QString, text);
-    frmSetCHS dialog;
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    for (const char* box : kChsBoxes) {
-      keys.simulate(dialog.findChild<QLineEdit*>(box));
-      QCOMPARE(dialog.findChild<QLineEdit*>(box)->text(), text);
-    }
-    QVERIFY(dialog.isVisible());  // no key closed or confirmed it
   }
 
   // The system's file dialog takes the job's filter in Qt's form.
