@@ -202,10 +202,12 @@ inline COLORREF TextColourOf(HWND control) {
 // The text of list view item `item` (-1: the header) in column `col`.
 inline std::string ListText(HWND list, int item, int col) {
   char buffer[512] = "";
-  LVCOLUMNA column{LVCF_TEXT, 0, 0, buffer, sizeof buffer};
-  LVITEMA cell{0, 0, col, 0, 0, buffer, sizeof buffer};
-  if (item < 0) ::SendMessageA(list, LVM_GETCOLUMNA, col, reinterpret_cast<LPARAM>(&column));
-  if (item >= 0) ::SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&cell));
+  if (item >= 0) ListView_GetItemText(list, item, col, buffer, sizeof buffer);
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT;
+  column.pszText = buffer;
+  column.cchTextMax = sizeof buffer;
+  if (item < 0) ListView_GetColumn(list, col, &column);
   return FromAnsi(buffer);
 }
 
