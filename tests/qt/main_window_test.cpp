@@ -543,28 +543,16 @@ class MainWindowTest : public QObject {
     QCOMPARE(instances.size(), 1);
   }
 
-  // With the system's opener and no program to open links (an empty PATH),
-  // the click still closes the dialog and the program shows no message.
-  void unopenableLinkClosesQuietly() {
-    info_->setNavigator({});
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QByteArray::fromStdString(tree_->data().string()));
-    const bool closed =
-        withAbout([](frmInfo* shown) { QTest::mouseClick(shown->findChild<QLabel*>("lblWeb_0"), Qt::LeftButton); });
-    qputenv("PATH", path);
-    QVERIFY(closed);
-    QTest::qWait(200);
-    for (QWidget* top : QApplication::topLevelWidgets())
-      QVERIFY2(!(qobject_cast<QMessageBox*>(top) && top->isVisible()), "a message box appeared");
-  }
-
-  // Clicks reach the controller and its batch reaches the widgets: bars,
-  // label, locked buttons, the row marks and the message box; Annulla during
-  // the second job ends the batch there.
+  // Several images in one selection are one job each. Clicks reach the
+  // controller and its batch reaches the widgets: bars, label, locked
+  // buttons, the row marks and the message box; Annulla during the second
+  // job ends the batch there.
   void batchThroughTheWindow() {
     qputenv("FAKE_CHDMAN_MODE", "slow=15");
     const fs::path hang = image("HANG.chd");
     add("btnAggiungi_0", {image("game.chd"), hang, image("third.chd")});
+    QCOMPARE(column(kColImage), (std::vector<std::string>{"game.chd", "HANG.chd", "third.chd"}));
+    QCOMPARE(grid_->model()->rowCount(), 3);
     int highestTotal = 0;
     bool sawJobMaximum = false, locked = true;
     QStringList operations;
@@ -633,13 +621,6 @@ class MainWindowTest : public QObject {
     QVERIFY(!fs::exists(tree_->data() / "HANG.old"));
     QVERIFY(!fs::exists(tree_->data() / "HANG.tmp"));
     for (const test::FakeToolCall& call : calls()) QVERIFY(!ProcessRunning(call.pid));
-  }
-
-  void severalImagesInOneSelectionAreOneJobEach() {
-    add("btnAggiungi_0", {image("c.chd"), image("a b.chd"), image("b.chd")});
-    QCOMPARE(column(kColArgs), (std::vector<std::string>{"-update c.chd c.tmp", "-update 'a b.chd' 'a b.tmp'",
-                                                         "-update b.chd b.tmp"}));
-    QCOMPARE(grid_->model()->rowCount(), 3);
   }
 
   // A folder dropped on the table offers the menu at the drop point; Escape

@@ -208,46 +208,32 @@ TEST_F(WindowTest, AddAndRemoveByClicks) {
   test::ExpectViewMatchesGrid(grid_, table.grid());
 }
 
-struct OpenRow {
-  const char* name;
-  const OpenRequest* request;
-  const char* file;  // typed into the dialog; nullptr: Annulla
-};
-void PrintTo(const OpenRow& r, std::ostream* os) { *os << r.name; }
-
-class SystemFileDialog : public WindowTest, public ::testing::WithParamInterface<OpenRow> {};
-
 // The system's dialog shows the request's title and file type; a typed file
-// comes back as title and full path, a cancel as nothing.
-TEST_P(SystemFileDialog, TitleFilterAndChoice) {
-  const OpenRow& row = GetParam();
-  const fs::path folder = tree_.data() / "with blank";
-  fs::create_directories(folder);
-  if (row.file) test::WriteAll(folder / row.file, "x");
-  std::string title, type;
-  test::WhenShown answer(
-      [&](HWND w) { return test::ClassOf(w) == "#32770" && GetText(w) == row.request->DialogTitle; },
-      [&](HWND dialog) {
-        title = GetText(dialog);
-        type = GetText(::GetDlgItem(dialog, cmb1));
-        if (row.file) ::SetDlgItemTextA(dialog, cmb13, ToAnsi(Utf8(folder / row.file)).c_str());
-        ::PostMessageA(dialog, WM_COMMAND, row.file ? IDOK : IDCANCEL, 0);
-      });
-  const std::optional<FileChoice> choice = Win32FileOpenDialog(window_->hwnd()).Open(*row.request);
-  EXPECT_TRUE(answer.ran());
-  EXPECT_EQ(title, row.request->DialogTitle);
-  EXPECT_EQ(type, row.request->Filter.substr(0, row.request->Filter.find('|')));
-  EXPECT_EQ(::CommDlgExtendedError(), 0u);
-  ASSERT_EQ(choice.has_value(), row.file != nullptr);
-  if (!row.file) return;
-  EXPECT_EQ(choice->FileTitle, row.file);
-  EXPECT_EQ(test::PathOf(choice->FileName), folder / row.file);
+// comes back as title and full path, Annulla as nothing.
+TEST_F(WindowTest, SystemFileDialog) {
+  const fs::path file = image("with blank\\patch one.diff");
+  for (const OpenRequest* request : {&kDiffRequest, &kChdRequest}) {
+    const bool choose = request == &kDiffRequest;
+    std::string title, type;
+    test::WhenShown answer(
+        [&](HWND w) { return test::ClassOf(w) == "#32770" && GetText(w) == request->DialogTitle; },
+        [&](HWND dialog) {
+          title = GetText(dialog);
+          type = GetText(::GetDlgItem(dialog, cmb1));
+          if (choose) ::SetDlgItemTextA(dialog, cmb13, ToAnsi(Utf8(file)).c_str());
+          ::PostMessageA(dialog, WM_COMMAND, choose ? IDOK : IDCANCEL, 0);
+        });
+    const std::optional<FileChoice> choice = Win32FileOpenDialog(window_->hwnd()).Open(*request);
+    EXPECT_TRUE(answer.ran());
+    EXPECT_EQ(title, request->DialogTitle);
+    EXPECT_EQ(type, request->Filter.substr(0, request->Filter.find('|')));
+    EXPECT_EQ(::CommDlgExtendedError(), 0u);
+    ASSERT_EQ(choice.has_value(), choose);
+    if (!choose) continue;
+    EXPECT_EQ(choice->FileTitle, "patch one.diff");
+    EXPECT_EQ(test::PathOf(choice->FileName), file);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Requests, SystemFileDialog,
-                         ::testing::Values(OpenRow{"diff_chosen", &kDiffRequest, "patch one.diff"},
-                                           OpenRow{"chd_cancelled", &kChdRequest, nullptr}),
-                         test::RowName());
 
 struct Target {
   const char* name;
@@ -300,13 +286,17 @@ TEST_F(WindowTest, AboutHoverHighlightsOneLinkAndLeavingClearsIt) {
   EXPECT_EQ(seen, (std::vector<std::string>{"", "web", "", "mail", ""}));
 }
 
-// Clicks reach the controller and its batch reaches the controls: bars,
-// label, locked buttons, the row marks and the message box; Annulla during
-// the second job ends the batch there, with the window serviced throughout.
+// Several images in one selection are one job each. Clicks reach the
+// controller and its batch reaches the controls: bars, label, locked
+// buttons, the row marks and the message box; Annulla during the second job
+// ends the batch there, with the window serviced throughout.
 TEST_F(WindowTest, ABatchThroughTheWindowCancelledDuringTheSecondJob) {
   test::SetEnv("FAKE_CHDMAN_MODE", "slow=15");
   const fs::path hang = image("HANG.chd");
-  add("btnAggiungi_0", {image("game.chd"), hang, image("third.chd")});
+  add("btnAggiungi_0", {image("game.chd"), hang, image("b%.chd")});
+  EXPECT_EQ(column(kColArgs), (std::vector<std::string>{"-update game.chd game.tmp", "-update HANG.chd HANG.tmp",
+                                                        "-update b%.chd b%.tmp"}));
+  test::ExpectViewMatchesGrid(grid_, window_->jobTable().grid());
   int highestTotal = 0, highestCurrentMax = 0, samples = 0;
   bool locked = true;
   std::vector<std::string> operations;
@@ -383,13 +373,6 @@ TEST_F(WindowTest, ClosingDuringABatchCancelsItQuietly) {
   EXPECT_FALSE(fs::exists(tree_.data() / "HANG.old"));
   EXPECT_FALSE(fs::exists(tree_.data() / "HANG.tmp"));
   for (const test::FakeToolCall& call : calls()) EXPECT_FALSE(ProcessRunning(call.pid));
-}
-
-TEST_F(WindowTest, SeveralImagesInOneSelectionAreOneJobEach) {
-  add("btnAggiungi_0", {image("c.chd"), image("a b.chd"), image("b%.chd")});
-  EXPECT_EQ(column(kColArgs), (std::vector<std::string>{"-update c.chd c.tmp", "-update \"a b.chd\" \"a b.tmp\"",
-                                                        "-update b%.chd b%.tmp"}));
-  test::ExpectViewMatchesGrid(grid_, window_->jobTable().grid());
 }
 
 // A folder dropped on the middle of the table, as the shell drops it, offers
