@@ -1,8 +1,8 @@
 #pragma once
-// Helpers for driving the real Win32 windows in-process: windows found by the
-// name their layout gives them, messages pumped through the program's own
-// dispatch, the pointer moved through the system's input, actions run from a
-// timer inside a modal loop.
+// Driving the real Win32 windows in-process: windows found by the name their
+// layout gives them, messages pumped through the program's own dispatch, the
+// pointer moved through the system's input, actions run from a timer inside a
+// modal loop; and the main window with the fake tool installed as chdman.exe.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,9 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/win32/frmMain.h"
-#include "jobs/Grid.h"
+#include "IsolatedSettings.h"
 #include "ScriptedFileDialog.h"
+#include "TempTree.h"
+#include "TestSystem.h"
+#include "app/win32/frmMain.h"
+#include "dialogs/win32/frmInfo.h"
+#include "jobs/Grid.h"
 #include "ui/win32/TopWindow.h"
 #include "ui/win32/Win32Layout.h"
 #include "ui/win32/WindowText.h"
@@ -30,8 +34,6 @@ inline std::string NameOf(HWND w) {
   const auto* name = static_cast<const char*>(::GetPropA(w, Win32Layout::kNameProperty));
   return name ? name : "";
 }
-
-inline std::string Text(HWND w) { return GetText(w); }
 
 inline std::string ClassOf(HWND w) {
   char name[64] = "";
@@ -200,19 +202,12 @@ inline COLORREF TextColourOf(HWND control) {
 // The text of list view item `item` (-1: the header) in column `col`.
 inline std::string ListText(HWND list, int item, int col) {
   char buffer[512] = "";
-  LVITEMA cell{};
-  cell.iSubItem = col;
-  cell.pszText = buffer;
-  cell.cchTextMax = sizeof buffer;
+  if (item >= 0) ListView_GetItemText(list, item, col, buffer, sizeof buffer);
   LVCOLUMNA column{};
   column.mask = LVCF_TEXT;
   column.pszText = buffer;
   column.cchTextMax = sizeof buffer;
-  if (item < 0) {
-    ::SendMessageA(list, LVM_GETCOLUMNA, col, reinterpret_cast<LPARAM>(&column));
-  } else {
-    ::SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&cell));
-  }
+  if (item < 0) ListView_GetColumn(list, col, &column);
   return FromAnsi(buffer);
 }
 
@@ -237,5 +232,47 @@ inline void ClickCell(HWND list, int row, int col) {
   }
   ClickAt(target, (r.left + r.right) / 2, (r.top + r.bottom) / 2);  // clear of the header's dividers
 }
+
+// The main window, shown, with the fake tool installed as chdman.exe, run by
+// the real cmd.exe, and a scripted file dialog.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.InstallTool(QM_FAKE_CHDMAN, "chdman.exe");
+    SetEnv("FAKE_CHDMAN_LOG", Utf8(tree_.log()));
+    UnsetEnv("FAKE_CHDMAN_MODE");
+    window_ = std::make_unique<frmMain>();
+    window_->controller().SetRunnerSettings(Isolated(
+        {Utf8(tree_.program()) + "\\", "chdman.exe", "automate.bat", Interpreter::Cmd, Utf8(tree_.privateFolder()) + "\\"}));
+    files_ = ScriptedFileDialog({}, [this] { return ::IsWindowEnabled(control("fraToolbar")) != FALSE; });
+    window_->controller().SetFileDialog(&files_);
+    window_->Show();
+    Pump(20);
+  }
+  void TearDown() override {
+    window_.reset();
+    UnsetEnv("FAKE_CHDMAN_LOG");
+    UnsetEnv("FAKE_CHDMAN_MODE");
+  }
+
+  HWND control(const std::string& name) { return FindControl(window_->hwnd(), name); }
+
+  // Runs `inspect` on the open window: the main window as it is, a dialog
+  // from inside its modal showing, opened as the main window opens it.
+  void WithWindow(const std::string& window, const std::function<void(HWND)>& inspect) {
+    if (window == "frmMain") return inspect(window_->hwnd());
+    WhenShown shown(window, [&](HWND w) {
+      inspect(w);
+      ::PostMessageA(w, WM_CLOSE, 0, 0);
+    });
+    if (window == "frmSetCHS") window_->AskGeometry();
+    if (window == "frmInfo") window_->about().ShowModal(window_->hwnd());
+    EXPECT_TRUE(shown.ran());
+  }
+
+  TempTree tree_;
+  ScriptedFileDialog files_;
+  std::unique_ptr<frmMain> window_;
+};
 
 }  // namespace qm::test

@@ -7,7 +7,6 @@
 
 #include "DesignedWindows.h"
 #include "UiTest.h"
-#include "dialogs/win32/frmInfo.h"
 #include "ui/CaptionFit.h"
 #include "ui/Layout.h"
 
@@ -21,7 +20,8 @@ using test::SpecOf;
 
 using Expected = test::DesignedControl;
 
-int IconWidth(HICON icon) {
+int IconWidth(LRESULT handle) {
+  const auto icon = reinterpret_cast<HICON>(handle);
   ICONINFO info{};
   if (!icon || !::GetIconInfo(icon, &info)) return 0;
   BITMAP bitmap{};
@@ -31,38 +31,7 @@ int IconWidth(HICON icon) {
   return bitmap.bmWidth;
 }
 
-class LayoutTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    main_ = std::make_unique<frmMain>();
-    main_->Show();
-    test::Pump(20);
-  }
-  void TearDown() override { main_.reset(); }
-
-  // Runs `inspect` on the open window: the main window as it is, a dialog
-  // from inside its modal showing, opened as the main window opens it.
-  void WithWindow(const std::string& window, const std::function<void(HWND)>& inspect) {
-    if (window == "frmMain") {
-      inspect(main_->hwnd());
-      return;
-    }
-    test::WhenShown shown(window, [&](HWND w) {
-      inspect(w);
-      ::PostMessageA(w, WM_CLOSE, 0, 0);
-    });
-    if (window == "frmSetCHS") {
-      main_->AskGeometry();
-    } else {
-      main_->about().ShowModal(main_->hwnd());
-    }
-    EXPECT_TRUE(shown.ran());
-  }
-
-  std::unique_ptr<frmMain> main_;
-};
-
-class ControlTest : public LayoutTest, public ::testing::WithParamInterface<Expected> {};
+class ControlTest : public test::MainWindowTest, public ::testing::WithParamInterface<Expected> {};
 
 // The table holds the designed values, and the control is built from it.
 TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
@@ -82,10 +51,9 @@ TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
               (std::vector<int>{e.left, e.top, e.width, e.height}));
     EXPECT_EQ(::lstrcmpiA(test::ClassOf(w).c_str(), e.windowClass), 0) << test::ClassOf(w);
     if (e.text) {
-      EXPECT_EQ(test::Text(w), e.text);
+      EXPECT_EQ(GetText(w), e.text);
     }
-    EXPECT_TRUE(::IsWindowVisible(w));
-    EXPECT_TRUE(::IsWindowEnabled(w));
+    EXPECT_TRUE(::IsWindowVisible(w) && ::IsWindowEnabled(w));
 
     // Controls that show text, in the table's font.
     if (c->kind != ControlKind::Frame && c->kind != ControlKind::Image && c->kind != ControlKind::ProgressBar) {
@@ -130,20 +98,17 @@ TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
       }
     }
 
+    const LONG style = ::GetWindowLongA(w, GWL_STYLE);
     const bool takesFocus = c->kind == ControlKind::PushButton || c->kind == ControlKind::TextBox ||
                             c->kind == ControlKind::Grid;
-    EXPECT_EQ((::GetWindowLongA(w, GWL_STYLE) & WS_TABSTOP) != 0, takesFocus);
+    EXPECT_EQ((style & WS_TABSTOP) != 0, takesFocus);
     if (c->kind == ControlKind::Label) {
       EXPECT_EQ(test::TextColourOf(w), e.navy ? RGB(0, 0, 128) : ::GetSysColor(COLOR_BTNTEXT));
-      EXPECT_EQ(::GetWindowLongA(w, GWL_STYLE) & SS_TYPEMASK,
-                static_cast<LONG>(c->align == TextAlign::Center ? SS_CENTER : SS_LEFT));
+      EXPECT_EQ(style & SS_TYPEMASK, static_cast<LONG>(c->align == TextAlign::Center ? SS_CENTER : SS_LEFT));
     }
-    if (c->kind == ControlKind::PushButton) {
-      EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(::SendMessageA(w, BM_GETIMAGE, IMAGE_ICON, 0))), 16);
-    }
-    // Images show one 32-pixel picture at its natural size.
-    if (c->kind == ControlKind::Image) {
-      EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(::SendMessageA(w, STM_GETICON, 0, 0))), 32);
+    // A button's 16-pixel icon; an image's one 32-pixel picture at its natural size.
+    if (const bool image = c->kind == ControlKind::Image; image || c->kind == ControlKind::PushButton) {
+      EXPECT_EQ(IconWidth(::SendMessageA(w, image ? STM_GETICON : BM_GETIMAGE, image ? 0 : IMAGE_ICON, 0)), image ? 32 : 16);
     }
   });
 }
@@ -154,17 +119,19 @@ INSTANTIATE_TEST_SUITE_P(EveryControl, ControlTest, ::testing::ValuesIn(test::kD
                                   ObjectNameOf(info.param.name, info.param.index);
                          });
 
-class FrameTest : public LayoutTest, public ::testing::WithParamInterface<test::DesignedWindow> {};
+class FrameTest : public test::MainWindowTest, public ::testing::WithParamInterface<test::DesignedWindow> {};
 
 // Client size, caption, icon, a fixed frame with a close box and no minimize
 // or maximize box, and the place a dialog opens at wherever the main window is:
 // the geometry dialog over the main window, the About dialog on the screen.
-TEST_P(FrameTest, SizeCaptionFrameAndPlace) {
+// Tab visits the focusable controls in tab-index order, across frames, and
+// wraps round.
+TEST_P(FrameTest, FramePlaceAndTabOrder) {
   const test::DesignedWindow& f = GetParam();
   const std::string name = f.window;
-  ::SetWindowPos(main_->hwnd(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ::SetWindowPos(window_->hwnd(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   RECT area{};
-  if (name == "frmSetCHS") ::GetWindowRect(main_->hwnd(), &area);
+  if (name == "frmSetCHS") ::GetWindowRect(window_->hwnd(), &area);
   if (name == "frmInfo") ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
   WithWindow(f.window, [&](HWND top) {
     RECT r;
@@ -175,43 +142,23 @@ TEST_P(FrameTest, SizeCaptionFrameAndPlace) {
       EXPECT_LE(std::abs((r.left + r.right) - (area.left + area.right)), 2);
       EXPECT_LE(std::abs((r.top + r.bottom) - (area.top + area.bottom)), 2);
     }
-    EXPECT_EQ(test::Text(top), f.caption);
+    EXPECT_EQ(GetText(top), f.caption);
     const LONG style = ::GetWindowLongA(top, GWL_STYLE);
-    EXPECT_TRUE(style & WS_SYSMENU);
-    EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION);
-    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_EQ(style & (WS_SYSMENU | WS_CAPTION | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_SYSMENU | WS_CAPTION);
     EXPECT_EQ(::SendMessageA(top, WM_GETICON, ICON_BIG, 0) != 0, f.icon);
-  });
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryWindow, FrameTest, ::testing::ValuesIn(test::kDesignedWindows),
-                         [](const auto& info) { return std::string(info.param.window); });
-
-class TabOrderTest : public LayoutTest, public ::testing::WithParamInterface<test::DesignedWindow> {};
-
-// Tab visits the focusable controls in tab-index order, across frames, and wraps round.
-TEST_P(TabOrderTest, TabFollowsTheTabIndices) {
-  const std::vector<std::string>& chain = GetParam().tabChain;
-  WithWindow(GetParam().window, [&](HWND) {
+    if (f.tabChain.empty()) return;
     std::vector<std::string> visited{NameOf(::GetFocus())};
-    for (std::size_t i = 0; i < chain.size(); ++i) {
+    for (std::size_t i = 0; i < f.tabChain.size(); ++i) {
       test::PressKey(VK_TAB);
       visited.push_back(NameOf(::GetFocus()));
     }
-    std::vector<std::string> expected = chain;
-    expected.push_back(chain.front());
+    std::vector<std::string> expected = f.tabChain;
+    expected.push_back(f.tabChain.front());
     EXPECT_EQ(visited, expected);
   });
 }
 
-std::vector<test::DesignedWindow> FocusingWindows() {
-  std::vector<test::DesignedWindow> windows;
-  for (const test::DesignedWindow& w : test::kDesignedWindows)
-    if (!w.tabChain.empty()) windows.push_back(w);
-  return windows;
-}
-
-INSTANTIATE_TEST_SUITE_P(FocusingWindows, TabOrderTest, ::testing::ValuesIn(FocusingWindows()),
+INSTANTIATE_TEST_SUITE_P(EveryWindow, FrameTest, ::testing::ValuesIn(test::kDesignedWindows),
                          [](const auto& info) { return std::string(info.param.window); });
 
 }  // namespace

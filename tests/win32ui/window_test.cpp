@@ -1,0 +1,429 @@
+// The Win32 main window and its dialogs driven for real: clicks, keys and
+// drops reach MainController and its answers reach the controls, over real
+// batches of the fake tool installed as chdman.exe and run by the real
+// cmd.exe. The rules themselves are the core's tests; here each path once.
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "FakeToolLog.h"
+#include "RowName.h"
+#include "UiTest.h"
+#include "dialogs/About.h"
+#include "jobs/AddJob.h"
+#include "platform/processes.h"
+#include "ui/win32/Win32FileOpenDialog.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FindControl;
+using test::Utf8;
+
+const std::string kChd = "Seleziona file CHD...", kDiff = "Seleziona file Diff...";
+
+// A message box as shown: caption, text (its longest label) and icon.
+struct Box {
+  std::string caption, text;
+  LPCSTR icon;  // IDI_INFORMATION, IDI_HAND (stop), IDI_WARNING, or null
+  bool operator==(const Box&) const = default;
+};
+void PrintTo(const Box& b, std::ostream* os) { *os << b.caption << ": " << b.text; }
+
+Box ReadBox(HWND box) {
+  Box read{GetText(box), "", nullptr};
+  HICON icon = nullptr;
+  test::FindWhere(box, [&](HWND child) {
+    const std::string text = GetText(child);
+    if (test::ClassOf(child) == "Static" && text.size() > read.text.size()) read.text = text;
+    if (HICON shown = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0))) icon = shown;
+    return false;
+  });
+  for (LPCSTR id : {IDI_INFORMATION, IDI_HAND, IDI_WARNING})
+    if (icon && icon == ::LoadIconA(nullptr, id)) read.icon = id;
+  return read;
+}
+
+// The visible top-level window of this thread of class `name` (a message
+// box or dialog "#32770", a popup menu "#32768"), or null.
+HWND Visible(const char* name) {
+  return test::FindWhere(nullptr, [name](HWND w) { return ::IsWindowVisible(w) && test::ClassOf(w) == name; });
+}
+
+// "web" or "mail" highlighted, as underline and colour; "" for neither.
+std::string Highlighted(HWND dialog) {
+  std::string on;
+  for (int link = 0; link < 2; ++link) {
+    HWND label = FindControl(dialog, "lblWeb_" + std::to_string(link));
+    const bool underlined = test::FontOf(label).lfUnderline != 0;
+    EXPECT_EQ(test::TextColourOf(label), underlined ? RGB(255, 0, 0) : RGB(0, 0, 128)) << "link " << link;
+    if (underlined) on += link == 0 ? "web" : "mail";
+  }
+  return on;
+}
+
+class WindowTest : public test::MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    window_->about().setNavigator([this](const std::string& url) { opened_.push_back(url); });
+    grid_ = control("MainGrid");
+  }
+
+  std::vector<test::FakeToolCall> calls() const { return test::ReadFakeToolLog(Utf8(tree_.log())); }
+
+  std::vector<std::string> column(int col) {
+    std::vector<std::string> cells;
+    for (int n = 1; n <= window_->jobTable().JobCount(); ++n) cells.push_back(window_->jobTable().Job(n)[col]);
+    return cells;
+  }
+
+  fs::path image(const fs::path& relative) {
+    fs::create_directories((tree_.data() / relative).parent_path());
+    test::WriteAll(tree_.data() / relative, "original:" + relative.filename().string());
+    return tree_.data() / relative;
+  }
+
+  // One click on `add` choosing these files in one selection.
+  void add(const char* add, const std::vector<fs::path>& chosen) {
+    files_.selections.emplace_back();
+    for (const fs::path& p : chosen) files_.selections.back().push_back(Utf8(p));
+    test::Click(control(add));
+  }
+
+  // Clicks "Avvia"; every message box of the batch is read and closed with OK.
+  void runBatch() {
+    HWND answered = nullptr;
+    test::Every reader(5, [&] {
+      HWND box = Visible("#32770");
+      if (box && box != answered) {
+        boxes_.push_back(ReadBox(box));
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        answered = box;
+      }
+      return false;
+    });
+    test::Click(control("btnComprimi"));
+    EXPECT_TRUE(test::PumpUntil([&] { return !window_->runner().Running(); }, 60000));
+  }
+
+  // Answers the next popup menu from inside its loop with the keyboard:
+  // `downs` presses of the down arrow and Return, or Escape when negative.
+  static test::Every AnswerMenu(int downs) {
+    return test::Every(5, [downs] {
+      HWND menu = Visible("#32768");
+      if (!menu) return false;
+      for (int i = 0; i < downs; ++i) ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+      ::PostMessageA(menu, WM_KEYDOWN, downs < 0 ? VK_ESCAPE : VK_RETURN, 0);
+      return true;
+    });
+  }
+
+  // The list view's notification of a right click or double click on `row`.
+  void notifyRow(UINT code, int row) {
+    RECT cell{};
+    ListView_GetItemRect(grid_, row - 1, &cell, LVIR_LABEL);
+    NMITEMACTIVATE click{};
+    click.hdr = {grid_, static_cast<UINT_PTR>(::GetDlgCtrlID(grid_)), code};
+    click.iItem = row - 1;
+    click.ptAction = {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ::SendMessageA(::GetParent(grid_), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+  }
+
+  // Clicks Info and runs `act` on the open dialog; true when `act` closed it,
+  // false when it stayed open (it is then closed for the next test).
+  bool withAbout(const std::function<void(HWND)>& act) {
+    HWND seen = nullptr;
+    bool acted = false, stayed = false;
+    test::WhenShown shown("frmInfo", [&](HWND dialog) {
+      seen = dialog;
+      act(dialog);
+      acted = true;
+    });
+    // A dialog that closes ends its loop right after the action, before this looks.
+    test::Every check(20, [&] {
+      if (!acted) return false;
+      stayed = ::IsWindow(seen) && ::IsWindowVisible(seen);
+      if (stayed) ::PostMessageA(seen, WM_CLOSE, 0, 0);
+      return true;
+    });
+    test::Click(control("btnInfo"));
+    EXPECT_TRUE(shown.ran());
+    EXPECT_FALSE(::IsWindow(seen));  // every way of closing unloads the dialog
+    EXPECT_TRUE(::IsWindowEnabled(window_->hwnd()));
+    return !stayed;
+  }
+
+  std::vector<Box> boxes_;
+  std::vector<std::string> opened_;  // urls handed to the About dialog's opener
+  HWND grid_ = nullptr;
+};
+
+// Each add button asks through the window's dialogs with the tool bar off
+// (the geometry typed key by key: only digits and backspace pass); the next
+// showing starts empty with the focus in txtC; a click on a grid row and
+// Rimuovi take that job off.
+TEST_F(WindowTest, AddAndRemoveByClicks) {
+  add("btnAggiungi_0", {"D:\\img\\a.chd"});
+  files_.push("D:\\a\\disk.chd");
+  files_.push("");  // the diff selection is cancelled
+  test::Click(control("btnAggiungi_1"));
+  std::vector<std::string> texts;
+  for (const bool confirm : {true, false}) {
+    test::WhenShown geometry("frmSetCHS", [&](HWND dialog) {
+      for (const char* box : {"txtC", "txtH", "txtS"}) texts.push_back(GetText(FindControl(dialog, box)));
+      texts.push_back(test::NameOf(::GetFocus()));
+      if (!confirm) return test::PressKey(VK_ESCAPE);
+      const char* typed[] = {"1k0-245\b", "+\x16\x0d" "16.", "6 x\xe8" "3"};
+      const char* boxes[] = {"txtC", "txtH", "txtS"};
+      for (int i = 0; i < 3; ++i) test::Type(FindControl(dialog, boxes[i]), typed[i]);
+      test::Click(FindControl(dialog, "btnSetCHS"));
+    });
+    add("btnAggiungi_2", {confirm ? "D:\\img\\b.chd" : "D:\\img\\c.chd"});
+    EXPECT_TRUE(geometry.ran());
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"", "", "", "txtC", "", "", "", "txtC"}));
+  EXPECT_EQ(files_.titles, (std::vector<std::string>{kChd, kChd, kDiff, kChd, kChd}));
+  EXPECT_EQ(files_.toolbarEnabled, std::vector<bool>(5, false));
+  EXPECT_TRUE(::IsWindowEnabled(control("fraToolbar")));
+  EXPECT_TRUE(::IsWindowEnabled(window_->hwnd()));
+  const JobTable& table = window_->jobTable();
+  EXPECT_EQ(column(kColArgs), (std::vector<std::string>{"-update a.chd a.tmp", "-setchs b.chd 1024 16 63 ",
+                                                        "-setchs c.chd 1024 16 63 "}));
+  test::ExpectViewMatchesGrid(grid_, table.grid());
+
+  test::ClickCell(grid_, 2, 0);
+  EXPECT_EQ(table.grid().Row(), 2);
+  test::ClickCell(grid_, 0, 1);  // the header makes no row current
+  EXPECT_EQ(table.grid().Row(), 0);
+  test::ClickCell(grid_, 2, 0);
+  test::Click(control("btnRimuovi"));
+  EXPECT_EQ(column(kColImage), (std::vector<std::string>{"a.chd", "c.chd"}));
+  test::ExpectViewMatchesGrid(grid_, table.grid());
+}
+
+// The system's dialog shows the request's title and file type; a typed file
+// comes back as title and full path, Annulla as nothing.
+TEST_F(WindowTest, SystemFileDialog) {
+  const fs::path file = image("with blank\\patch one.diff");
+  for (const OpenRequest* request : {&kDiffRequest, &kChdRequest}) {
+    const bool choose = request == &kDiffRequest;
+    std::string title, type;
+    test::WhenShown answer(
+        [&](HWND w) { return test::ClassOf(w) == "#32770" && GetText(w) == request->DialogTitle; },
+        [&](HWND dialog) {
+          title = GetText(dialog);
+          type = GetText(::GetDlgItem(dialog, cmb1));
+          if (choose) ::SetDlgItemTextA(dialog, cmb13, ToAnsi(Utf8(file)).c_str());
+          ::PostMessageA(dialog, WM_COMMAND, choose ? IDOK : IDCANCEL, 0);
+        });
+    const std::optional<FileChoice> choice = Win32FileOpenDialog(window_->hwnd()).Open(*request);
+    EXPECT_TRUE(answer.ran());
+    EXPECT_EQ(title, request->DialogTitle);
+    EXPECT_EQ(type, request->Filter.substr(0, request->Filter.find('|')));
+    EXPECT_EQ(::CommDlgExtendedError(), 0u);
+    ASSERT_EQ(choice.has_value(), choose);
+    if (!choose) continue;
+    EXPECT_EQ(choice->FileTitle, "patch one.diff");
+    EXPECT_EQ(test::PathOf(choice->FileName), file);
+  }
+}
+
+struct Target {
+  const char* name;
+  const char* control;  // "" the dialog's own surface, in its left margin
+  bool closes;
+  std::vector<std::string> opened;
+};
+void PrintTo(const Target& t, std::ostream* os) { *os << t.name; }
+
+class AboutClicks : public WindowTest, public ::testing::WithParamInterface<Target> {};
+
+// The pointer is clicked through the system's input, so the click reaches
+// whatever window lies under it.
+TEST_P(AboutClicks, ClosesOpensOrDoesNothing) {
+  const Target& t = GetParam();
+  const bool closed = withAbout([&](HWND dialog) {
+    HWND w = *t.control ? FindControl(dialog, t.control) : dialog;
+    ASSERT_TRUE(w);
+    RECT r;
+    ::GetClientRect(w, &r);
+    test::ClickAt(w, *t.control ? r.right / 2 : 3, *t.control ? r.bottom / 2 : 100);
+  });
+  EXPECT_EQ(closed, t.closes);
+  EXPECT_EQ(opened_, t.opened);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Parts, AboutClicks,
+    ::testing::Values(Target{"web_link", "lblWeb_0", true, {"http://" + std::string(about::kWebAddress)}},
+                      Target{"credit_line", "lblInt_0", true, {}}, Target{"frame", "Frame1", true, {}},
+                      Target{"margin", "", true, {}}, Target{"web_image", "imgWeb_3", false, {}}),
+    test::RowName());
+
+// Pointing at a link highlights it alone; leaving it restores both; the next
+// showing starts in the design look even when closed while highlighted.
+TEST_F(WindowTest, AboutHoverHighlightsOneLinkAndLeavingClearsIt) {
+  std::vector<std::string> seen;
+  withAbout([&](HWND dialog) {
+    seen.push_back(Highlighted(dialog));
+    test::MovePointer(FindControl(dialog, "lblWeb_0"), 10, 5);
+    seen.push_back(Highlighted(dialog));
+    test::MovePointer(FindControl(dialog, "Frame1"), 5, 5);
+    test::PumpUntil([&] { return Highlighted(dialog).empty(); }, 1000);
+    seen.push_back(Highlighted(dialog));
+    test::MovePointer(FindControl(dialog, "lblWeb_1"), 10, 5);
+    seen.push_back(Highlighted(dialog));
+  });
+  test::MovePointer(window_->hwnd(), 5, 5);  // away from where the links will stand
+  withAbout([&](HWND dialog) { seen.push_back(Highlighted(dialog)); });
+  EXPECT_EQ(seen, (std::vector<std::string>{"", "web", "", "mail", ""}));
+}
+
+// Several images in one selection are one job each. Clicks reach the
+// controller and its batch reaches the controls: bars, label, locked
+// buttons, the row marks and the message box; Annulla during the second job
+// ends the batch there, with the window serviced throughout.
+TEST_F(WindowTest, ABatchThroughTheWindowCancelledDuringTheSecondJob) {
+  test::SetEnv("FAKE_CHDMAN_MODE", "slow=15");
+  const fs::path hang = image("HANG.chd");
+  add("btnAggiungi_0", {image("game.chd"), hang, image("b%.chd")});
+  EXPECT_EQ(column(kColArgs), (std::vector<std::string>{"-update game.chd game.tmp", "-update HANG.chd HANG.tmp",
+                                                        "-update b%.chd b%.tmp"}));
+  test::ExpectViewMatchesGrid(grid_, window_->jobTable().grid());
+  int highestTotal = 0, highestCurrentMax = 0, samples = 0;
+  bool locked = true;
+  std::vector<std::string> operations;
+  test::Every sampler(1, [&] {
+    if (!window_->runner().Running()) return false;
+    ++samples;
+    highestTotal = std::max<int>(highestTotal, ::SendMessageA(control("pbTotal"), PBM_GETPOS, 0, 0));
+    // The job bar's maximum once progress has come (before, it keeps its 100).
+    if (::SendMessageA(control("pbCurrent"), PBM_GETPOS, 0, 0) > 0)
+      highestCurrentMax =
+          std::max<int>(highestCurrentMax, ::SendMessageA(control("pbCurrent"), PBM_GETRANGE, FALSE, 0));
+    for (const char* name : {"btnComprimi", "btnRimuovi", "btnAggiungi_0", "btnAggiungi_1", "btnAggiungi_2"})
+      locked = locked && !::IsWindowEnabled(control(name));
+    operations.push_back(GetText(control("lblOperazione")));
+    if (calls().size() == 2 && fs::exists(tree_.data() / "HANG.tmp")) test::Click(control("btnAnnulla"));
+    return false;
+  });
+  runBatch();
+  sampler.Stop();
+
+  EXPECT_EQ(calls().size(), 2u);  // the third job never started
+  EXPECT_EQ(boxes_, (std::vector<Box>{{"Quillmere", "Operazione annullata dall'utente.", IDI_HAND}}));
+  EXPECT_GT(samples, 0) << "the window was never serviced during the batch";
+  EXPECT_GE(highestTotal, 100) << "the batch bar never reached the end of the first job";
+  EXPECT_EQ(highestCurrentMax, 10);  // 1000 hunks: a maximum of 1000 / 100
+  EXPECT_TRUE(locked);
+  EXPECT_NE(std::find(operations.begin(), operations.end(), "Update di 'game.chd'"), operations.end());
+  EXPECT_EQ(window_->jobTable().grid().Mark(1), RowMark::Succeeded);
+  EXPECT_EQ(window_->jobTable().grid().Mark(2), RowMark::Cancelled);
+  EXPECT_EQ(test::ReadAll(hang), "original:HANG.chd");
+  // Idle again.
+  for (const char* name : {"btnAggiungi_0", "btnAggiungi_1", "btnAggiungi_2", "btnRimuovi", "btnComprimi",
+                           "btnAnnulla", "btnInfo"})
+    EXPECT_TRUE(::IsWindowEnabled(control(name))) << name;
+  EXPECT_EQ(::SendMessageA(control("pbCurrent"), PBM_GETPOS, 0, 0), 0);
+  EXPECT_EQ(::SendMessageA(control("pbTotal"), PBM_GETPOS, 0, 0), 0);
+  EXPECT_EQ(GetText(control("lblOperazione")), "");
+  for (const test::FakeToolCall& call : calls()) EXPECT_FALSE(ProcessRunning(call.pid));
+}
+
+// The About dialog's own loop does not hold the batch up: the second job
+// starts and the batch ends while the dialog stays open.
+TEST_F(WindowTest, TheBatchGoesOnWhileTheAboutDialogIsOpen) {
+  test::SetEnv("FAKE_CHDMAN_MODE", "slow=20");
+  add("btnAggiungi_0", {image("first.chd"), image("second.chd")});
+  bool endedWhileOpen = false;
+  test::WhenShown about("frmInfo", [&](HWND dialog) {
+    endedWhileOpen = test::PumpUntil([&] { return !window_->runner().Running(); }, 30000) && ::IsWindowVisible(dialog);
+    ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+  });
+  test::Every opener(5, [&] {
+    if (!window_->runner().Running()) return false;
+    test::Click(control("btnInfo"));
+    return true;
+  });
+  runBatch();
+  EXPECT_TRUE(endedWhileOpen);
+  EXPECT_EQ(calls().size(), 2u);
+  EXPECT_EQ(boxes_, (std::vector<Box>{{"Quillmere", "Operazione terminata con successo.", IDI_INFORMATION}}));
+}
+
+TEST_F(WindowTest, ClosingDuringABatchCancelsItQuietly) {
+  const fs::path hang = image("HANG.chd");
+  add("btnAggiungi_0", {hang});
+  test::Every closer(10, [&] {
+    if (calls().size() != 1) return false;
+    ::PostMessageA(window_->hwnd(), WM_CLOSE, 0, 0);
+    return true;
+  });
+  runBatch();
+  EXPECT_TRUE(test::PumpUntil([&] { return window_->hwnd() == nullptr; }));
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(test::ReadAll(hang), "original:HANG.chd");
+  for (const test::FakeToolCall& call : calls()) EXPECT_FALSE(ProcessRunning(call.pid));
+}
+
+// A folder dropped on the middle of the table, as the shell drops it, offers
+// the menu at the drop point: Escape queues nothing; the first item,
+// "Update", queues the folder's images in name order.
+TEST_F(WindowTest, ADroppedFolderQueuesItsImagesInNameOrder) {
+  image("raccolta\\b\\z.chd");
+  image("raccolta\\a.chd");
+  image("raccolta\\note.txt");
+  const std::wstring names = (tree_.data() / "raccolta").wstring() + L'\0' + L'\0';
+  for (const int downs : {-1, 1}) {
+    HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* files = static_cast<DROPFILES*>(::GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    RECT list{};
+    ::GetWindowRect(grid_, &list);
+    files->pt = {(list.left + list.right) / 2, (list.top + list.bottom) / 2};
+    ::ScreenToClient(window_->hwnd(), &files->pt);
+    std::memcpy(files + 1, names.data(), names.size() * sizeof(wchar_t));
+    ::GlobalUnlock(memory);
+    test::Every answer = AnswerMenu(downs);
+    ::SendMessageW(window_->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(window_->jobTable().JobCount(), downs < 0 ? 0 : 2);
+  }
+  EXPECT_EQ(column(kColImage), (std::vector<std::string>{"a.chd", "z.chd"}));
+  test::ExpectViewMatchesGrid(grid_, window_->jobTable().grid());
+}
+
+TEST_F(WindowTest, AFailedJobIsShownAndRunAgain) {
+  add("btnAggiungi_0", {image("one.chd"), image("FAIL.chd")});
+  runBatch();
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].icon, IDI_WARNING);
+
+  notifyRow(NM_DBLCLK, 2);
+  HWND output = test::FindWhere(nullptr, [](HWND w) { return ::IsWindowVisible(w) && test::NameOf(w) == "frmOutput"; });
+  ASSERT_NE(output, nullptr);
+  HWND text = FindControl(output, "txtOutput");
+  EXPECT_NE(GetText(text).find("Error: something failed"), std::string::npos) << GetText(text);
+  EXPECT_TRUE(::GetWindowLongA(text, GWL_STYLE) & ES_READONLY);
+  ::SendMessageA(output, WM_CLOSE, 0, 0);
+  {
+    test::Every removeSucceeded = AnswerMenu(6);  // the table menu's sixth item
+    notifyRow(NM_RCLICK, 2);
+  }
+  EXPECT_EQ(column(kColImage), std::vector<std::string>{"FAIL.chd"});
+
+  runBatch();
+  const auto all = calls();
+  ASSERT_EQ(all.size(), 3u);
+  EXPECT_EQ(all[2].argv[2], "FAIL.chd");
+}
+
+}  // namespace
+}  // namespace qm
