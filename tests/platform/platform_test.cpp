@@ -91,6 +91,31 @@ INSTANTIATE_TEST_SUITE_P(
                                 Numbered(60), 0}),
     test::RowName());
 
+// What a job starts is ended with it and the lines after the point reached
+// never run. (A namesake the job did not start living on is
+// AnotherUsersToolSurvivesACancel's; the runner's cancels cannot see this,
+// as they end the tool by name first.)
+TEST(EndUnit, EndsTheInterpreterAndEverythingItStarted) {
+  TempTree tree;
+  const fs::path sleeper = tree.program() / ("chdman" + std::string(kWindows ? ".exe" : ""));
+  TempTree::CopyProgram(QM_FAKE_SLEEPER, sleeper);
+  const std::string marker = Utf8(tree.root() / "after");
+  std::optional<ScriptFile> script;
+  ChildProcess child = StartIn(
+      tree,
+      Dialects{"'" + Utf8(sleeper) + "'\necho > '" + marker + "'\n", "@\"" + Utf8(sleeper) + "\"\r\n@ECHO > \"" + marker + "\"\r\n"}
+          .Native(),
+      script);
+  char buffer[64];
+  ASSERT_EQ(child.Read(buffer, sizeof buffer, 10000).status, ReadStatus::Data);  // "ready": the tool runs
+  ASSERT_EQ(child.UnitMembers().size(), 2u);
+  EXPECT_TRUE(child.EndUnit());
+  EXPECT_TRUE(child.UnitMembers().empty());
+  EXPECT_EQ(child.Read(buffer, sizeof buffer, 1000).status, ReadStatus::Broken);
+  EXPECT_EQ(child.Wait(), 137);
+  EXPECT_FALSE(fs::exists(PathOf(marker)));
+}
+
 // Each argument arrives exactly as given, whatever the system's command
 // line does with blanks, quotes and backslashes.
 TEST(Start, ArgumentsArriveExactly) {
