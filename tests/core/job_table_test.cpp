@@ -34,13 +34,12 @@ std::vector<std::string> Lines(const Grid& grid) {
   return lines;
 }
 
-// The header keeps its place and the current cell at (0, 3) after a clear.
+// The current cell is the header's (0, 3) after the set-up and after a
+// clear. (The widths are grid_view_test's.)
 TEST(JobTableTest, SetUpAndClearLeaveTheHeaderCurrent) {
   JobTable table;
   table.SetUp();
   Grid& grid = table.grid();
-  EXPECT_EQ(grid.Cols(), 7);
-  for (int c = 0; c < 3; ++c) EXPECT_EQ(std::pair(grid.ColWidth(c), grid.ColAlignment(c)), std::pair(c == 1 ? 4150 : 1500, 1));
   EXPECT_EQ(std::pair(grid.Row(), grid.Col()), std::pair(0, 3));
   table.Append(NamedJob("a"));
   grid.SetRow(1);

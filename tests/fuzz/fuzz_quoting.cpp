@@ -61,10 +61,8 @@ void CheckCmd(const std::string& image, const std::string& temp) {
       const bool names = raw.starts_with('"') || raw.starts_with("REN ") || raw.starts_with("IF EXIST ") ||
                          raw.starts_with("IF NOT EXIST ");
       if (!names) continue;
-      const std::optional<std::string> line = qm::test::CmdBatchPercents(raw);
+      const std::optional<std::string> line = qm::test::CmdPlainLine(raw, true);
       QM_FUZZ_CHECK(line.has_value());
-      bool endsQuoted = false;
-      QM_FUZZ_CHECK(qm::test::CmdOperatorOutsideQuotes(*line, &endsQuoted) == 0 && !endsQuoted);
       const Words words = qm::test::CmdBuiltinArguments(*line);
       if (raw.starts_with('"')) {
         ++toolLines;
@@ -124,8 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // carry them too: any text of one line reaches the C runtime unchanged.
   if (first.find_first_of(std::string_view("\0\r\n", 3)) == std::string::npos) {
     const std::string line = "chdman.exe " + qm::QuoteName(first, Interpreter::Cmd) + " x";
-    bool endsQuoted = false;
-    QM_FUZZ_CHECK(qm::test::CmdOperatorOutsideQuotes(line, &endsQuoted) == 0 && !endsQuoted);
+    QM_FUZZ_CHECK(qm::test::CmdPlainLine(line, false).has_value());
     QM_FUZZ_CHECK(qm::test::CrtArguments(line) == (Words{"chdman.exe", first, "x"}));
   }
   for (const bool windows : {true, false}) {

@@ -2,7 +2,7 @@
 // How Windows reads a line of a batch file, modelled in plain C++ so that it
 // runs everywhere: cmd.exe's percent expansion and operators, the arguments
 // of its own commands, and the C runtime's splitter that gives the tool its
-// argv. Shared by the quoting test and the quoting fuzzer.
+// argv. Used by the quoting fuzzer.
 
 #include <optional>
 #include <string>
@@ -11,29 +11,22 @@
 
 namespace qm::test {
 
-// cmd.exe: every '"' toggles the quote state; outside quotes these characters
-// redirect, pipe, chain, group or escape. Returns the first such character
-// found outside quotes, or 0; `endsQuoted` tells whether a quote is left open.
-inline char CmdOperatorOutsideQuotes(std::string_view line, bool* endsQuoted) {
-  bool quoted = false;
-  char found = 0;
-  for (char c : line) {
-    if (c == '"') quoted = !quoted;
-    else if (!quoted && !found && std::string_view("&|<>^()").find(c) != std::string_view::npos) found = c;
-  }
-  *endsQuoted = quoted;
-  return found;
-}
-
-// The first phase of cmd.exe on a line of a batch file, quotes or not: "%%"
-// is one "%", any other "%" starts an expansion (%1, %*, %NAME%, %~dp0) or is
-// dropped. The line after that phase; nullopt when anything would expand.
-inline std::optional<std::string> CmdBatchPercents(std::string_view line) {
+// cmd.exe on a line, in a batch file after its percent phase ("%%" is one
+// "%", any other "%" starts an expansion such as %1, %*, %NAME%, %~dp0, or
+// is dropped): every '"' toggles the quote state, and outside quotes
+// & | < > ^ ( ) redirect, pipe, chain, group or escape. The line after the
+// percent phase; nullopt when anything would expand, an operator stands
+// outside quotes, or a quote is left open.
+inline std::optional<std::string> CmdPlainLine(std::string_view line, bool batchFile) {
   std::string out;
+  bool quoted = false;
   for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '%' && (i + 1 == line.size() || line[++i] != '%')) return std::nullopt;
+    if (batchFile && line[i] == '%' && (i + 1 == line.size() || line[++i] != '%')) return std::nullopt;
+    if (line[i] == '"') quoted = !quoted;
+    else if (!quoted && std::string_view("&|<>^()").find(line[i]) != std::string_view::npos) return std::nullopt;
     out += line[i];
   }
+  if (quoted) return std::nullopt;
   return out;
 }
 
