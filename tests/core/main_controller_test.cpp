@@ -155,9 +155,7 @@ TEST_F(MainControllerTest, DropOfOneImageAndOneDiffOffersMerge) {
   EXPECT_EQ(Captions(controller->DropMenu({Utf8(diff), Utf8(chd)})),
             (std::vector<std::string>{"Update", "Set CHS...", "Merge", "Verifica", "Estrai"}));
   controller->OnDropMenu(TableCommand::AddMerge);
-  const FileChoice c{"disk.chd", Utf8(chd)}, d{"patch.diff", Utf8(diff)};
-  EXPECT_EQ(controller->table().Job(1),
-            ComposeJob(JobKind::Merge, c, &d, {}, {NativePathStyle(), NativeInterpreter()}));
+  EXPECT_EQ(Column(kColArgs), std::vector<std::string>{"-merge disk.chd patch.diff patch.tmp"});
 
   EXPECT_EQ(Captions(controller->DropMenu({Utf8(chd), Utf8(Image("other.chd")), Utf8(diff)})),
             (std::vector<std::string>{"Update", "Set CHS...", "Verifica", "Estrai"}));

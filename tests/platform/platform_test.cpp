@@ -117,21 +117,18 @@ TEST(Start, AProgramThatIsNotThereFailsWithTheSystemsCode) {
   EXPECT_FALSE(SystemMessage(child.error().code).empty());
 }
 
-TEST(ScriptFile, FreshNamesOwnerOnlyRemovedWithTheObject) {
+// (Removed with the object: JobsRunFromFilesOfTheirOwnAndTheLastJobsLinesAreKept.)
+TEST(ScriptFile, FreshNamesForOurEyesOnly) {
   TempTree tree;
-  std::optional<ScriptFile> a{std::move(*ScriptFile::Create(Utf8(tree.root()), "automate", ".x", "one"))};
-  std::optional<ScriptFile> b{std::move(*ScriptFile::Create(Utf8(tree.root()), "automate", ".x", "two"))};
-  const fs::path first = PathOf(a->path()), second = PathOf(b->path());
-  EXPECT_NE(first, second);
-  EXPECT_EQ(ReadAll(first), "one");
+  const ScriptFile a = std::move(*ScriptFile::Create(Utf8(tree.root()), "automate", ".x", "one"));
+  const ScriptFile b = std::move(*ScriptFile::Create(Utf8(tree.root()), "automate", ".x", "two"));
+  EXPECT_NE(a.path(), b.path());
+  EXPECT_EQ(ReadAll(PathOf(a.path())), "one");
 #if defined(_WIN32)
-  EXPECT_FALSE(std::ofstream(first, std::ios::app));  // held against writers: cmd.exe reads it as it goes
+  EXPECT_FALSE(std::ofstream(PathOf(a.path()), std::ios::app));  // held against writers: cmd.exe reads it as it goes
 #else
-  EXPECT_EQ(fs::status(first).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(PathOf(a.path())).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 #endif
-  a.reset();
-  b.reset();
-  EXPECT_FALSE(fs::exists(first) || fs::exists(second));
 }
 
 TEST(Files, RenameNeverReplacesAndReplaceAtomicallyReplacesALinkNotItsTarget) {
