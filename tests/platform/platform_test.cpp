@@ -1,6 +1,6 @@
-// The platform layer held to one contract on both systems: each row names
-// what a child does in the system's own dialect (a /bin/sh script or a .bat
-// file for cmd.exe), and the same checks run on its result.
+// The platform layer held to one contract on both systems: each script a
+// child runs is written in the system's own dialect (a /bin/sh script or a
+// .bat file for cmd.exe), and the same checks run on its result.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -19,14 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 const bool kWindows = BatchFileName() == "automate.bat";
 
-struct Dialects {
-  std::string sh, bat;
-  const std::string& Native() const { return kWindows ? bat : sh; }
-};
-
-ChildProcess StartIn(const TempTree& tree, const std::string& text, std::optional<ScriptFile>& keep) {
-  const std::string extension = kWindows ? ".bat" : ".sh";
-  Result<ScriptFile> script = ScriptFile::Create(Utf8(tree.root()), "run", extension, text);
+// Runs the script `sh` or `bat`, whichever is the system's, kept in `keep`.
+ChildProcess StartIn(const TempTree& tree, const std::string& sh, const std::string& bat, std::optional<ScriptFile>& keep) {
+  Result<ScriptFile> script = ScriptFile::Create(Utf8(tree.root()), "run", kWindows ? ".bat" : ".sh", kWindows ? bat : sh);
   EXPECT_TRUE(script) << script.error().call;
   Result<ChildProcess> child = ChildProcess::StartScript(*script);
   EXPECT_TRUE(child) << FailedCall(child.error());
@@ -56,11 +51,10 @@ TEST(StartScript, EmptyInputBothStreamsInOrderAndTheStatus) {
   TempTree tree;
   std::optional<ScriptFile> script;
   ChildProcess child = StartIn(tree,
-                               Dialects{"read x || echo none\necho err >&2\ni=0; while [ $i -lt 60 ]; do echo line $i; "
-                                        "i=$((i+1)); done\nexit 7\n",
-                                        "@SET /P x=|| (ECHO none)\r\n@ECHO err>&2\r\n"
-                                        "@FOR /L %%i IN (0,1,59) DO @ECHO line %%i\r\n@EXIT 7\r\n"}
-                                   .Native(),
+                               "read x || echo none\necho err >&2\ni=0; while [ $i -lt 60 ]; do echo line $i; "
+                               "i=$((i+1)); done\nexit 7\n",
+                               "@SET /P x=|| (ECHO none)\r\n@ECHO err>&2\r\n"
+                               "@FOR /L %%i IN (0,1,59) DO @ECHO line %%i\r\n@EXIT 7\r\n",
                                script);
   std::string output = ReadToEnd(child), expected = "none\nerr\n";
   for (int i = 0; i < 60; ++i) expected += "line " + std::to_string(i) + "\n";
@@ -79,11 +73,8 @@ TEST(EndUnit, EndsTheInterpreterAndEverythingItStarted) {
   TempTree::CopyProgram(QM_FAKE_SLEEPER, sleeper);
   const std::string marker = Utf8(tree.root() / "after");
   std::optional<ScriptFile> script;
-  ChildProcess child = StartIn(
-      tree,
-      Dialects{"'" + Utf8(sleeper) + "'\necho > '" + marker + "'\n", "@\"" + Utf8(sleeper) + "\"\r\n@ECHO > \"" + marker + "\"\r\n"}
-          .Native(),
-      script);
+  ChildProcess child = StartIn(tree, "'" + Utf8(sleeper) + "'\necho > '" + marker + "'\n",
+                               "@\"" + Utf8(sleeper) + "\"\r\n@ECHO > \"" + marker + "\"\r\n", script);
   char buffer[64];
   ASSERT_EQ(child.Read(buffer, sizeof buffer, 10000).status, ReadStatus::Data);  // "ready": the tool runs
   ASSERT_EQ(child.UnitMembers().size(), 2u);
