@@ -3,6 +3,8 @@
 // each job's output, over real batches of the fake tool.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "BatchRunnerFixture.h"
 #include "ScriptedFileDialog.h"
 #include "app/MainController.h"
@@ -24,14 +26,14 @@ class ControllerView : public test::RecordingViewOf<MainView> {
     return ChsGeometry{"1024", "16", "63", true};
   }
   void ShowAbout() override {}
-  void CloseWindow() override {}
+  void CloseWindow() override { ++closed; }
   void ShowOutput(std::string_view title, std::string_view text) override {
     outputs.push_back({std::string(title), std::string(text)});
   }
 
   bool toolbar = true;
   test::ScriptedFileDialog files{{}, [this] { return toolbar; }};
-  int geometryAsked = 0;
+  int geometryAsked = 0, closed = 0;
   bool closeGeometryAfterFirst = false;  // later dialogs are closed unconfirmed
   std::vector<std::pair<std::string, std::string>> outputs;
 };
@@ -113,6 +115,22 @@ TEST_F(MainControllerTest, AnUnconfirmedGeometryDialogKeepsTheLastConfirmation) 
   controller->Add(2);
   EXPECT_EQ(view.geometryAsked, 2);
   EXPECT_EQ(Column(kColArgs), (std::vector<std::string>{"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 "}));
+}
+
+// Closing during a batch cancels it and closes the window once it has
+// ended. (What is left behind is the windows' close tests'; Qt's retries the
+// close until it takes, so only this sees the batch's end close the window.)
+TEST_F(MainControllerTest, ClosingDuringABatchClosesOnceTheBatchHasEnded) {
+  view.files.push(Utf8(Image("HANG.chd")));
+  controller->Add(0);
+  EXPECT_TRUE(controller->RequestClose());  // idle: closes at once
+  controller->Start();
+  while (Calls().empty()) controller->Step();
+  EXPECT_FALSE(controller->RequestClose());
+  EXPECT_EQ(view.closed, 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (controller->runner().Running() && std::chrono::steady_clock::now() < deadline) controller->Step();
+  EXPECT_EQ(view.closed, 1);
 }
 
 TEST_F(MainControllerTest, ASelectionPastTheLimitAddsWhatFitsAndSaysHowManyWereLeftOut) {
