@@ -35,25 +35,12 @@ std::vector<std::string> Lines(const Grid& grid) {
   return lines;
 }
 
-// The current cell is the header's (0, 3) after the set-up and after a
-// clear. (The widths are grid_view_test's.)
-TEST(JobTableTest, SetUpAndClearLeaveTheHeaderCurrent) {
-  JobTable table;
-  table.SetUp();
-  Grid& grid = table.grid();
-  EXPECT_EQ(std::pair(grid.Row(), grid.Col()), std::pair(0, 3));
-  table.Append(NamedJob("a"));
-  grid.SetRow(1);
-  grid.SetCol(5);
-  table.Remove();
-  EXPECT_EQ(std::pair(grid.Row(), grid.Col()), std::pair(0, 3));
-}
-
 // Steps: "+x" adds job x, "@n" clicks a cell of row n, "-" presses Remove.
 struct RemoveRow {
   std::string_view name;
   std::vector<std::string_view> steps;
   std::vector<std::string_view> rows;  // jobs in rows 1.., "" for a blank row
+  std::pair<int, int> current;         // row and column; a clear leaves the header's (0, 3)
 };
 
 void PrintTo(const RemoveRow& row, std::ostream* os) { *os << row.name; }
@@ -80,6 +67,7 @@ TEST_P(JobTableRemoveTest, LeavesTheExpectedRows) {
     expected.push_back(line);
   }
   EXPECT_EQ(Lines(table.grid()), expected);
+  EXPECT_EQ(std::pair(table.grid().Row(), table.grid().Col()), row.current);
   EXPECT_EQ(table.JobCount(), std::ranges::count_if(row.rows, [](std::string_view job) { return !job.empty(); }));
   for (int n = 1; n <= table.JobCount(); ++n) EXPECT_EQ(table.Job(n), NamedJob(row.rows[n - 1]));
 }
@@ -87,15 +75,15 @@ TEST_P(JobTableRemoveTest, LeavesTheExpectedRows) {
 INSTANTIATE_TEST_SUITE_P(
     Sequences, JobTableRemoveTest,
     testing::Values(
-        RemoveRow{"AfterStartNothing", {"-"}, {""}},
-        RemoveRow{"NoClickKeepsHeaderCurrent", {"+a", "+b", "-"}, {"a", "b"}},
-        RemoveRow{"MiddleRowDeleted", {"+a", "+b", "+c", "@2", "-"}, {"a", "c"}},
-        RemoveRow{"RowOneClearsAll", {"+a", "+b", "+c", "@1", "-"}, {"", "", ""}},
-        RemoveRow{"TwoAddsAfterClear", {"+a", "+b", "+c", "@1", "-", "+d", "+e"}, {"d", "e", "", ""}},
-        RemoveRow{"BlankRowBelowLastJobIgnored", {"+a", "+b", "+c", "@1", "-", "+d", "@3", "-"}, {"d", "", ""}},
-        RemoveRow{"AddAfterIgnoredRemoveGoesToRowOne", {"+a", "+b", "@1", "-", "@2", "-", "+x"}, {"x", ""}},
-        RemoveRow{"DeleteThenAddAppends", {"+a", "+b", "+c", "@2", "-", "+d"}, {"a", "c", "d"}},
-        RemoveRow{"RemoveTwiceOnSameRow", {"+a", "+b", "+c", "+d", "@2", "-", "-"}, {"a", "d"}}),
+        RemoveRow{"AfterStartNothing", {"-"}, {""}, {0, 3}},
+        RemoveRow{"NoClickKeepsHeaderCurrent", {"+a", "+b", "-"}, {"a", "b"}, {0, 3}},
+        RemoveRow{"MiddleRowDeleted", {"+a", "+b", "+c", "@2", "-"}, {"a", "c"}, {2, 0}},
+        RemoveRow{"RowOneClearsAll", {"+a", "+b", "+c", "@1", "-"}, {"", "", ""}, {0, 3}},
+        RemoveRow{"TwoAddsAfterClear", {"+a", "+b", "+c", "@1", "-", "+d", "+e"}, {"d", "e", "", ""}, {0, 3}},
+        RemoveRow{"BlankRowBelowLastJobIgnored", {"+a", "+b", "+c", "@1", "-", "+d", "@3", "-"}, {"d", "", ""}, {3, 0}},
+        RemoveRow{"AddAfterIgnoredRemoveGoesToRowOne", {"+a", "+b", "@1", "-", "@2", "-", "+x"}, {"x", ""}, {2, 0}},
+        RemoveRow{"DeleteThenAddAppends", {"+a", "+b", "+c", "@2", "-", "+d"}, {"a", "c", "d"}, {2, 0}},
+        RemoveRow{"RemoveTwiceOnSameRow", {"+a", "+b", "+c", "+d", "@2", "-", "-"}, {"a", "d"}, {2, 0}}),
     test::RowName());
 
 // What a console would show, within its bound however much the tool prints.
