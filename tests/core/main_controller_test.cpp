@@ -21,9 +21,9 @@ class ControllerView : public test::RecordingViewOf<MainView> {
   void SetToolbarEnabled(bool enabled) override { toolbar = enabled; }
   FileOpenDialog& SystemFileDialog() override { return files; }
   std::optional<ChsGeometry> AskGeometry() override {
+    const bool confirm = geometryAsked >= static_cast<int>(answers.size()) || answers[geometryAsked] == 'y';
     ++geometryAsked;
-    if (geometryAsked > 1 && closeGeometryAfterFirst) return std::nullopt;
-    return ChsGeometry{"1024", "16", "63", true};
+    return confirm ? std::optional(ChsGeometry{"1024", "16", "63", true}) : std::nullopt;
   }
   void ShowAbout() override {}
   void CloseWindow() override { ++closed; }
@@ -34,7 +34,8 @@ class ControllerView : public test::RecordingViewOf<MainView> {
   bool toolbar = true;
   test::ScriptedFileDialog files{{}, [this] { return toolbar; }};
   int geometryAsked = 0, closed = 0;
-  bool closeGeometryAfterFirst = false;  // later dialogs are closed unconfirmed
+  std::string answers;  // to each geometry dialog: 'y' confirms 1024/16/63, 'n' closes it; then 'y'
+
   std::vector<std::pair<std::string, std::string>> outputs;
 };
 
@@ -107,14 +108,15 @@ INSTANTIATE_TEST_SUITE_P(
                     SelectionRow{"ExtractCancelled", 6, kChdRequest.DialogTitle, {}, 0, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A geometry dialog closed without confirming keeps the last confirmed geometry.
+// A geometry dialog closed without confirming gives the last confirmed
+// geometry: none at first, so the job has empty fields.
 TEST_F(MainControllerTest, AnUnconfirmedGeometryDialogKeepsTheLastConfirmation) {
-  view.closeGeometryAfterFirst = true;
-  view.files.selections = {{Utf8(Image("a.chd"))}, {Utf8(Image("b.chd"))}};
-  controller->Add(2);
-  controller->Add(2);
-  EXPECT_EQ(view.geometryAsked, 2);
-  EXPECT_EQ(Column(kColArgs), (std::vector<std::string>{"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 "}));
+  view.answers = "nyn";
+  view.files.selections = {{Utf8(Image("a.chd"))}, {Utf8(Image("b.chd"))}, {Utf8(Image("c.chd"))}};
+  for (int n = 0; n < 3; ++n) controller->Add(2);
+  EXPECT_EQ(view.geometryAsked, 3);
+  EXPECT_EQ(Column(kColArgs),
+            (std::vector<std::string>{"-setchs a.chd ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}));
 }
 
 // Closing during a batch cancels it and closes the window once it has

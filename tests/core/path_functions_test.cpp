@@ -1,5 +1,5 @@
 // GetFolder, GetBaseName and ShortenPath in both path forms, on every
-// platform (they only split text). fuzz_path_functions holds their general
+// platform (they only split text), and the folder cells a job gets from them. fuzz_path_functions holds their general
 // properties on any text; these rows are the named examples and what it
 // does not pin: the edge cases of each form and which folders ShortenPath
 // replaces.
@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "RowName.h"
+#include "jobs/AddJob.h"
 #include "jobs/modMain.h"
 
 namespace qm {
@@ -79,6 +81,13 @@ INSTANTIATE_TEST_SUITE_P(
         ShortenRow{"RootIsElementZero", P, "/emulazione/immagini/arcade/collezione/hd", 40,
                    "/.../immagini/arcade/collezione/hd"}),
     test::RowName());
+
+// A job's cells hold its folder whole, and shortened only for display.
+TEST(ComposeJobTest, ShortensTheFolderForDisplayOnly) {
+  const std::string folder = "C:\\Documents and Settings\\Utente\\Desktop\\CHD";
+  EXPECT_EQ(ComposeJob(JobKind::Update, {"disk.chd", folder + "\\disk.chd"}, nullptr, {}, {W, Interpreter::Cmd}),
+            (JobCells{"disk.chd", "C:\\...\\Utente\\Desktop\\CHD", "Update", "disk.tmp", folder, "", "-update disk.chd disk.tmp"}));
+}
 
 }  // namespace
 }  // namespace qm
