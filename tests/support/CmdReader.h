@@ -2,7 +2,7 @@
 // How Windows reads a line of a batch file, modelled in plain C++ so that it
 // runs everywhere: cmd.exe's percent expansion and operators, the arguments
 // of its own commands, and the C runtime's splitter that gives the tool its
-// argv. Shared by the quoting tests and the quoting fuzzer.
+// argv. Used by the quoting fuzzer.
 
 #include <optional>
 #include <string>
@@ -11,38 +11,22 @@
 
 namespace qm::test {
 
-// cmd.exe: every '"' toggles the quote state; outside quotes these characters
-// redirect, pipe, chain, group or escape. Returns the first such character
-// found outside quotes, or 0; `endsQuoted` tells whether a quote is left open.
-inline char CmdOperatorOutsideQuotes(std::string_view line, bool* endsQuoted) {
-  bool quoted = false;
-  char found = 0;
-  for (char c : line) {
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (!quoted && !found && std::string_view("&|<>^()").find(c) != std::string_view::npos) {
-      found = c;
-    }
-  }
-  *endsQuoted = quoted;
-  return found;
-}
-
-// The first phase of cmd.exe on a line of a batch file, quotes or not: "%%"
-// is one "%", any other "%" starts an expansion (%1, %*, %NAME%, %~dp0) or is
-// dropped. The line after that phase; nullopt when anything would expand.
-inline std::optional<std::string> CmdBatchPercents(std::string_view line) {
+// cmd.exe on a line, in a batch file after its percent phase ("%%" is one
+// "%", any other "%" starts an expansion such as %1, %*, %NAME%, %~dp0, or
+// is dropped): every '"' toggles the quote state, and outside quotes
+// & | < > ^ ( ) redirect, pipe, chain, group or escape. The line after the
+// percent phase; nullopt when anything would expand, an operator stands
+// outside quotes, or a quote is left open.
+inline std::optional<std::string> CmdPlainLine(std::string_view line, bool batchFile) {
   std::string out;
+  bool quoted = false;
   for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] != '%') {
-      out += line[i];
-    } else if (i + 1 < line.size() && line[i + 1] == '%') {
-      out += '%';
-      ++i;
-    } else {
-      return std::nullopt;
-    }
+    if (batchFile && line[i] == '%' && (i + 1 == line.size() || line[++i] != '%')) return std::nullopt;
+    if (line[i] == '"') quoted = !quoted;
+    else if (!quoted && std::string_view("&|<>^()").find(line[i]) != std::string_view::npos) return std::nullopt;
+    out += line[i];
   }
+  if (quoted) return std::nullopt;
   return out;
 }
 
@@ -53,50 +37,31 @@ inline std::optional<std::string> CmdBatchPercents(std::string_view line) {
 inline std::vector<std::string> CrtArguments(std::string_view line) {
   std::vector<std::string> args;
   std::string current;
-  bool inArg = false;
-  bool quoted = false;
-  std::size_t i = 0;
-  while (i < line.size()) {
+  bool inArg = false, quoted = false;
+  for (std::size_t i = 0; i < line.size();) {
     const char c = line[i];
     if (c == '\\') {
-      std::size_t n = 0;
-      while (i + n < line.size() && line[i + n] == '\\') ++n;
-      inArg = true;
-      if (i + n < line.size() && line[i + n] == '"') {
-        current.append(n / 2, '\\');
-        if (n % 2 == 1) {
-          current += '"';
-          i += n + 1;
-        } else {
-          i += n;  // the quote is read as a quote on the next turn
-        }
-      } else {
-        current.append(n, '\\');
-        i += n;
-      }
-      continue;
-    }
-    if (c == '"') {
-      inArg = true;
-      if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-        current += '"';
-        i += 2;
-      } else {
-        quoted = !quoted;
-        ++i;
-      }
-      continue;
-    }
-    if ((c == ' ' || c == '\t') && !quoted) {
+      const std::size_t n = std::min(line.find_first_not_of('\\', i), line.size()) - i;
+      const bool beforeQuote = i + n < line.size() && line[i + n] == '"';
+      current.append(beforeQuote ? n / 2 : n, '\\');
+      if (beforeQuote && n % 2 == 1) current += '"';
+      i += n + (beforeQuote && n % 2 == 1);  // after an even run the quote is read next
+    } else if (c == '"') {
+      const bool doubled = quoted && i + 1 < line.size() && line[i + 1] == '"';
+      if (doubled) current += '"';
+      else quoted = !quoted;
+      i += doubled ? 2 : 1;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
       if (inArg) args.push_back(current);
       current.clear();
       inArg = false;
       ++i;
       continue;
+    } else {
+      current += c;
+      ++i;
     }
-    current += c;
     inArg = true;
-    ++i;
   }
   if (inArg) args.push_back(current);
   return args;
@@ -108,20 +73,14 @@ inline std::vector<std::string> CrtArguments(std::string_view line) {
 inline std::vector<std::string> CmdBuiltinArguments(std::string_view line) {
   std::vector<std::string> args;
   std::string current;
-  bool inArg = false;
-  bool quoted = false;
+  bool inArg = false, quoted = false;
   for (char c : line) {
-    if (c == '"') {
-      quoted = !quoted;
-      inArg = true;
-    } else if (!quoted && std::string_view(" \t,;=").find(c) != std::string_view::npos) {
-      if (inArg) args.push_back(current);
-      current.clear();
-      inArg = false;
-    } else {
-      current += c;
-      inArg = true;
-    }
+    const bool separates = !quoted && std::string_view(" \t,;=").find(c) != std::string_view::npos;
+    if (separates && inArg) args.push_back(current);
+    if (separates) current.clear();
+    else if (c == '"') quoted = !quoted;
+    else current += c;
+    inArg = !separates;
   }
   if (inArg) args.push_back(current);
   return args;

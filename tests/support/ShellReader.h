@@ -2,8 +2,8 @@
 // How /bin/sh reads the start of a line, modelled in plain C++ (the POSIX
 // token rules, as dash follows them): the words of the first simple command
 // after quote removal, and whether anything in it is more than plain text.
-// Shared by the quoting tests, which hold it against the real shell, and the
-// quoting fuzzer.
+// Double quotes are not modelled: a command with one is not inert. The
+// quoting fuzzer reads scripts with it; quoting_test holds it to the real shell.
 
 #include <string>
 #include <string_view>
@@ -14,18 +14,13 @@ namespace qm::test {
 struct ShellCommand {
   std::vector<std::string> words;
   // False when the command expands, globs, redirects, opens a subshell or a
-  // comment, or leaves a quote open: its words are then not what runs.
+  // comment, has a double quote, or leaves a quote open: its words are then
+  // not what runs.
   bool inert = true;
   // What follows the control operator (";", "&", "|", "&&", "||", newline)
   // that ended the command; empty at the end of the line.
   std::string_view rest;
 };
-
-// True when a "]" comes at `from` or later before the word can end.
-inline bool ClosesBracket(std::string_view line, std::size_t from) {
-  const std::size_t at = line.find_first_of("] \t\n;&|<>()", from);
-  return at != std::string_view::npos && line[at] == ']';
-}
 
 inline ShellCommand ShellFirstCommand(std::string_view line) {
   ShellCommand cmd;
@@ -36,83 +31,38 @@ inline ShellCommand ShellFirstCommand(std::string_view line) {
     word.clear();
     inWord = false;
   };
-  std::size_t i = 0;
-  while (i < line.size()) {
+  for (std::size_t i = 0; i < line.size();) {
     const char c = line[i];
+    const std::string_view next = line.substr(i + 1);
     if (c == ' ' || c == '\t') {
       endWord();
       ++i;
     } else if (c == '\n' || c == ';' || c == '&' || c == '|') {
       endWord();
-      std::size_t after = i + 1;
-      if (c != '\n' && after < line.size() && line[after] == c) ++after;  // && || ;;
-      cmd.rest = line.substr(after);
+      cmd.rest = line.substr(i + 1 + (c != '\n' && !next.empty() && next[0] == c));  // && || ;;
       return cmd;
-    } else if (c == '<' || c == '>') {
-      cmd.inert = false;  // a redirection: <, >, and <<, <&, <>, >>, >&, >|
-      i += i + 1 < line.size() && std::string_view("<>&|").find(line[i + 1]) != std::string_view::npos ? 2 : 1;
-    } else if (c == '(' || c == ')') {
-      cmd.inert = false;  // a subshell
-      ++i;
-    } else if (c == '[' && ClosesBracket(line, i + 1)) {
-      cmd.inert = false;  // a bracket expression; a "[" without its "]" is itself
-      word += c;
-      inWord = true;
-      ++i;
-    } else if (c == '$' || c == '`' || c == '*' || c == '?') {
-      cmd.inert = false;  // expansion or pathname pattern
-      word += c;
-      inWord = true;
-      ++i;
-    } else if ((c == '~' || c == '#') && !inWord) {
-      cmd.inert = false;  // tilde expansion or a comment
-      word += c;
-      inWord = true;
-      ++i;
+    } else if (c == '<' || c == '>' || c == '(' || c == ')' || c == '"') {
+      cmd.inert = false;  // a redirection, a subshell, or a double quote
+      i += (c == '<' || c == '>') && !next.empty() && std::string_view("<>&|").find(next[0]) != std::string_view::npos ? 2 : 1;
     } else if (c == '\\') {
       inWord = true;
-      if (i + 1 >= line.size()) {
-        cmd.inert = false;  // a lone backslash at the very end
-        ++i;
-      } else if (line[i + 1] == '\n') {
-        i += 2;  // line continuation
-      } else {
-        word += line[i + 1];
-        i += 2;
-      }
+      if (next.empty()) cmd.inert = false;  // a lone backslash at the very end
+      if (!next.empty() && next[0] != '\n') word += next[0];  // else a line continuation
+      i += 2;
     } else if (c == '\'') {
       inWord = true;
-      const std::size_t close = line.find('\'', i + 1);
-      if (close == std::string_view::npos) {
-        cmd.inert = false;
-        word += line.substr(i + 1);
-        i = line.size();
-      } else {
-        word += line.substr(i + 1, close - i - 1);
-        i = close + 1;
-      }
-    } else if (c == '"') {
-      inWord = true;
-      ++i;
-      bool closed = false;
-      while (i < line.size()) {
-        const char d = line[i];
-        if (d == '"') {
-          closed = true;
-          ++i;
-          break;
-        }
-        if (d == '\\' && i + 1 < line.size() && std::string_view("$`\"\\\n").find(line[i + 1]) != std::string_view::npos) {
-          if (line[i + 1] != '\n') word += line[i + 1];
-          i += 2;
-          continue;
-        }
-        if (d == '$' || d == '`') cmd.inert = false;
-        word += d;
-        ++i;
-      }
-      if (!closed) cmd.inert = false;
+      const std::size_t close = next.find('\'');
+      if (close == std::string_view::npos) cmd.inert = false;
+      word += next.substr(0, close);
+      i = close == std::string_view::npos ? line.size() : i + close + 2;
     } else {
+      // Expansions and patterns; "~" and "#" only at the start of a word; a
+      // "[" only when a "]" comes before the word can end.
+      const std::size_t end = next.find_first_of("] \t\n;&|<>()");
+      const bool bracket = c == '[' && end != std::string_view::npos && next[end] == ']';
+      if (bracket || std::string_view("$`*?").find(c) != std::string_view::npos ||
+          ((c == '~' || c == '#') && !inWord))
+        cmd.inert = false;
       word += c;
       inWord = true;
       ++i;

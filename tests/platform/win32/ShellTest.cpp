@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "TempTree.h"
+#include "TestSystem.h"
 #include "platform/processes.h"
 #include "platform/shell.h"
 
@@ -19,19 +20,16 @@ class NavigateTo : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(NavigateTo, OpensThatVeryFile) {
   TempTree tree;
-  const fs::path folder = tree.root() / PathOf(GetParam());
-  fs::create_directories(folder);
-  const fs::path program = folder / "program.exe";
-  fs::copy_file(PathOf(BuiltFile(QM_FAKE_SLEEPER)), program);
+  const fs::path program = tree.root() / PathOf(GetParam()) / "program.exe";
+  fs::create_directories(program.parent_path());
+  TempTree::CopyProgram(QM_FAKE_SLEEPER, program);
   const fs::path pidFile = tree.root() / "pid";
-  ASSERT_TRUE(::SetEnvironmentVariableW(L"FAKE_SLEEPER_PID_FILE", pidFile.wstring().c_str()));
-
+  SetEnv("FAKE_SLEEPER_PID_FILE", Utf8(pidFile));
   Navigate(Utf8(program));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!fs::exists(pidFile) && std::chrono::steady_clock::now() < deadline) {
+  while (!fs::exists(pidFile) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  ::SetEnvironmentVariableW(L"FAKE_SLEEPER_PID_FILE", nullptr);
+  UnsetEnv("FAKE_SLEEPER_PID_FILE");
   ASSERT_TRUE(fs::exists(pidFile)) << "the program was not started";
   EXPECT_TRUE(KillProcess(std::stol(ReadAll(pidFile)), 1).ok());
 }
