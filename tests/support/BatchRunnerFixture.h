@@ -121,10 +121,12 @@ class BatchRunnerTestOf : public ::testing::Test {
     EXPECT_FALSE(std::filesystem::exists(tree.data() / PathOf(base + ".tmp"))) << base;
   }
 
-  Files DataFiles() const {
+  // Every file under `root` (the data folder when empty).
+  Files DataFiles(std::filesystem::path root = {}) const {
+    if (root.empty()) root = tree.data();
     Files files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.data())) {
-      const std::string name = Utf8(entry.path().lexically_relative(tree.data()));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+      const std::string name = Utf8(entry.path().lexically_relative(root));
       if (entry.is_regular_file()) files[name] = ReadAll(entry.path());
       if (entry.is_directory()) files[name + "/"] = "";
     }
