@@ -16,31 +16,28 @@ namespace {
 
 using test::BatchRunnerTest;
 using test::Files;
-using test::PathOf;
-using test::ReadAll;
-using test::Utf8;
 using test::WriteAll;
 namespace fs = std::filesystem;
 
+// A missing tool is WhereTheToolIs's row.
 struct ToolBehaviour {
   const char* label;
   const char* marker;  // in the first image's name; "" for the plain tool
-  bool installed;      // false: no tool in the program folder
   bool endsByItself;   // false: runs until it is stopped
   RowMark outcome;     // of the first job when it runs to its end
   bool writesOutput;   // a run that ends well has written its result
+  const char* said;    // the tool's last line, quoted for a failed job
 };
 
 const ToolBehaviour kBehaviours[] = {
-    {"Succeeds", "", true, true, RowMark::Succeeded, true},
-    {"ExitsWithError", "FAIL", true, true, RowMark::Failed, false},
-    {"Crashes", "CRASH", true, true, RowMark::Failed, false},
-    {"PrintsGarbage", "GARBAGE", true, true, RowMark::Succeeded, true},
-    {"HangsUntilCancelled", "HANG", true, false, RowMark::Cancelled, false},
-    {"IsMissing", "", false, true, RowMark::None, false},
-    {"ClaimsSuccessWithoutOutput", "EMPTY", true, true, RowMark::Succeeded, false},
-    {"SilentForASecond", "SILENT", true, true, RowMark::Succeeded, true},
-    {"WritesPartialOutputAndFails", "PARTIAL", true, true, RowMark::Failed, false},
+    {"Succeeds", "", true, RowMark::Succeeded, true, ""},
+    {"ExitsWithError", "FAIL", true, RowMark::Failed, false, "Error: something failed"},
+    {"Crashes", "CRASH", true, RowMark::Failed, false, ""},
+    {"PrintsGarbage", "GARBAGE", true, RowMark::Succeeded, true, ""},
+    {"HangsUntilCancelled", "HANG", false, RowMark::Cancelled, false, ""},
+    {"ClaimsSuccessWithoutOutput", "EMPTY", true, RowMark::Succeeded, false, ""},
+    {"SilentForASecond", "SILENT", true, RowMark::Succeeded, true, ""},
+    {"WritesPartialOutputAndFails", "PARTIAL", true, RowMark::Failed, false, "Error: write failed"},
 };
 
 enum class CancelAt { None, MidJob, BetweenJobs };
@@ -72,32 +69,11 @@ std::vector<Cell> Cells() {
   return cells;
 }
 
-// Raises the cancel once the first job's row has its outcome: after that job
-// and before the next begins.
-class CancelAfterFirstRow : public GridObserver {
- public:
-  CancelAfterFirstRow(const Grid& grid, BatchRunner& runner) : grid_(grid), runner_(runner) {}
-  void GridRowsInserted(int, int) override {}
-  void GridRowRemoved(int) override {}
-  void GridDataChanged() override {
-    if (grid_.Mark(1) != RowMark::None && grid_.Mark(2) == RowMark::None) runner_.Cancel();
-  }
-  void GridCurrentChanged() override {}
-
- private:
-  const Grid& grid_;
-  BatchRunner& runner_;
-};
-
 class ReliabilityMatrix : public BatchRunnerTest, public ::testing::WithParamInterface<Cell> {
  protected:
   static void SetUpTestSuite() {
     rlimit none{0, 0};  // the crashing tool leaves no core file
     ::setrlimit(RLIMIT_CORE, &none);
-  }
-  void TearDown() override {
-    test::UnsetEnv("FAKE_CHDMAN_PAUSE_MS");
-    BatchRunnerTest::TearDown();
   }
 };
 
@@ -140,34 +116,26 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   const Files before = DataFiles();
 
   BatchRunner runner(table, view, IsCurrentKind(cell.kind) ? BridgedSettings() : Settings());
-  if (!cell.tool.installed) fs::remove(tree.program() / ToolFileName());
-  CancelAfterFirstRow between(table.grid(), runner);
-  if (cell.cancel == CancelAt::MidJob) {
-    // The tool pauses before each line it prints, so the cancel lands while
-    // it still works, whatever it does next, even on a loaded machine.
-    test::SetEnv("FAKE_CHDMAN_PAUSE_MS", "250");
-    view.onStep = [&] {
-      if (runner.CurrentJob() == 1 && !Calls().empty()) runner.Cancel();
-    };
-  } else if (cell.cancel == CancelAt::BetweenJobs) {
-    table.grid().SetObserver(&between);
-  }
+  // Mid-job, the tool pauses before each line it prints, so the cancel lands
+  // while it still works, whatever it does next, even on a loaded machine.
+  // Between jobs, the cancel comes once the first row has its outcome.
+  if (cell.cancel == CancelAt::MidJob) test::SetEnv("FAKE_CHDMAN_MODE", "slow=250");
+  view.onStep = [&] {
+    const bool firstDone = table.grid().Mark(1) != RowMark::None && table.grid().Mark(2) == RowMark::None;
+    if (cell.cancel == CancelAt::MidJob ? runner.CurrentJob() == 1 && !Calls().empty()
+                                        : cell.cancel == CancelAt::BetweenJobs && firstDone)
+      runner.Cancel();
+  };
   RunBatch(runner);
-  table.grid().SetObserver(nullptr);
 
   // What the cell should end with.
-  const bool ran = cell.tool.installed;
-  const bool cancelled = ran && cell.cancel != CancelAt::None;
-  RowMark firstRow = RowMark::None, secondRow = RowMark::None;
-  if (ran) {
-    firstRow = cell.tool.outcome;
-    // A job that renames fails when the temporary output is not there.
-    if (!cell.tool.writesOutput && firstRow == RowMark::Succeeded && cell.kind != JobKind::Merge &&
-        cell.kind != JobKind::SetChs && cell.kind != JobKind::Verify)
-      firstRow = RowMark::Failed;
-    if (cell.cancel == CancelAt::MidJob) firstRow = RowMark::Cancelled;
-    if (cell.cancel == CancelAt::None) secondRow = RowMark::Succeeded;
-  }
+  const bool cancelled = cell.cancel != CancelAt::None;
+  RowMark firstRow = cell.tool.outcome, secondRow = cancelled ? RowMark::None : RowMark::Succeeded;
+  // A job that renames fails when the temporary output is not there.
+  if (!cell.tool.writesOutput && firstRow == RowMark::Succeeded && cell.kind != JobKind::Merge &&
+      cell.kind != JobKind::SetChs && cell.kind != JobKind::Verify)
+    firstRow = RowMark::Failed;
+  if (cell.cancel == CancelAt::MidJob) firstRow = RowMark::Cancelled;
   Files expected = before;
   if (firstRow == RowMark::Succeeded && cell.tool.writesOutput) ApplySuccess(cell.kind, first, expected);
   if (secondRow == RowMark::Succeeded) ApplySuccess(cell.kind, second, expected);
@@ -176,21 +144,18 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   // Nothing of a batch outlives it: the runner waits for what it ends.
   EXPECT_TRUE(ToolsLeft().empty());
   EXPECT_TRUE(InterpretersLeft().empty());
-  EXPECT_EQ(Calls().size(), !ran ? 0u : cell.cancel == CancelAt::None ? 2u : 1u);
+  EXPECT_EQ(Calls().size(), cancelled ? 1u : 2u);
   EXPECT_EQ(table.grid().Mark(1), firstRow);
   EXPECT_EQ(table.grid().Mark(2), secondRow);
 
   ASSERT_EQ(view.messages.size(), 1u);
   const test::Message& message = view.messages[0];
-  if (!ran) {
-    EXPECT_EQ(message.icon, MessageIcon::Warning);
-    EXPECT_NE(message.text.find(Utf8(tree.program() / ToolFileName())), std::string::npos) << message.text;
-  } else if (cancelled) {
+  if (cancelled) {
     EXPECT_EQ(message.text, kCancelMessage);
     EXPECT_EQ(message.icon, MessageIcon::Stop);
   } else if (firstRow == RowMark::Failed) {
     EXPECT_EQ(message.icon, MessageIcon::Warning);
-    EXPECT_NE(message.text.find(first.image + ": "), std::string::npos) << message.text;
+    EXPECT_NE(message.text.find(first.image + ": " + cell.tool.said), std::string::npos) << message.text;
     EXPECT_EQ(message.text.find(second.image), std::string::npos) << message.text;
   } else {
     EXPECT_EQ(message.text, kSuccessMessage);
