@@ -77,42 +77,33 @@ class ReliabilityMatrix : public BatchRunnerTest, public ::testing::WithParamInt
   }
 };
 
-struct JobFiles {
-  std::string image, base, diff;
-};
-
-// What a job that ends well adds to or changes in `files`.
-void ApplySuccess(JobKind kind, const JobFiles& job, Files& files) {
-  const std::string original = files.at(job.image);
+// What a job on BASE + ext (and BASE.diff) that ends well adds to or changes in `files`.
+void ApplySuccess(JobKind kind, const std::string& base, const std::string& ext, Files& files) {
+  const std::string original = files.at(base + ext);
   if (kind == JobKind::Update) {
-    files[job.image] = "UPDATED:" + original;
-    files[job.base + ".old"] = original;
+    files[base + ext] = "UPDATED:" + original;
+    files[base + ".old"] = original;
   } else if (kind == JobKind::Merge) {
-    const std::string diffBase = job.diff.substr(0, job.diff.size() - 5);
-    files[diffBase + ".tmp"] = "MERGED:" + original + "+" + files.at(job.diff);
+    files[base + ".tmp"] = "MERGED:" + original + "+" + files.at(base + ".diff");
   } else if (kind == JobKind::SetChs) {
-    files[job.image + ".chs"] = "CHS 100 4 32\n";
+    files[base + ext + ".chs"] = "CHS 100 4 32\n";
   } else if (kind == JobKind::CreateCd) {
-    files[job.base + ".chd"] = "CD:" + original;
+    files[base + ".chd"] = "CD:" + original;
   } else if (kind == JobKind::Extract) {
-    files[job.base + ".cue"] = "FILE \"" + job.base + ".bin\" BINARY\n";
-    files[job.base + ".bin"] = "EXTRACTED:" + original;
+    files[base + ".cue"] = "FILE \"" + base + ".bin\" BINARY\n";
+    files[base + ".bin"] = "EXTRACTED:" + original;
   }
 }
 
 TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   const Cell& cell = GetParam();
-  const std::string marker = cell.tool.marker;
   const std::string ext = cell.kind == JobKind::CreateCd ? ".cue" : ".chd";
-  const JobFiles first{marker + "first" + ext, marker + "first", "one.diff"};
-  const JobFiles second{"second" + ext, "second", "two.diff"};
-  for (const JobFiles* job : {&first, &second}) {
-    const fs::path image = Image(job->image);
-    if (cell.kind == JobKind::Merge) WriteAll(tree.data() / job->diff, "delta of " + job->diff);
-    Queue(cell.kind, image, cell.kind == JobKind::Merge ? tree.data() / job->diff : fs::path(),
-          ChsGeometry{"100", "4", "32", true});
+  const std::string first = cell.tool.marker + std::string("first"), second = "second";
+  for (const std::string& base : {first, second}) {
+    const fs::path diff = cell.kind == JobKind::Merge ? tree.data() / (base + ".diff") : fs::path();
+    if (!diff.empty()) WriteAll(diff, "delta of " + base);
+    Queue(cell.kind, Image(base + ext), diff, ChsGeometry{"100", "4", "32", true});
   }
-  ASSERT_EQ(table.JobCount(), 2);
   const Files before = DataFiles();
 
   BatchRunner runner(table, view, IsCurrentKind(cell.kind) ? BridgedSettings() : Settings());
@@ -137,8 +128,8 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
     firstRow = RowMark::Failed;
   if (cell.cancel == CancelAt::MidJob) firstRow = RowMark::Cancelled;
   Files expected = before;
-  if (firstRow == RowMark::Succeeded && cell.tool.writesOutput) ApplySuccess(cell.kind, first, expected);
-  if (secondRow == RowMark::Succeeded) ApplySuccess(cell.kind, second, expected);
+  if (firstRow == RowMark::Succeeded && cell.tool.writesOutput) ApplySuccess(cell.kind, first, ext, expected);
+  if (secondRow == RowMark::Succeeded) ApplySuccess(cell.kind, second, ext, expected);
 
   EXPECT_EQ(DataFiles(), expected);
   // Nothing of a batch outlives it: the runner waits for what it ends.
@@ -155,8 +146,8 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
     EXPECT_EQ(message.icon, MessageIcon::Stop);
   } else if (firstRow == RowMark::Failed) {
     EXPECT_EQ(message.icon, MessageIcon::Warning);
-    EXPECT_NE(message.text.find(first.image + ": " + cell.tool.said), std::string::npos) << message.text;
-    EXPECT_EQ(message.text.find(second.image), std::string::npos) << message.text;
+    EXPECT_NE(message.text.find(first + ext + ": " + cell.tool.said), std::string::npos) << message.text;
+    EXPECT_EQ(message.text.find(second + ext), std::string::npos) << message.text;
   } else {
     EXPECT_EQ(message.text, kSuccessMessage);
     EXPECT_EQ(message.icon, MessageIcon::Information);
