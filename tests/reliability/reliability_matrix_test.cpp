@@ -106,6 +106,8 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   }
   const Files before = DataFiles();
 
+  const auto openFiles = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()); };
+  const auto openBefore = openFiles();
   BatchRunner runner(table, view, IsCurrentKind(cell.kind) ? BridgedSettings() : Settings());
   // Mid-job, the tool pauses before each line it prints, so the cancel lands
   // while it still works, whatever it does next, even on a loaded machine.
@@ -132,7 +134,9 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   if (secondRow == RowMark::Succeeded) ApplySuccess(cell.kind, second, ext, expected);
 
   EXPECT_EQ(DataFiles(), expected);
-  // Nothing of a batch outlives it: the runner waits for what it ends.
+  // Nothing of a batch outlives it: the runner waits for what it ends and
+  // closes what it opened.
+  EXPECT_EQ(openFiles(), openBefore);
   EXPECT_TRUE(ToolsLeft().empty());
   EXPECT_TRUE(InterpretersLeft().empty());
   EXPECT_EQ(Calls().size(), cancelled ? 1u : 2u);
