@@ -174,10 +174,7 @@ TEST_P(WhereTheToolIs, DecidesWhatEachJobRuns) {
 // Today's chdman copied into the program folder, as users do: the real bridge
 // carries out an update and a Set CHS with it.
 TEST_F(BatchRunnerTest, ADroppedInCurrentToolDoesTheJobsThroughTheBridge) {
-  tree.InstallTool(QM_FAKE_CURRENT, ToolFileName());
-  tree.InstallTool(QM_BRIDGE, BridgeFileName());
-  RunnerSettings settings = Settings();
-  settings.bridgePath = Utf8(tree.program() / BridgeFileName());
+  const RunnerSettings settings = BridgedSettings(QM_BRIDGE);
   const fs::path game = Image("game.chd"), disk = Image("disk.chd");
   Queue(JobKind::Update, game);
   Queue(JobKind::SetChs, disk, {}, ChsGeometry{"100", "16", "5", true});
@@ -307,34 +304,33 @@ INSTANTIATE_TEST_SUITE_P(
 // track made into a CHD, checked, and extracted again to the same bytes.
 TEST_F(BatchRunnerTest, RealChdmanCreatesChecksAndExtractsACdToTheSameBytes) {
   if (kCmd || std::system("command -v chdman >/dev/null") != 0) GTEST_SKIP() << "needs chdman (mame-tools) on PATH";
+  RunnerSettings settings = BridgedSettings(QM_BRIDGE);
   fs::remove(tree.program() / ToolFileName());
-  tree.InstallTool(QM_BRIDGE, BridgeFileName());
-  RunnerSettings settings = Settings();
-  settings.bridgePath = Utf8(tree.program() / BridgeFileName());
   settings.toolPathList = GetEnvironment("PATH");
   std::mt19937 random(16);
   std::string bin(2352 * 300, '\0');
   for (char& c : bin) c = static_cast<char>(random());
+  const fs::path cue = tree.data() / PathOf("disco & più.cue"), chd = tree.data() / PathOf("disco & più.chd");
   WriteAll(tree.data() / PathOf("disco & più.bin"), bin);
-  WriteAll(tree.data() / PathOf("disco & più.cue"), "FILE \"disco & più.bin\" BINARY\n  TRACK 01 MODE1/2352\n"
-                                                    "    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n");
-  Queue(JobKind::CreateCd, tree.data() / PathOf("disco & più.cue"));
+  WriteAll(cue, "FILE \"disco & più.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"
+                "  TRACK 02 AUDIO\n    INDEX 01 00:02:00\n");
+  Queue(JobKind::CreateCd, cue);
   BatchRunner runner(table, view, settings);
   RunBatch(runner);
   ASSERT_EQ(view.messages.back().text, kSuccessMessage);
 
-  for (const char* input : {"disco & più.bin", "disco & più.cue"}) fs::remove(tree.data() / PathOf(input));
+  // Only the CHD stays; the extract brings the rest back.
+  fs::remove(tree.data() / PathOf("disco & più.bin"));
+  fs::remove(cue);
   table.RemoveJob(1);
-  const fs::path chd = tree.data() / PathOf("disco & più.chd");
   Queue(JobKind::Verify, chd);
   Queue(JobKind::Extract, chd);
   RunBatch(runner);
   ASSERT_EQ(view.messages.back().text, kSuccessMessage);
   EXPECT_EQ(view.lastTotal, (std::pair<int, int>{200, 200}));  // both bars moved to their ends
   const test::Files files = DataFiles();
-  EXPECT_TRUE(files.at("disco & più.bin") == bin);
   EXPECT_EQ(files.size(), 3u);
-  EXPECT_EQ(files.count("disco & più.chd") + files.count("disco & più.cue"), 2u);
+  EXPECT_TRUE(files.at("disco & più.bin") == bin && files.count("disco & più.chd") && files.count("disco & più.cue"));
 }
 
 // A batch file that no folder takes (here: into a folder that is not there).

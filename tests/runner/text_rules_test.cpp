@@ -206,31 +206,25 @@ TEST(LastLine, StaysBoundedOnEndlessLine) {
 struct BannerRow {
   const char* name;
   const char* output;
-  std::optional<ToolDialect> dialect;
-  const char* version;
+  const char* read;  // "old VERSION", "current VERSION"; "" for no tool
 };
 
 class ToolBanners : public ::testing::TestWithParam<BannerRow> {};
 
 TEST_P(ToolBanners, TellTheOldToolFromTodays) {
-  const BannerRow& row = GetParam();
-  const std::optional<ToolBanner> banner = ReadToolBanner(row.output);
-  ASSERT_EQ(banner.has_value(), row.dialect.has_value());
-  if (!banner) return;
-  EXPECT_EQ(banner->dialect, *row.dialect);
-  EXPECT_EQ(banner->version, row.version);
+  const std::optional<ToolBanner> banner = ReadToolBanner(GetParam().output);
+  EXPECT_EQ(!banner ? "" : (banner->dialect == ToolDialect::Old ? "old " : "current ") + banner->version, GetParam().read);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Outputs, ToolBanners,
     ::testing::Values(
-        BannerRow{"LastOld", "chdman - MAME Compressed Hunks of Data (CHD) manager 0.145\r\n", ToolDialect::Old, "0.145"},
-        BannerRow{"FirstCurrent", "manager 0.146 (mame0146)\n", ToolDialect::Current, "0.146"},
-        BannerRow{"AfterAnErrorLine", "Error: Required parameters missing\nchdman - ... manager 0.264\n",
-                  ToolDialect::Current, "0.264"},
-        BannerRow{"ALaterMajor", "CHD manager 1.02\n", ToolDialect::Current, "1.02"},
-        BannerRow{"UsageOnly", "Usage:\n chdman -update in out\n chdman -setchs inout c h s\n", ToolDialect::Old, ""},
-        BannerRow{"ManagerWithoutANumber", "task manager running\n", std::nullopt, ""}),
+        BannerRow{"LastOld", "chdman - MAME Compressed Hunks of Data (CHD) manager 0.145\r\n", "old 0.145"},
+        BannerRow{"FirstCurrent", "manager 0.146 (mame0146)\n", "current 0.146"},
+        BannerRow{"AfterAnErrorLine", "Error: Required parameters missing\nchdman - ... manager 0.264\n", "current 0.264"},
+        BannerRow{"ALaterMajor", "CHD manager 1.02\n", "current 1.02"},
+        BannerRow{"UsageOnly", "Usage:\n chdman -update in out\n chdman -setchs inout c h s\n", "old "},
+        BannerRow{"ManagerWithoutANumber", "task manager running\n", ""}),
     test::RowName());
 
 // --- Which processes of a job a cancel ends by name: those whose image name

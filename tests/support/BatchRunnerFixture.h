@@ -97,11 +97,11 @@ class BatchRunnerTestOf : public ::testing::Test {
   }
 
   // Today's tool in the program folder, so the jobs go through the bridge,
-  // and the old fake in the bridge's place: it takes the old command line
-  // the bridge takes and logs it.
-  RunnerSettings BridgedSettings() const {
+  // and by default the old fake in the bridge's place: it takes the old
+  // command line the bridge takes and logs it.
+  RunnerSettings BridgedSettings(const char* bridge = QM_FAKE_CHDMAN) const {
     tree.InstallTool(QM_FAKE_CURRENT, ToolFileName());
-    tree.InstallTool(QM_FAKE_CHDMAN, BridgeFileName());
+    tree.InstallTool(bridge, BridgeFileName());
     RunnerSettings settings = Settings();
     settings.bridgePath = Utf8(tree.program() / BridgeFileName());
     return settings;
