@@ -214,9 +214,7 @@ int Run(const std::vector<std::string>& argv) {
       PrintLine("Compressing hunk " + std::to_string(n) + "/" + std::to_string(hunks) + "... (ratio=" +
                     std::to_string(ratio) + "%)\r",
                 i);
-      if (mode == "HANG") {
-        for (;;) SleepMs(3600 * 1000);
-      }
+      while (mode == "HANG") SleepMs(3600 * 1000);
       if (i + 1 == std::max(1u, lines / 2) && (mode == "CRASH" || mode == "PARTIAL")) {
         out << body.substr(0, body.size() / 2) << std::flush;
         if (mode == "CRASH") std::abort();

@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -49,13 +50,11 @@ class RecordingViewOf : public Base {
   void SetAddButtonsEnabled(bool enabled) override { addEnabled = enabled; }
   void SetBatchButtonsEnabled(bool enabled) override { batchEnabled = enabled; }
   void SetCurrentBar(int max, int value) override {
-    EXPECT_GE(value, 0);
-    EXPECT_LE(value, max);
+    EXPECT_TRUE(value >= 0 && value <= max) << value << " of " << max;
     current = {max, value};
   }
   void SetTotalBar(int max, int value) override {
-    EXPECT_GE(value, 0);
-    EXPECT_LE(value, max);
+    EXPECT_TRUE(value >= 0 && value <= max) << value << " of " << max;
     total = {max, value};
     if (max > 100) lastTotal = total;
   }
@@ -165,14 +164,11 @@ class BatchRunnerTestOf : public ::testing::Test {
     return left;
   }
 
+  // Not running, no cancel pending, the buttons back, the operation and both bars empty.
   void ExpectIdle(const BatchRunner& runner) {
-    EXPECT_FALSE(runner.Running());
-    EXPECT_FALSE(runner.CancelRequested());
-    EXPECT_TRUE(view.addEnabled);
-    EXPECT_TRUE(view.batchEnabled);
-    EXPECT_EQ(view.operation, "");
-    EXPECT_EQ(view.current.second, 0);
-    EXPECT_EQ(view.total.second, 0);
+    EXPECT_EQ(std::tuple(runner.Running(), runner.CancelRequested(), view.addEnabled, view.batchEnabled, view.operation,
+                         view.current.second, view.total.second),
+              std::tuple(false, false, true, true, std::string(), 0, 0));
   }
 
   TempTree tree;
