@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <chrono>
-
 #include "BatchRunnerFixture.h"
 
 namespace qm {
@@ -23,21 +21,20 @@ namespace fs = std::filesystem;
 struct ToolBehaviour {
   const char* label;
   const char* marker;  // in the first image's name; "" for the plain tool
-  bool endsByItself;   // false: runs until it is stopped
-  RowMark outcome;     // of the first job when it runs to its end
+  RowMark outcome;     // of the first job when it runs to its end; Cancelled: runs until stopped
   bool writesOutput;   // a run that ends well has written its result
   const char* said;    // the tool's last line, quoted for a failed job
 };
 
 const ToolBehaviour kBehaviours[] = {
-    {"Succeeds", "", true, RowMark::Succeeded, true, ""},
-    {"ExitsWithError", "FAIL", true, RowMark::Failed, false, "Error: something failed"},
-    {"Crashes", "CRASH", true, RowMark::Failed, false, ""},
-    {"PrintsGarbage", "GARBAGE", true, RowMark::Succeeded, true, ""},
-    {"HangsUntilCancelled", "HANG", false, RowMark::Cancelled, false, ""},
-    {"ClaimsSuccessWithoutOutput", "EMPTY", true, RowMark::Succeeded, false, ""},
-    {"SilentForASecond", "SILENT", true, RowMark::Succeeded, true, ""},
-    {"WritesPartialOutputAndFails", "PARTIAL", true, RowMark::Failed, false, "Error: write failed"},
+    {"Succeeds", "", RowMark::Succeeded, true, ""},
+    {"ExitsWithError", "FAIL", RowMark::Failed, false, "Error: something failed"},
+    {"Crashes", "CRASH", RowMark::Failed, false, ""},
+    {"PrintsGarbage", "GARBAGE", RowMark::Succeeded, true, ""},
+    {"HangsUntilCancelled", "HANG", RowMark::Cancelled, false, ""},
+    {"ClaimsSuccessWithoutOutput", "EMPTY", RowMark::Succeeded, false, ""},
+    {"SilentForASecond", "SILENT", RowMark::Succeeded, true, ""},
+    {"WritesPartialOutputAndFails", "PARTIAL", RowMark::Failed, false, "Error: write failed"},
 };
 
 enum class CancelAt { None, MidJob, BetweenJobs };
@@ -55,7 +52,6 @@ std::string CellName(const Cell& c) {
   return std::string(c.tool.label) + "_" + kKindNames[static_cast<int>(c.kind)] + "_" +
          kCancelNames[static_cast<int>(c.cancel)];
 }
-void PrintTo(const Cell& c, std::ostream* os) { *os << CellName(c); }
 
 // The whole product, less the cells a hanging tool cannot have: without a
 // cancel it never ends, so it is neither left alone nor waited out.
@@ -65,7 +61,7 @@ std::vector<Cell> Cells() {
     for (JobKind kind : {JobKind::Update, JobKind::Merge, JobKind::SetChs, JobKind::CreateCd, JobKind::Verify,
                          JobKind::Extract})
       for (CancelAt cancel : {CancelAt::None, CancelAt::MidJob, CancelAt::BetweenJobs})
-        if (tool.endsByItself || cancel == CancelAt::MidJob) cells.push_back({tool, kind, cancel});
+        if (tool.outcome != RowMark::Cancelled || cancel == CancelAt::MidJob) cells.push_back({tool, kind, cancel});
   return cells;
 }
 
