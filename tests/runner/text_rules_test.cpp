@@ -30,10 +30,7 @@ std::string Shown(const std::optional<ProgressUpdate>& u) {
 std::string Line(const std::string& counts) { return "Compressing hunk " + counts + "... (ratio=50%)\r"; }
 
 // A "7/9" line padded with blanks to `length`, without its ")".
-std::string Padded(std::size_t length) {
-  std::string line = "Compressing hunk 7/9.";
-  return line + std::string(length - line.size(), ' ');
-}
+std::string Padded(std::size_t length) { return "Compressing hunk 7/9." + std::string(length - 21, ' '); }
 
 struct FeedRow {
   const char* name;

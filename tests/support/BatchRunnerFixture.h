@@ -82,7 +82,6 @@ class BatchRunnerTestOf : public ::testing::Test {
   void SetUp() override {
     tree.InstallTool(QM_FAKE_CHDMAN, ToolFileName());
     SetEnv("FAKE_CHDMAN_LOG", Utf8(tree.log()));
-    UnsetEnv("FAKE_CHDMAN_MODE");
     table.SetUp();
   }
   void TearDown() override {
