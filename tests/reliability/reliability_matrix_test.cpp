@@ -48,10 +48,6 @@ struct Cell {
 const char* const kKindNames[] = {"Update", "Merge", "SetChs", "CreateCd", "CreateDvd", "Verify", "Extract"};
 const char* const kCancelNames[] = {"NoCancel", "CancelMidJob", "CancelBetweenJobs"};
 
-std::string CellName(const Cell& c) {
-  return std::string(c.tool.label) + "_" + kKindNames[static_cast<int>(c.kind)] + "_" +
-         kCancelNames[static_cast<int>(c.cancel)];
-}
 
 // The whole product, less the cells a hanging tool cannot have: without a
 // cancel it never ends, so it is neither left alone nor waited out.
@@ -156,7 +152,10 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cells, ReliabilityMatrix, ::testing::ValuesIn(Cells()),
-                         [](const auto& info) { return CellName(info.param); });
+                         [](const auto& info) {
+                           return std::string(info.param.tool.label) + "_" + kKindNames[static_cast<int>(info.param.kind)] +
+                                  "_" + kCancelNames[static_cast<int>(info.param.cancel)];
+                         });
 
 }  // namespace
 }  // namespace qm

@@ -23,8 +23,7 @@ namespace {
 
 // "MAX VALUE TOTAL" of the bars a call reports, "" when it reports none.
 std::string Shown(const std::optional<ProgressUpdate>& u) {
-  if (!u) return "";
-  return std::to_string(u->currentMax) + " " + std::to_string(u->currentValue) + " " + std::to_string(u->totalValue);
+  return u ? std::to_string(u->currentMax) + " " + std::to_string(u->currentValue) + " " + std::to_string(u->totalValue) : "";
 }
 
 std::string Line(const std::string& counts) { return "Compressing hunk " + counts + "... (ratio=50%)\r"; }
@@ -32,11 +31,12 @@ std::string Line(const std::string& counts) { return "Compressing hunk " + count
 // A "7/9" line padded with blanks to `length`, without its ")".
 std::string Padded(std::size_t length) { return "Compressing hunk 7/9." + std::string(length - 21, ' '); }
 
+// Chunks of a tool's output, and what the last one fed leaves.
 struct FeedRow {
   const char* name;
   std::vector<std::string> chunks;
-  const char* bars;  // what the last chunk's call reports
-  int job = 2;
+  const char* expected;
+  int job = 2;  // the parser's arguments
   int totalMax = 1000;
 };
 
@@ -46,7 +46,7 @@ TEST_P(FeedRows, LastCallReportsNewestLine) {
   ProgressParser parser;
   std::optional<ProgressUpdate> last;
   for (const auto& chunk : GetParam().chunks) last = parser.Feed(chunk, GetParam().job, GetParam().totalMax);
-  EXPECT_EQ(Shown(last), GetParam().bars);
+  EXPECT_EQ(Shown(last), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -147,13 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- The line quoted for a failed job: the last meaningful thing the tool said.
 
-struct LastLineRow {
-  const char* name;
-  std::vector<std::string> chunks;
-  std::string expected;
-};
-
-class LastLineRows : public ::testing::TestWithParam<LastLineRow> {};
+class LastLineRows : public ::testing::TestWithParam<FeedRow> {};
 
 TEST_P(LastLineRows, KeepsTheLastMeaningfulLine) {
   LastLine last;
@@ -164,15 +158,15 @@ TEST_P(LastLineRows, KeepsTheLastMeaningfulLine) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, LastLineRows,
     ::testing::Values(
-        LastLineRow{"Empty", {}, ""},
-        LastLineRow{"ErrorAfterProgress", {"Compressing hunk 1/10... (ratio=5%)\r", "Error: disk full\n"}, "Error: disk full"},
-        LastLineRow{"SplitAcrossChunks", {"Err", "or: bad", " file\r\n"}, "Error: bad file"},
-        LastLineRow{"BlankLinesIgnored", {"first\n", "   \n", "\r\n"}, "first"},
-        LastLineRow{"UnfinishedLineWins", {"done\n", "Error: no newline"}, "Error: no newline"},
-        LastLineRow{"Trimmed", {"  padded  \r"}, "padded"},
-        LastLineRow{"ProgressAfterTheErrorIsNoReason",
+        FeedRow{"Empty", {}, ""},
+        FeedRow{"ErrorAfterProgress", {"Compressing hunk 1/10... (ratio=5%)\r", "Error: disk full\n"}, "Error: disk full"},
+        FeedRow{"SplitAcrossChunks", {"Err", "or: bad", " file\r\n"}, "Error: bad file"},
+        FeedRow{"BlankLinesIgnored", {"first\n", "   \n", "\r\n"}, "first"},
+        FeedRow{"UnfinishedLineWins", {"done\n", "Error: no newline"}, "Error: no newline"},
+        FeedRow{"Trimmed", {"  padded  \r"}, "padded"},
+        FeedRow{"ProgressAfterTheErrorIsNoReason",
                     {"Error: bad sector\n", "Compressing hunk 5/10... (ratio=5%)\r"}, "Error: bad sector"},
-        LastLineRow{"TodaysProgressIsNoReasonEither",
+        FeedRow{"TodaysProgressIsNoReasonEither",
                     {"Error: read failed\n", "Compressing, 45.3% complete... (ratio=40.2%)\r"}, "Error: read failed"}),
     test::RowName());
 
@@ -231,9 +225,8 @@ TEST_P(ImageName, MatchesTheEndIgnoringCase) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, ImageName,
     ::testing::Values(NameCase{"ChdMan.Exe", "chdman.exe", true}, NameCase{"xchdman.exe", "chdman.exe", true},
-                      NameCase{"C:\\Tools\\chdman.exe", "chdman.exe", true},
-                      NameCase{"chdman.exe.bak", "chdman.exe", false}, NameCase{"man.exe", "chdman.exe", false},
-                      NameCase{"chdman2", "chdman", false}, NameCase{"", "chdman", false}));
+                      NameCase{"C:\\Tools\\chdman.exe", "chdman.exe", true}, NameCase{"chdman.exe.bak", "chdman.exe", false},
+                      NameCase{"man.exe", "chdman.exe", false}, NameCase{"chdman2", "chdman", false}, NameCase{"", "chdman", false}));
 
 }  // namespace
 }  // namespace qm

@@ -63,9 +63,7 @@ class RecordingViewOf : public Base {
     operations.emplace_back(text);
   }
   void ShowMessage(std::string_view text, MessageIcon icon) override { messages.push_back({std::string(text), icon}); }
-  void ScheduleStep(int) override {
-    if (onStep) onStep();
-  }
+  void ScheduleStep(int) override { if (onStep) onStep(); }
 
   bool addEnabled = true, batchEnabled = true;
   std::pair<int, int> current{100, 0}, total{100, 0}, lastTotal{0, 0};
@@ -141,10 +139,7 @@ class BatchRunnerTestOf : public ::testing::Test {
   std::vector<FakeToolCall> Calls() const { return ReadFakeToolLog(Utf8(tree.log())); }
 
   // The whole batch as the window's event loop drives it.
-  static void RunBatch(BatchRunner& runner) {
-    runner.Start();
-    while (runner.Running()) runner.Step();
-  }
+  static void RunBatch(BatchRunner& runner) { runner.Start(); while (runner.Running()) runner.Step(); }
 
   // Runs of the tool in this test that still live.
   std::vector<long> ToolsLeft() const {
