@@ -33,6 +33,8 @@
 //                           whatever a marker makes it do, so that a run can be
 //                           stopped halfway at leisure
 //     silent=SECONDS        prints nothing for that long, then works
+//     flood=BYTES           prints at least BYTES bytes of progress lines, then
+//                           works (the capture benchmark)
 // A marker in IMG's file name (upper case, anywhere in it) sets what the run
 // does, so one batch can hold jobs that behave differently:
 //   FAIL     prints "Error: something failed\n", exits 1, writes nothing
@@ -160,11 +162,12 @@ int Run(const std::vector<std::string>& argv) {
   if (args.size() != arity) Fail("usage: -update | -merge | -setchs | -createcd | -verify | -extract");
 
   std::string mode = "ok";
-  long silentSeconds = 0;
+  long silentSeconds = 0, floodBytes = 0;
   if (const char* m = std::getenv("FAKE_CHDMAN_MODE")) {
     const std::string text = m;
     if (text.rfind("slow=", 0) == 0) pauseMs = std::atol(m + 5);
     if (text.rfind("silent=", 0) == 0) silentSeconds = std::atol(m + 7);
+    if (text.rfind("flood=", 0) == 0) floodBytes = std::atol(m + 6);
   }
   const std::string imageName = Utf8(PathOf(args[1]).filename());
   for (const char* marker : {"FAIL", "CRASH", "PARTIAL", "GARBAGE", "HANG", "EMPTY", "SILENT"})
@@ -179,12 +182,10 @@ int Run(const std::vector<std::string>& argv) {
   }
   if (command == "-setchs") body = "CHS " + args[2] + " " + args[3] + " " + args[4] + "\n";
 
-  // A tool that ends at once still pauses first, so a cancel can land while it runs.
-  if (mode == "FAIL" || mode == "EMPTY") SleepMs(pauseMs);
-  if (mode == "FAIL") Fail("something failed");
-  if (mode == "EMPTY") {
-    Write(stdout, "Nothing to do\n");
-    return 0;
+  // A tool that ends at once still pauses before its line, so a cancel can land while it runs.
+  if (mode == "FAIL" || mode == "EMPTY") {
+    PrintLine(mode == "FAIL" ? "Error: something failed\n" : "Nothing to do\n", mode == "FAIL" ? 1 : 0);
+    return mode == "FAIL" ? 1 : 0;
   }
   SleepMs(silentSeconds * 1000);
 
@@ -196,8 +197,7 @@ int Run(const std::vector<std::string>& argv) {
   }
   std::ofstream out;
   if (!prefix.empty()) {
-    out.open(PathOf(output), std::ios::binary | std::ios::trunc);
-    if (!out) Fail("cannot write " + output);
+    out.open(PathOf(output), std::ios::binary | std::ios::trunc);  // checked once it is complete
     out << prefix << std::flush;
   }
 
@@ -208,9 +208,12 @@ int Run(const std::vector<std::string>& argv) {
     for (unsigned i = 0; i < 30; ++i) PrintLine(kGarbage[(i * 5) % std::size(kGarbage)], i);
   } else {
     const unsigned lines = static_cast<unsigned>(hunks / step) + (hunks % step != 0) + 1;
-    for (unsigned i = 0; i < lines; ++i) {
-      const long n = std::min(hunks, static_cast<long>(i) * step);
-      PrintLine("Compressing hunk " + std::to_string(n) + "/" + std::to_string(hunks) + "... (ratio=50%)\r", i);
+    long printed = 0;
+    for (unsigned i = 0; i < lines || printed < floodBytes; ++i) {
+      const long n = std::min(hunks, static_cast<long>(i % lines) * step);
+      const std::string line = "Compressing hunk " + std::to_string(n) + "/" + std::to_string(hunks) + "... (ratio=50%)\r";
+      PrintLine(line, i);
+      printed += static_cast<long>(line.size());
       while (mode == "HANG") SleepMs(3600 * 1000);
       if (i + 1 == std::max(1u, lines / 2) && (mode == "CRASH" || mode == "PARTIAL")) {
         out << body.substr(0, body.size() / 2) << std::flush;

@@ -135,10 +135,9 @@ TEST_P(WhereTheToolIs, DecidesWhatEachJobRuns) {
                                                {"variable", tree.root() / "elsewhere" / ToolFileName()},
                                                {"path", tree.root() / "on path" / ToolFileName()}};
   fs::remove(places.at("folder"));
-  if (!inFolder.empty()) {
+  if (!inFolder.empty())
     test::TempTree::CopyProgram(inFolder == "old" ? QM_FAKE_CHDMAN : inFolder == "current" ? QM_FAKE_CURRENT : QM_FAKE_SLEEPER,
                                 places.at("folder"));
-  }
   for (const auto& [place, wanted] : {std::pair{"variable", row.inVariable}, std::pair{"path", row.onPath}}) {
     fs::create_directories(places.at(place).parent_path());
     if (wanted) test::TempTree::CopyProgram(QM_FAKE_CURRENT, places.at(place));
@@ -359,6 +358,7 @@ class NamesTest : public BatchRunnerTest, public ::testing::WithParamInterface<N
     fs::create_directories(folder);
     WriteAll(folder / PathOf(name), "original");
     for (JobKind kind : {JobKind::Update, JobKind::Verify, JobKind::Extract}) Queue(kind, folder / PathOf(name));
+    fs::remove("PWNED");  // what an injection at the cd line would make, in the folder the batch starts in
     BatchRunner runner(table, view, BridgedSettings());
     RunBatch(runner);
 
