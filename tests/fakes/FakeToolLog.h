@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,32 +16,19 @@ struct FakeToolCall {
   std::vector<std::string> argv;  // argv[0] is the path the tool was started by
 };
 
-// The runs in the order logged; stops at the first incomplete record. An
-// absent log gives no runs.
+// The runs in the order logged; stops at the first incomplete record (one
+// still being written). An absent log gives no runs.
 inline std::vector<FakeToolCall> ReadFakeToolLog(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> fields;  // a record's "\n" starts the next one's first field
+  for (std::string field; std::getline(in, field, '\0');) fields.push_back(field);
   std::vector<FakeToolCall> calls;
-  std::size_t pos = 0;
-  auto field = [&](std::string& out) {
-    const auto end = log.find('\0', pos);
-    if (end == std::string::npos) return false;
-    out = log.substr(pos, end - pos);
-    pos = end + 1;
-    return true;
-  };
-  while (pos < log.size()) {
-    std::string count, pid;
-    FakeToolCall call;
-    if (!field(count) || !field(pid) || !field(call.cwd)) break;
-    call.pid = std::strtol(pid.c_str(), nullptr, 10);
-    const long argc = std::strtol(count.c_str(), nullptr, 10);
-    call.argv.resize(argc > 0 ? static_cast<std::size_t>(argc) : 0);
-    bool complete = true;
-    for (auto& arg : call.argv) complete = complete && field(arg);
-    if (!complete || pos >= log.size() || log[pos] != '\n') break;
-    ++pos;
-    calls.push_back(std::move(call));
+  for (std::size_t at = 0; at + 3 < fields.size();) {
+    const std::size_t end = at + 3 + std::strtoul(fields[at].c_str(), nullptr, 10);  // strtoul skips the "\n"
+    if (end >= fields.size() || fields[end].empty() || fields[end][0] != '\n') break;
+    calls.push_back({std::strtol(fields[at + 1].c_str(), nullptr, 10), fields[at + 2],
+                     {fields.begin() + at + 3, fields.begin() + end}});
+    at = end;
   }
   return calls;
 }

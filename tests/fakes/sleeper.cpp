@@ -32,9 +32,6 @@ int main(int argc, char** argv) {
   }
   std::fputs("ready\n", stdout);
   std::fflush(stdout);
-  if (argc > 1) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(argv[1]) * 1000));
-    return 0;
-  }
-  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+  const long seconds = argc > 1 ? std::atol(argv[1]) : -1;
+  for (long slept = 0; seconds < 0 || slept < seconds; ++slept) std::this_thread::sleep_for(std::chrono::seconds(1));
 }

@@ -30,11 +30,10 @@ int main(int argc, char** argv) {
   if (argc < 5) return 2;
   qm::JobTable table;
   table.SetUp();
-  const qm::PathRules rules{qm::NativePathStyle(), qm::NativeInterpreter()};
   for (int i = 4; i < argc; ++i) {
     const std::string path = argv[i];
-    const std::size_t slash = path.find_last_of("/\\");
-    table.Append(qm::ComposeJob(qm::JobKind::Update, {path.substr(slash + 1), path}, nullptr, {}, rules));
+    table.Append(qm::ComposeJob(qm::JobKind::Update, {path.substr(path.find_last_of("/\\") + 1), path}, nullptr, {},
+                                {qm::NativePathStyle(), qm::NativeInterpreter()}));
   }
   QuietView view;
   const std::string interpreter = argv[3];

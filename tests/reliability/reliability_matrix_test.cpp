@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <chrono>
-
 #include "BatchRunnerFixture.h"
 
 namespace qm {
@@ -16,31 +14,27 @@ namespace {
 
 using test::BatchRunnerTest;
 using test::Files;
-using test::PathOf;
-using test::ReadAll;
-using test::Utf8;
 using test::WriteAll;
 namespace fs = std::filesystem;
 
+// A missing tool is WhereTheToolIs's row.
 struct ToolBehaviour {
   const char* label;
   const char* marker;  // in the first image's name; "" for the plain tool
-  bool installed;      // false: no tool in the program folder
-  bool endsByItself;   // false: runs until it is stopped
-  RowMark outcome;     // of the first job when it runs to its end
+  RowMark outcome;     // of the first job when it runs to its end; Cancelled: runs until stopped
   bool writesOutput;   // a run that ends well has written its result
+  const char* said;    // the tool's last line, quoted for a failed job
 };
 
 const ToolBehaviour kBehaviours[] = {
-    {"Succeeds", "", true, true, RowMark::Succeeded, true},
-    {"ExitsWithError", "FAIL", true, true, RowMark::Failed, false},
-    {"Crashes", "CRASH", true, true, RowMark::Failed, false},
-    {"PrintsGarbage", "GARBAGE", true, true, RowMark::Succeeded, true},
-    {"HangsUntilCancelled", "HANG", true, false, RowMark::Cancelled, false},
-    {"IsMissing", "", false, true, RowMark::None, false},
-    {"ClaimsSuccessWithoutOutput", "EMPTY", true, true, RowMark::Succeeded, false},
-    {"SilentForASecond", "SILENT", true, true, RowMark::Succeeded, true},
-    {"WritesPartialOutputAndFails", "PARTIAL", true, true, RowMark::Failed, false},
+    {"Succeeds", "", RowMark::Succeeded, true, ""},
+    {"ExitsWithError", "FAIL", RowMark::Failed, false, "Error: something failed"},
+    {"Crashes", "CRASH", RowMark::Failed, false, ""},
+    {"PrintsGarbage", "GARBAGE", RowMark::Succeeded, true, ""},
+    {"HangsUntilCancelled", "HANG", RowMark::Cancelled, false, ""},
+    {"ClaimsSuccessWithoutOutput", "EMPTY", RowMark::Succeeded, false, ""},
+    {"SilentForASecond", "SILENT", RowMark::Succeeded, true, ""},
+    {"WritesPartialOutputAndFails", "PARTIAL", RowMark::Failed, false, "Error: write failed"},
 };
 
 enum class CancelAt { None, MidJob, BetweenJobs };
@@ -54,11 +48,6 @@ struct Cell {
 const char* const kKindNames[] = {"Update", "Merge", "SetChs", "CreateCd", "CreateDvd", "Verify", "Extract"};
 const char* const kCancelNames[] = {"NoCancel", "CancelMidJob", "CancelBetweenJobs"};
 
-std::string CellName(const Cell& c) {
-  return std::string(c.tool.label) + "_" + kKindNames[static_cast<int>(c.kind)] + "_" +
-         kCancelNames[static_cast<int>(c.cancel)];
-}
-void PrintTo(const Cell& c, std::ostream* os) { *os << CellName(c); }
 
 // The whole product, less the cells a hanging tool cannot have: without a
 // cancel it never ends, so it is neither left alone nor waited out.
@@ -68,26 +57,9 @@ std::vector<Cell> Cells() {
     for (JobKind kind : {JobKind::Update, JobKind::Merge, JobKind::SetChs, JobKind::CreateCd, JobKind::Verify,
                          JobKind::Extract})
       for (CancelAt cancel : {CancelAt::None, CancelAt::MidJob, CancelAt::BetweenJobs})
-        if (tool.endsByItself || cancel == CancelAt::MidJob) cells.push_back({tool, kind, cancel});
+        if (tool.outcome != RowMark::Cancelled || cancel == CancelAt::MidJob) cells.push_back({tool, kind, cancel});
   return cells;
 }
-
-// Raises the cancel once the first job's row has its outcome: after that job
-// and before the next begins.
-class CancelAfterFirstRow : public GridObserver {
- public:
-  CancelAfterFirstRow(const Grid& grid, BatchRunner& runner) : grid_(grid), runner_(runner) {}
-  void GridRowsInserted(int, int) override {}
-  void GridRowRemoved(int) override {}
-  void GridDataChanged() override {
-    if (grid_.Mark(1) != RowMark::None && grid_.Mark(2) == RowMark::None) runner_.Cancel();
-  }
-  void GridCurrentChanged() override {}
-
- private:
-  const Grid& grid_;
-  BatchRunner& runner_;
-};
 
 class ReliabilityMatrix : public BatchRunnerTest, public ::testing::WithParamInterface<Cell> {
  protected:
@@ -95,103 +67,83 @@ class ReliabilityMatrix : public BatchRunnerTest, public ::testing::WithParamInt
     rlimit none{0, 0};  // the crashing tool leaves no core file
     ::setrlimit(RLIMIT_CORE, &none);
   }
-  void TearDown() override {
-    test::UnsetEnv("FAKE_CHDMAN_PAUSE_MS");
-    BatchRunnerTest::TearDown();
-  }
 };
 
-struct JobFiles {
-  std::string image, base, diff;
-};
-
-// What a job that ends well adds to or changes in `files`.
-void ApplySuccess(JobKind kind, const JobFiles& job, Files& files) {
-  const std::string original = files.at(job.image);
+// What a job on BASE + ext (and BASE.diff) that ends well adds to or changes in `files`.
+void ApplySuccess(JobKind kind, const std::string& base, const std::string& ext, Files& files) {
+  const std::string original = files.at(base + ext);
   if (kind == JobKind::Update) {
-    files[job.image] = "UPDATED:" + original;
-    files[job.base + ".old"] = original;
+    files[base + ext] = "UPDATED:" + original;
+    files[base + ".old"] = original;
   } else if (kind == JobKind::Merge) {
-    const std::string diffBase = job.diff.substr(0, job.diff.size() - 5);
-    files[diffBase + ".tmp"] = "MERGED:" + original + "+" + files.at(job.diff);
+    files[base + ".tmp"] = "MERGED:" + original + "+" + files.at(base + ".diff");
   } else if (kind == JobKind::SetChs) {
-    files[job.image + ".chs"] = "CHS 100 4 32\n";
+    files[base + ext + ".chs"] = "CHS 100 4 32\n";
   } else if (kind == JobKind::CreateCd) {
-    files[job.base + ".chd"] = "CD:" + original;
+    files[base + ".chd"] = "CD:" + original;
   } else if (kind == JobKind::Extract) {
-    files[job.base + ".cue"] = "FILE \"" + job.base + ".bin\" BINARY\n";
-    files[job.base + ".bin"] = "EXTRACTED:" + original;
+    files[base + ".cue"] = "FILE \"" + base + ".bin\" BINARY\n";
+    files[base + ".bin"] = "EXTRACTED:" + original;
   }
 }
 
 TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   const Cell& cell = GetParam();
-  const std::string marker = cell.tool.marker;
   const std::string ext = cell.kind == JobKind::CreateCd ? ".cue" : ".chd";
-  const JobFiles first{marker + "first" + ext, marker + "first", "one.diff"};
-  const JobFiles second{"second" + ext, "second", "two.diff"};
-  for (const JobFiles* job : {&first, &second}) {
-    const fs::path image = Image(job->image);
-    if (cell.kind == JobKind::Merge) WriteAll(tree.data() / job->diff, "delta of " + job->diff);
-    Queue(cell.kind, image, cell.kind == JobKind::Merge ? tree.data() / job->diff : fs::path(),
-          ChsGeometry{"100", "4", "32", true});
+  const std::string first = cell.tool.marker + std::string("first"), second = "second";
+  for (const std::string& base : {first, second}) {
+    const fs::path diff = cell.kind == JobKind::Merge ? tree.data() / (base + ".diff") : fs::path();
+    if (!diff.empty()) WriteAll(diff, "delta of " + base);
+    Queue(cell.kind, Image(base + ext), diff, ChsGeometry{"100", "4", "32", true});
   }
-  ASSERT_EQ(table.JobCount(), 2);
   const Files before = DataFiles();
 
+  const auto openFiles = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()); };
+  const auto openBefore = openFiles();
   BatchRunner runner(table, view, IsCurrentKind(cell.kind) ? BridgedSettings() : Settings());
-  if (!cell.tool.installed) fs::remove(tree.program() / ToolFileName());
-  CancelAfterFirstRow between(table.grid(), runner);
-  if (cell.cancel == CancelAt::MidJob) {
-    // The tool pauses before each line it prints, so the cancel lands while
-    // it still works, whatever it does next, even on a loaded machine.
-    test::SetEnv("FAKE_CHDMAN_PAUSE_MS", "250");
-    view.onStep = [&] {
-      if (runner.CurrentJob() == 1 && !Calls().empty()) runner.Cancel();
-    };
-  } else if (cell.cancel == CancelAt::BetweenJobs) {
-    table.grid().SetObserver(&between);
-  }
+  // Mid-job, the tool pauses before each line it prints, so the cancel lands
+  // while it still works, whatever it does next, even on a loaded machine.
+  // Between jobs, the cancel comes once the first row has its outcome.
+  if (cell.cancel == CancelAt::MidJob) test::SetEnv("FAKE_CHDMAN_MODE", "slow=250");
+  view.onStep = [&] {
+    const bool firstDone = table.grid().Mark(1) != RowMark::None && table.grid().Mark(2) == RowMark::None;
+    if (cell.cancel == CancelAt::MidJob ? runner.CurrentJob() == 1 && !Calls().empty()
+                                        : cell.cancel == CancelAt::BetweenJobs && firstDone)
+      runner.Cancel();
+  };
   RunBatch(runner);
-  table.grid().SetObserver(nullptr);
 
   // What the cell should end with.
-  const bool ran = cell.tool.installed;
-  const bool cancelled = ran && cell.cancel != CancelAt::None;
-  RowMark firstRow = RowMark::None, secondRow = RowMark::None;
-  if (ran) {
-    firstRow = cell.tool.outcome;
-    // A job that renames fails when the temporary output is not there.
-    if (!cell.tool.writesOutput && firstRow == RowMark::Succeeded && cell.kind != JobKind::Merge &&
-        cell.kind != JobKind::SetChs && cell.kind != JobKind::Verify)
-      firstRow = RowMark::Failed;
-    if (cell.cancel == CancelAt::MidJob) firstRow = RowMark::Cancelled;
-    if (cell.cancel == CancelAt::None) secondRow = RowMark::Succeeded;
-  }
+  const bool cancelled = cell.cancel != CancelAt::None;
+  RowMark firstRow = cell.tool.outcome, secondRow = cancelled ? RowMark::None : RowMark::Succeeded;
+  // A job that renames fails when the temporary output is not there.
+  if (!cell.tool.writesOutput && firstRow == RowMark::Succeeded && cell.kind != JobKind::Merge &&
+      cell.kind != JobKind::SetChs && cell.kind != JobKind::Verify)
+    firstRow = RowMark::Failed;
+  if (cell.cancel == CancelAt::MidJob) firstRow = RowMark::Cancelled;
   Files expected = before;
-  if (firstRow == RowMark::Succeeded && cell.tool.writesOutput) ApplySuccess(cell.kind, first, expected);
-  if (secondRow == RowMark::Succeeded) ApplySuccess(cell.kind, second, expected);
+  if (firstRow == RowMark::Succeeded && cell.tool.writesOutput) ApplySuccess(cell.kind, first, ext, expected);
+  if (secondRow == RowMark::Succeeded) ApplySuccess(cell.kind, second, ext, expected);
 
   EXPECT_EQ(DataFiles(), expected);
-  // Nothing of a batch outlives it: the runner waits for what it ends.
+  // Nothing of a batch outlives it: the runner waits for what it ends and
+  // closes what it opened.
+  EXPECT_EQ(openFiles(), openBefore);
   EXPECT_TRUE(ToolsLeft().empty());
   EXPECT_TRUE(InterpretersLeft().empty());
-  EXPECT_EQ(Calls().size(), !ran ? 0u : cell.cancel == CancelAt::None ? 2u : 1u);
+  EXPECT_EQ(Calls().size(), cancelled ? 1u : 2u);
   EXPECT_EQ(table.grid().Mark(1), firstRow);
   EXPECT_EQ(table.grid().Mark(2), secondRow);
 
   ASSERT_EQ(view.messages.size(), 1u);
   const test::Message& message = view.messages[0];
-  if (!ran) {
-    EXPECT_EQ(message.icon, MessageIcon::Warning);
-    EXPECT_NE(message.text.find(Utf8(tree.program() / ToolFileName())), std::string::npos) << message.text;
-  } else if (cancelled) {
+  if (cancelled) {
     EXPECT_EQ(message.text, kCancelMessage);
     EXPECT_EQ(message.icon, MessageIcon::Stop);
   } else if (firstRow == RowMark::Failed) {
     EXPECT_EQ(message.icon, MessageIcon::Warning);
-    EXPECT_NE(message.text.find(first.image + ": "), std::string::npos) << message.text;
-    EXPECT_EQ(message.text.find(second.image), std::string::npos) << message.text;
+    EXPECT_NE(message.text.find(first + ext + ": " + cell.tool.said), std::string::npos) << message.text;
+    EXPECT_EQ(message.text.find(second + ext), std::string::npos) << message.text;
   } else {
     EXPECT_EQ(message.text, kSuccessMessage);
     EXPECT_EQ(message.icon, MessageIcon::Information);
@@ -200,7 +152,10 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cells, ReliabilityMatrix, ::testing::ValuesIn(Cells()),
-                         [](const auto& info) { return CellName(info.param); });
+                         [](const auto& info) {
+                           return std::string(info.param.tool.label) + "_" + kKindNames[static_cast<int>(info.param.kind)] +
+                                  "_" + kCancelNames[static_cast<int>(info.param.cancel)];
+                         });
 
 }  // namespace
 }  // namespace qm

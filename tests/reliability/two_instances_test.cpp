@@ -4,8 +4,6 @@
 // script as it goes.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "FakeToolLog.h"
 #include "TempTree.h"
 #include "TestSystem.h"
@@ -47,23 +45,16 @@ TEST_P(TwoInstances, UpdateEveryImageExactlyOnce) {
     ASSERT_TRUE(child) << FailedCall(child.error());
     instances.push_back(std::move(*child));
   }
-  for (ChildProcess& instance : instances) {
-    char buffer[256];
-    while (instance.Read(buffer, sizeof buffer, 1000).status != ReadStatus::Broken) {
-    }
-    EXPECT_EQ(instance.Wait(), 0);
-  }
+  for (ChildProcess& instance : instances) EXPECT_EQ(instance.Wait(), 0);
   UnsetEnv("FAKE_CHDMAN_LOG");
   UnsetEnv("FAKE_CHDMAN_HUNKS");
 
-  std::map<std::string, int> runs;
-  for (const FakeToolCall& call : ReadFakeToolLog(Utf8(tree.log()))) ++runs[Utf8(PathOf(call.cwd) / PathOf(call.argv[2]))];
-  EXPECT_EQ(runs.size(), images.size());
+  // Every job succeeded (a second update of an image fails on its backup),
+  // every image holds one update, and there were no more runs than images.
+  EXPECT_EQ(ReadFakeToolLog(Utf8(tree.log())).size(), images.size());
   for (const std::string& image : images) {
-    SCOPED_TRACE(image);
-    EXPECT_EQ(runs[Utf8(PathOf(image))], 1);
-    EXPECT_EQ(ReadAll(PathOf(image)), "UPDATED:original");
-    EXPECT_EQ(ReadAll(PathOf(image.substr(0, image.size() - 4) + ".old")), "original");
+    EXPECT_EQ(ReadAll(PathOf(image)), "UPDATED:original") << image;
+    EXPECT_EQ(ReadAll(PathOf(image.substr(0, image.size() - 4) + ".old")), "original") << image;
   }
 }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -49,13 +50,11 @@ class RecordingViewOf : public Base {
   void SetAddButtonsEnabled(bool enabled) override { addEnabled = enabled; }
   void SetBatchButtonsEnabled(bool enabled) override { batchEnabled = enabled; }
   void SetCurrentBar(int max, int value) override {
-    EXPECT_GE(value, 0);
-    EXPECT_LE(value, max);
+    EXPECT_TRUE(value >= 0 && value <= max) << value << " of " << max;
     current = {max, value};
   }
   void SetTotalBar(int max, int value) override {
-    EXPECT_GE(value, 0);
-    EXPECT_LE(value, max);
+    EXPECT_TRUE(value >= 0 && value <= max) << value << " of " << max;
     total = {max, value};
     if (max > 100) lastTotal = total;
   }
@@ -64,9 +63,7 @@ class RecordingViewOf : public Base {
     operations.emplace_back(text);
   }
   void ShowMessage(std::string_view text, MessageIcon icon) override { messages.push_back({std::string(text), icon}); }
-  void ScheduleStep(int) override {
-    if (onStep) onStep();
-  }
+  void ScheduleStep(int) override { if (onStep) onStep(); }
 
   bool addEnabled = true, batchEnabled = true;
   std::pair<int, int> current{100, 0}, total{100, 0}, lastTotal{0, 0};
@@ -83,7 +80,6 @@ class BatchRunnerTestOf : public ::testing::Test {
   void SetUp() override {
     tree.InstallTool(QM_FAKE_CHDMAN, ToolFileName());
     SetEnv("FAKE_CHDMAN_LOG", Utf8(tree.log()));
-    UnsetEnv("FAKE_CHDMAN_MODE");
     table.SetUp();
   }
   void TearDown() override {
@@ -97,11 +93,11 @@ class BatchRunnerTestOf : public ::testing::Test {
   }
 
   // Today's tool in the program folder, so the jobs go through the bridge,
-  // and the old fake in the bridge's place: it takes the old command line
-  // the bridge takes and logs it.
-  RunnerSettings BridgedSettings() const {
+  // and by default the old fake in the bridge's place: it takes the old
+  // command line the bridge takes and logs it.
+  RunnerSettings BridgedSettings(const char* bridge = QM_FAKE_CHDMAN) const {
     tree.InstallTool(QM_FAKE_CURRENT, ToolFileName());
-    tree.InstallTool(QM_FAKE_CHDMAN, BridgeFileName());
+    tree.InstallTool(bridge, BridgeFileName());
     RunnerSettings settings = Settings();
     settings.bridgePath = Utf8(tree.program() / BridgeFileName());
     return settings;
@@ -121,10 +117,12 @@ class BatchRunnerTestOf : public ::testing::Test {
     EXPECT_FALSE(std::filesystem::exists(tree.data() / PathOf(base + ".tmp"))) << base;
   }
 
-  Files DataFiles() const {
+  // Every file under `root` (the data folder when empty).
+  Files DataFiles(std::filesystem::path root = {}) const {
+    if (root.empty()) root = tree.data();
     Files files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.data())) {
-      const std::string name = Utf8(entry.path().lexically_relative(tree.data()));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+      const std::string name = Utf8(entry.path().lexically_relative(root));
       if (entry.is_regular_file()) files[name] = ReadAll(entry.path());
       if (entry.is_directory()) files[name + "/"] = "";
     }
@@ -141,10 +139,7 @@ class BatchRunnerTestOf : public ::testing::Test {
   std::vector<FakeToolCall> Calls() const { return ReadFakeToolLog(Utf8(tree.log())); }
 
   // The whole batch as the window's event loop drives it.
-  static void RunBatch(BatchRunner& runner) {
-    runner.Start();
-    while (runner.Running()) runner.Step();
-  }
+  static void RunBatch(BatchRunner& runner) { runner.Start(); while (runner.Running()) runner.Step(); }
 
   // Runs of the tool in this test that still live.
   std::vector<long> ToolsLeft() const {
@@ -163,14 +158,11 @@ class BatchRunnerTestOf : public ::testing::Test {
     return left;
   }
 
+  // Not running, no cancel pending, the buttons back, the operation and both bars empty.
   void ExpectIdle(const BatchRunner& runner) {
-    EXPECT_FALSE(runner.Running());
-    EXPECT_FALSE(runner.CancelRequested());
-    EXPECT_TRUE(view.addEnabled);
-    EXPECT_TRUE(view.batchEnabled);
-    EXPECT_EQ(view.operation, "");
-    EXPECT_EQ(view.current.second, 0);
-    EXPECT_EQ(view.total.second, 0);
+    EXPECT_EQ(std::tuple(runner.Running(), runner.CancelRequested(), view.addEnabled, view.batchEnabled, view.operation,
+                         view.current.second, view.total.second),
+              std::tuple(false, false, true, true, std::string(), 0, 0));
   }
 
   TempTree tree;
