@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@
 namespace qm::bridge {
 
 namespace fs = std::filesystem;
+using test::ReadAll;
 
 struct Finished {
   int status;
@@ -34,17 +34,17 @@ class BridgeProcessTest : public testing::Test {
  protected:
   BridgeProcessTest() {
     fs::current_path(folder_);
-    std::ofstream("with space.chd") << "MComprHD image";
+    test::WriteAll("with space.chd", "MComprHD image");
     SetEnvironment(kToolVariable, QM_FAKE_CURRENT);
     SetEnvironment("FAKE_CURRENT_MODE", "ok");
   }
   ~BridgeProcessTest() override { fs::current_path(previous_); }
 
-  static ChildProcess Start(const std::vector<std::string>& args, const std::string& bridge = QM_BRIDGE) {
+  static ChildProcess Start(const std::vector<std::string>& args, const std::string& program = QM_BRIDGE) {
     StartOptions options;
     options.ownUnit = false;
     options.endWithParent = true;
-    Result<ChildProcess> started = ChildProcess::Start(bridge, args, options);
+    Result<ChildProcess> started = ChildProcess::Start(program, args, options);
     EXPECT_TRUE(started.ok()) << FailedCall(started.error());
     return std::move(*started);
   }
@@ -63,8 +63,8 @@ class BridgeProcessTest : public testing::Test {
     output = ReadUntil(p, [](const std::string&) { return false; }, std::move(output));
     return {p.Wait(), output};
   }
-  static Finished Bridge(const std::vector<std::string>& args) {
-    ChildProcess p = Start(args);
+  static Finished Run(const std::vector<std::string>& args, const std::string& program = QM_BRIDGE) {
+    ChildProcess p = Start(args, program);
     return Finish(p);
   }
   // The tool's id once the stand-in in mode "hang" has printed it.
