@@ -26,7 +26,7 @@
 
 #include <cmath>
 #include <random>
-#include <sstream>
+#include <regex>
 #endif
 
 namespace qm::bridge {
@@ -98,17 +98,6 @@ class BridgeProcessTest : public testing::Test {
     }
     return files;
   }
-  void Restore(const Files& files) const {
-    for (const auto& e : fs::directory_iterator(folder_)) fs::remove_all(e.path());
-    for (const auto& [path, bytes] : files) {
-      if (bytes == "/") {
-        fs::create_directory(test::PathOf(path));
-      } else {
-        test::WriteAll(test::PathOf(path), bytes);
-      }
-    }
-  }
-
   test::TempTree tree_;
   fs::path folder_ = tree_.data();
   fs::path previous_ = fs::current_path();
@@ -171,14 +160,18 @@ class BridgeKindTest : public BridgeProcessTest, public testing::WithParamInterf
 
 TEST_P(BridgeKindTest, RunsTheKindOrLeavesNothing) {
   const KindRow& row = GetParam();
-  for (const std::string& arg : row.args) {
-    if (arg.find('.') != std::string::npos && !arg.ends_with(".tmp")) test::WriteAll(test::PathOf(arg), row.image);
-  }
-  for (const std::string& file : row.untouched) test::WriteAll(test::PathOf(file), "user");
+  const auto prepare = [&] {
+    for (const auto& e : fs::directory_iterator(folder_)) fs::remove_all(e.path());
+    for (const std::string& arg : row.args) {
+      if (arg.find('.') != std::string::npos && !arg.ends_with(".tmp")) test::WriteAll(test::PathOf(arg), row.image);
+    }
+    for (const std::string& file : row.untouched) test::WriteAll(test::PathOf(file), "user");
+    return Snapshot();
+  };
+  const Files before = prepare();
   SetEnvironment("FAKE_CURRENT_VERSION", row.version);
   SetEnvironment("FAKE_CURRENT_MODE", row.mode);
   SetEnvironment(kStallVariable, std::string(row.mode) == "ok" ? "" : "2");
-  const Files before = Snapshot();
   const Finished run = Run(row.args);
   EXPECT_EQ(run.status, row.status) << run.output;
   EXPECT_NE(LastLine(run.output).find(row.lastLine), std::string::npos) << run.output;
@@ -200,7 +193,7 @@ TEST_P(BridgeKindTest, RunsTheKindOrLeavesNothing) {
   // folder is as it was, the status says so and the last line says why.
   for (const Failure& failure : kFailures) {
     for (int step = 0;; ++step) {
-      Restore(before);
+      prepare();
       FailingTool tool(failure.failure, step);
       std::string output;
       const int status = Bridge({tool, [&](std::string_view s) { output.append(s); }, 4242, [](long) { return false; },
@@ -317,17 +310,7 @@ std::string FindChdman() {
 
 // The lines of `info` but those that change with the geometry or the file.
 std::string InfoBesidesGeometry(const std::string& info) {
-  std::istringstream in(info);
-  std::string kept;
-  bool skipValue = false;
-  for (std::string line; std::getline(in, line);) {
-    const bool geometry = line.find("Tag='GDDD'") != std::string::npos;
-    if (!std::exchange(skipValue, geometry) && !geometry && !line.starts_with("SHA1:") && !line.starts_with("CHD size:") &&
-        !line.starts_with("Input file:")) {
-      kept += line + "\n";
-    }
-  }
-  return kept;
+  return std::regex_replace(info, std::regex("\n(Input file|SHA1|CHD size):[^\n]*|\nMetadata: +Tag='GDDD'[^\n]*\n[^\n]*"), "");
 }
 
 class BridgeChdmanTest : public BridgeProcessTest {
