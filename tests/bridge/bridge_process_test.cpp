@@ -142,12 +142,12 @@ struct KindRow {
   const char* name;
   std::vector<std::string> args;
   const char* image;  // what each input holds (the stand-in's info reads CHT2, "DVD " and "none")
-  const char* version;
-  const char* mode;
   int status;
   const char* lastLine;  // part of it
   const char* toolArgs;  // what the tool was first asked to write; empty: nothing; null: not checked
-  std::vector<std::string> untouched;  // the user's files, there before
+  std::vector<std::string> untouched = {};  // the user's files, there before
+  const char* version = "0.251";
+  const char* mode = "ok";
 };
 void PrintTo(const KindRow& row, std::ostream* os) { *os << row.name; }
 
@@ -207,48 +207,41 @@ TEST_P(BridgeKindTest, RunsTheKindOrLeavesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, BridgeKindTest,
     testing::Values(
-        KindRow{"update", {"-update", "with space.chd", "out put.tmp"}, "MComprHD", "0.251", "ok", 0,
-                "Compressing hunk 1000/1000... (ratio=50.0%)", "copy|-i|with space.chd|-o|out put.tmp", {}},
-        KindRow{"update_never_over_a_file", {"-update", "a.chd", "a.tmp"}, "MComprHD", "0.251", "ok", 1,
-                "file already exists (a.tmp)", "copy|-i|a.chd|-o|a.tmp", {"a.tmp"}},
-        KindRow{"merge", {"-merge", "a.chd", "-p.diff", "p.tmp"}, "MComprHD", "0.251", "ok", 0, "1000/1000",
-                "copy|-i|./-p.diff|-ip|a.chd|-o|p.tmp", {}},
-        KindRow{"create_cd", {"-createcd", QM_NAME ".cue", QM_NAME ".tmp"}, "cue", "0.251", "ok", 0, "10000/10000",
-                "createcd|-i|" QM_NAME ".cue|-o|" QM_NAME ".tmp", {}},
-        KindRow{"create_never_over_a_file", {"-createcd", "a.cue", "a.tmp"}, "cue", "0.251", "ok", 1, "a.tmp", "",
-                {"a.tmp"}},
-        KindRow{"create_dvd_needs_0_254", {"-createdvd", "a.iso", "a.tmp"}, "iso", "0.251", "ok", 1, "0.251", "", {}},
-        KindRow{"create_dvd", {"-createdvd", "a.iso", "a.tmp"}, "iso", "0.264", "ok", 0, "10000/10000",
-                "createdvd|-i|a.iso|-o|a.tmp", {}},
-        KindRow{"verify", {"-verify", QM_NAME ".chd"}, "MComprHD", "0.251", "ok", 0, "10000/10000",
-                "verify|-i|" QM_NAME ".chd", {}},
-        KindRow{"extract_cd", {"-extract", QM_NAME ".chd", QM_NAME ".tmp"}, "CHT2", "0.251", "ok", 0, "10000/10000",
-                "extractcd|-i|" QM_NAME ".chd|-o|" QM_NAME ".tmp/" QM_NAME ".cue", {}},
-        KindRow{"extract_dvd_with_0_251", {"-extract", "a.chd", "a.tmp"}, "DVD ", "0.251", "ok", 0, "10000/10000",
-                "extractraw|-i|a.chd|-o|a.tmp/a.iso", {}},
-        KindRow{"extract_dvd", {"-extract", "a.chd", "a.tmp"}, "DVD ", "0.264", "ok", 0, "10000/10000",
-                "extractdvd|-i|a.chd|-o|a.tmp/a.iso", {}},
-        KindRow{"extract_hard_disk", {"-extract", "-a.chd", "-a.tmp"}, "MComprHD", "0.251", "ok", 0, "10000/10000",
-                "extracthd|-i|./-a.chd|-o|./-a.tmp/-a.img", {}},
-        KindRow{"extract_into_an_existing_folder", {"-extract", "a.chd", "a.tmp"}, "CHT2", "0.251", "ok", 1, "a.tmp",
-                "", {"a.tmp"}},
-        KindRow{"extract_beside_the_users_bin", {"-extract", "a.chd", "a.tmp"}, "CHT2", "0.251", "ok", 1, "a.bin", "",
-                {"a.bin"}},
+        KindRow{"update", {"-update", "with space.chd", "out put.tmp"}, "MComprHD", 0,
+                "Compressing hunk 1000/1000... (ratio=50.0%)", "copy|-i|with space.chd|-o|out put.tmp"},
+        KindRow{"update_never_over_a_file", {"-update", "a.chd", "a.tmp"}, "MComprHD", 1, "file already exists (a.tmp)",
+                "copy|-i|a.chd|-o|a.tmp", {"a.tmp"}},
+        KindRow{"merge", {"-merge", "a.chd", "-p.diff", "p.tmp"}, "MComprHD", 0, "1000/1000",
+                "copy|-i|./-p.diff|-ip|a.chd|-o|p.tmp"},
+        KindRow{"create_cd", {"-createcd", QM_NAME ".cue", QM_NAME ".tmp"}, "cue", 0, "10000/10000",
+                "createcd|-i|" QM_NAME ".cue|-o|" QM_NAME ".tmp"},
+        KindRow{"create_never_over_a_file", {"-createcd", "a.cue", "a.tmp"}, "cue", 1, "a.tmp", "", {"a.tmp"}},
+        KindRow{"create_dvd_needs_0_254", {"-createdvd", "a.iso", "a.tmp"}, "iso", 1, "0.251", ""},
+        KindRow{"create_dvd", {"-createdvd", "a.iso", "a.tmp"}, "iso", 0, "10000/10000", "createdvd|-i|a.iso|-o|a.tmp",
+                {}, "0.264"},
+        KindRow{"verify", {"-verify", QM_NAME ".chd"}, "MComprHD", 0, "10000/10000", "verify|-i|" QM_NAME ".chd"},
+        KindRow{"extract_cd", {"-extract", QM_NAME ".chd", QM_NAME ".tmp"}, "CHT2", 0, "10000/10000",
+                "extractcd|-i|" QM_NAME ".chd|-o|" QM_NAME ".tmp/" QM_NAME ".cue"},
+        KindRow{"extract_dvd_with_0_251", {"-extract", "a.chd", "a.tmp"}, "DVD ", 0, "10000/10000",
+                "extractraw|-i|a.chd|-o|a.tmp/a.iso"},
+        KindRow{"extract_dvd", {"-extract", "a.chd", "a.tmp"}, "DVD ", 0, "10000/10000",
+                "extractdvd|-i|a.chd|-o|a.tmp/a.iso", {}, "0.264"},
+        KindRow{"extract_hard_disk", {"-extract", "-a.chd", "-a.tmp"}, "MComprHD", 0, "10000/10000",
+                "extracthd|-i|./-a.chd|-o|./-a.tmp/-a.img"},
+        KindRow{"extract_into_an_existing_folder", {"-extract", "a.chd", "a.tmp"}, "CHT2", 1, "a.tmp", "", {"a.tmp"}},
+        KindRow{"extract_beside_the_users_bin", {"-extract", "a.chd", "a.tmp"}, "CHT2", 1, "a.bin", "", {"a.bin"}},
         // The stand-in's images hold 4,096,000 bytes: 125 * 16 * 4 sectors of 512.
-        KindRow{"set_chs", {"-setchs", "a.chd", "32", "16", "16"}, "MComprHD", "0.251", "ok", 0,
-                "set to CYLS:32,HEADS:16,SECS:16,BPS:512", nullptr, {}},
-        KindRow{"set_chs_uncompressed", {"-setchs", "a.chd", "32", "16", "16"}, "MComprHD none", "0.251", "ok", 0,
-                "set to CYLS:32,HEADS:16,SECS:16,BPS:512", nullptr, {}},
-        KindRow{"set_chs_one_cylinder_short", {"-setchs", "a.chd", "124", "16", "4"}, "MComprHD", "0.251", "ok", 1,
-                "less than the 4,096,000 bytes", "", {}},
-        KindRow{"set_chs_already_set", {"-setchs", "a.chd", "125", "16", "4"}, "MComprHD", "0.251", "ok", 0, "already",
-                "", {}},
-        KindRow{"set_chs_of_a_cd", {"-setchs", "a.chd", "125", "16", "4"}, "CHT2", "0.251", "ok", 1,
-                "not a hard disk image", "", {}},
-        KindRow{"verify_ended_when_silent", {"-verify", "a.chd"}, "MComprHD", "0.251", "silent", 1,
-                "smesso di rispondere (nessun avanzamento per 2 secondi)", "verify|-i|a.chd", {}},
-        KindRow{"verify_ended_at_one_percentage", {"-verify", "a.chd"}, "MComprHD", "0.251", "repeat", 1,
-                "smesso di rispondere", "verify|-i|a.chd", {}}));
+        KindRow{"set_chs", {"-setchs", "a.chd", "32", "16", "16"}, "MComprHD", 0, "set to CYLS:32,HEADS:16,SECS:16", nullptr},
+        KindRow{"set_chs_uncompressed", {"-setchs", "a.chd", "32", "16", "16"}, "MComprHD none", 0,
+                "set to CYLS:32,HEADS:16,SECS:16", nullptr},
+        KindRow{"set_chs_one_cylinder_short", {"-setchs", "a.chd", "124", "16", "4"}, "MComprHD", 1,
+                "less than the 4,096,000 bytes", ""},
+        KindRow{"set_chs_already_set", {"-setchs", "a.chd", "125", "16", "4"}, "MComprHD", 0, "already", ""},
+        KindRow{"set_chs_of_a_cd", {"-setchs", "a.chd", "125", "16", "4"}, "CHT2", 1, "not a hard disk image", ""},
+        KindRow{"verify_ended_when_silent", {"-verify", "a.chd"}, "MComprHD", 1,
+                "smesso di rispondere (nessun avanzamento per 2 secondi)", "verify|-i|a.chd", {}, "0.251", "silent"},
+        KindRow{"verify_ended_at_one_percentage", {"-verify", "a.chd"}, "MComprHD", 1, "smesso di rispondere",
+                "verify|-i|a.chd", {}, "0.251", "repeat"}));
 #undef QM_NAME
 
 // A bridge copied under the tool's name into a folder on PATH finds the tool
