@@ -2,8 +2,8 @@
 // C++, so that it builds wherever the bridge does. An image is a text file.
 //
 //   (none)         the banner "... manager V (fake)" with V from
-//                  FAKE_CURRENT_VERSION (default 0.251), its commands (createdvd
-//                  and extractdvd from 0.254 on), then a usage error.
+//                  FAKE_CURRENT_VERSION (default 0.251), some of its commands
+//                  (createdvd and extractdvd from 0.254 on), then a usage error.
 //   info -i X      describes X: 4,096,000 bytes in 1000 hunks, compressed
 //                  with zlib unless X holds "none"; its metadata is "CHT2" or
 //                  "DVD " when X holds that word, else GDDD 125/16/4 unless
@@ -92,10 +92,9 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     const std::string version = Env("FAKE_CURRENT_VERSION", "0.251");
-    std::printf("chdman - MAME Compressed Hunks of Data (CHD) manager %s (fake)\nUsage:\n", version.c_str());
-    std::vector<std::string> commands = {"info", "verify", "createcd", "extractraw", "extracthd", "extractcd", "copy"};
-    if (std::atoi(version.c_str() + 2) >= 254) commands.insert(commands.end(), {"createdvd", "extractdvd"});
-    for (const std::string& c : commands) std::printf("   chdman %s: does it\n", c.c_str());
+    std::printf("chdman - MAME Compressed Hunks of Data (CHD) manager %s (fake)\nUsage:\n   chdman info: does it\n%s",
+                version.c_str(), std::atoi(version.c_str() + 2) < 254 ? "" : "   chdman createdvd: does it\n"
+                                                                                "   chdman extractdvd: does it\n");
     return Fatal("Error: Required parameters missing");
   }
   const std::string command = args[0], input = Option(args, "-i"), output = Option(args, "-o");
