@@ -309,7 +309,7 @@ TEST(WorkFilesTest, ThoseOfEndedBridgesAreRemovedOnTheNextRun) {
                                              {"g.chd.setchs-1x-1.tmp", true}, {".setchs-12-1.tmp", true},
                                              {"g.chd.setchs-12-1.tmp.old", true}};
   for (const auto& [name, kept] : files) test::WriteAll(tree.data() / name, name.starts_with("notes") ? "text" : "MComprHD");
-  EXPECT_EQ(RemoveStaleWorkFiles(tree.data(), 4242, [](long pid) { return pid == 200; }), 3);
+  EXPECT_EQ(RemoveStaleWorkFiles(tree.data(), 4242, [](long pid) { return pid == 200 || pid == 4242; }), 3);
   for (const auto& [name, kept] : files) EXPECT_EQ(fs::exists(tree.data() / name), kept) << name;
 }
 
