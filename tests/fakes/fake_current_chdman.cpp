@@ -1,13 +1,14 @@
-// fake_current_chdman: stands in for today's chdman behind the bridge in
-// process tests. Plain C++, so that it builds wherever the bridge does.
+// fake_current_chdman: stands in for today's chdman behind the bridge. Plain
+// C++, so that it builds wherever the bridge does. An image is a text file.
 //
 //   (none)         the banner "... manager V (fake)" with V from
-//                  FAKE_CURRENT_VERSION (default 0.251), its commands (createdvd
-//                  and extractdvd from 0.254 on), then a usage error.
-//   info -i X      describes X as a compressed image of 1000 hunks; its
-//                  metadata is "CHT2" or "DVD " when X holds that word, else
-//                  GDDD 125/16/4 unless addmeta said else; a missing X fails
-//                  as chdman does ("Error opening CHD file").
+//                  FAKE_CURRENT_VERSION (default 0.251), some of its commands
+//                  (createdvd and extractdvd from 0.254 on), then a usage error.
+//   info -i X      describes X: 4,096,000 bytes in 1000 hunks, compressed
+//                  with zlib unless X holds "none"; its metadata is "CHT2" or
+//                  "DVD " when X holds that word, else GDDD 125/16/4 unless
+//                  addmeta said else. A missing X (any command's -i) fails as
+//                  chdman does ("Error opening CHD file").
 //   addmeta -i X -vt GEOMETRY  appends GEOMETRY to X.
 // Every other command prints "args: " and its arguments joined by "|".
 //   copy, createcd, createdvd -i A ... -o B
@@ -16,11 +17,10 @@
 //   extractcd -o C.cue (and C.bin), extractdvd, extractraw, extracthd -o F
 //                  write "cue", "bin" or "data" into the files named.
 //   verify -i X    writes nothing.
-// Every command but info and addmeta then prints its progress lines on
-// standard error ("Compressing", "Extracting" or "Verifying", "\r"-ended, 0%
-// to 100%, one of them "nan%") and, after FAKE_CURRENT_MODE:
+// These then print their progress on standard error ("Compressing",
+// "Extracting" or "Verifying", "\r"-ended, 0% to 100%) and, after
+// FAKE_CURRENT_MODE:
 //     ok           (default) "Compression complete ...", exit 0
-//     status=N     "Error: boom" and "Fatal error occurred: N", exit N
 //     hang         "pid=<its process id>", then sleeps for a minute
 //     silent       sleeps for a minute before any progress line
 //     repeat       "<Label>, 25.0% complete..." again and again for a minute
@@ -52,20 +52,15 @@ std::string Option(const std::vector<std::string>& args, const std::string& name
   return {};
 }
 
-std::string Contents(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // The geometry a file holds: the last "CYLS:..." line addmeta wrote, else 125/16/4.
 std::string Geometry(const std::string& text) {
   const std::size_t at = text.rfind("CYLS:");
   return at == std::string::npos ? "CYLS:125,HEADS:16,SECS:4,BPS:512." : text.substr(at, text.find('\n', at) - at);
 }
 
-int Fatal(const std::string& line, int status) {
-  std::fprintf(stderr, "%s\nFatal error occurred: %d\n", line.c_str(), status);
-  return status;
+int Fatal(const std::string& line) {
+  std::fprintf(stderr, "%s\nFatal error occurred: 1\n", line.c_str());
+  return 1;
 }
 
 std::string Env(const char* name, const char* fallback) {
@@ -97,25 +92,29 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     const std::string version = Env("FAKE_CURRENT_VERSION", "0.251");
-    std::printf("chdman - MAME Compressed Hunks of Data (CHD) manager %s (fake)\nUsage:\n", version.c_str());
-    std::vector<std::string> commands = {"info", "verify", "createcd", "extractraw", "extracthd", "extractcd", "copy"};
-    if (std::atoi(version.c_str() + 2) >= 254) commands.insert(commands.end(), {"createdvd", "extractdvd"});
-    for (const std::string& c : commands) std::printf("   chdman %s: does it\n", c.c_str());
-    return Fatal("Error: Required parameters missing", 1);
+    std::printf("chdman - MAME Compressed Hunks of Data (CHD) manager %s (fake)\nUsage:\n   chdman info: does it\n%s",
+                version.c_str(), std::atoi(version.c_str() + 2) < 254 ? "" : "   chdman createdvd: does it\n"
+                                                                                "   chdman extractdvd: does it\n");
+    return Fatal("Error: Required parameters missing");
   }
   const std::string command = args[0], input = Option(args, "-i"), output = Option(args, "-o");
-  if (!std::ifstream(input)) return Fatal("Error opening CHD file (" + input + "): No such file or directory", 1);
+  std::string text;
+  if (std::ifstream in(input, std::ios::binary); in) {
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } else {
+    return Fatal("Error opening CHD file (" + input + "): No such file or directory");
+  }
 
   std::printf("chdman - stand-in\n");
-  const std::string text = Contents(input);
   if (command == "info") {
     const std::string tag = text.find("CHT2") != std::string::npos   ? "CHT2"
                             : text.find("DVD ") != std::string::npos ? "DVD "
                                                                      : "GDDD";
+    const bool none = text.find("none") != std::string::npos;
     std::printf("File Version: 5\nLogical size: 4,096,000 bytes\nHunk Size:    4,096 bytes\nTotal Hunks:  1,000\n"
-                "Compression:  zlib (Deflate)\nData SHA1:    0123456789abcdef0123456789abcdef01234567\n"
-                "Metadata:     Tag='%s'  Index=0  Length=33 bytes\n              %s\n",
-                tag.c_str(), tag == "GDDD" ? Geometry(text).c_str() : "TRACK:1 TYPE:MODE1");
+                "Compression:  %s\nMetadata:     Tag='%s'  Index=0  Length=33 bytes\n              %s\n",
+                none ? "none" : "zlib (Deflate)\nData SHA1:    0123456789abcdef0123456789abcdef01234567", tag.c_str(),
+                tag == "GDDD" ? Geometry(text).c_str() : "TRACK:1 TYPE:MODE1");
     return 0;
   }
   if (command == "addmeta") {
@@ -127,7 +126,7 @@ int main(int argc, char** argv) {
   for (const std::string& a : args) joined += (joined.empty() ? "" : "|") + a;
   std::printf("args: %s\n", Utf8(joined).c_str());
   if (command == "copy" || command == "createcd" || command == "createdvd") {
-    if (std::ifstream(output)) return Fatal("Error: file already exists (" + output + ")", 1);
+    if (std::ifstream(output)) return Fatal("Error: file already exists (" + output + ")");
     const std::string geometry = Geometry(text);
     std::ofstream(output, std::ios::binary)
         << "MComprHD fake"
@@ -142,7 +141,7 @@ int main(int argc, char** argv) {
   } else if (command == "verify") {
     label = "Verifying";
   } else {
-    return Fatal("Error: unsupported command " + command, 1);
+    return Fatal("Error: unsupported command " + command);
   }
   std::fflush(stdout);
 
@@ -150,14 +149,12 @@ int main(int argc, char** argv) {
   if (mode == "silent") Pause(60000);
   for (int percent = 0; percent <= 100; percent += 25) {
     std::fprintf(stderr, "%s, %d.0%% complete... (ratio=%d.0%%)  \r", label.c_str(), percent, 100 - percent / 2);
-    if (percent == 25) std::fprintf(stderr, "%s, nan%% complete... (ratio=nan%%)  \r", label.c_str());
     std::fflush(stderr);
     for (int i = 0; mode == "repeat" && percent == 25 && i < 600; ++i, Pause(100)) {
       std::fprintf(stderr, "%s, 25.0%% complete...  \r", label.c_str());
       std::fflush(stderr);
     }
   }
-  if (mode.rfind("status=", 0) == 0) return Fatal("Error: boom", std::atoi(mode.c_str() + 7));
   if (mode == "hang") {
     std::printf("pid=%d\n", static_cast<int>(QM_GETPID()));
     std::fflush(stdout);
