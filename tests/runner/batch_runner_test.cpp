@@ -389,8 +389,9 @@ INSTANTIATE_TEST_SUITE_P(
     Names, HostileNames,
     ::testing::Values(NameRow{"Blanks", "my disk  image.chd"}, NameRow{"SingleQuote", "it's.chd"},
                       NameRow{"DoubleQuote", "say \"hi\".chd", false}, NameRow{"Substitution", "$(touch PWNED).chd"},
-                      NameRow{"Ampersand", "a&touch PWNED&.chd"}, NameRow{"Percent", "100%x%.chd"},
-                      NameRow{"Dash", "-update.chd"}, NameRow{"Glob", "*?[a].chd", false},
+                      NameRow{"Ampersand", "a&touch PWNED&.chd"}, NameRow{"AmpersandWithoutBlank", "a&b.chd"},
+                      NameRow{"Percent", "100%x%.chd"}, NameRow{"Dash", "-update.chd"},
+                      NameRow{"Glob", "*?[a].chd", false},
                       // What cmd.exe reads specially: a command after &, escapes, variables.
                       NameRow{"CmdCommand", "a & copy NUL PWNED & (b).chd"}, NameRow{"Carets", "a^b^^c ^&.chd"},
                       NameRow{"Parentheses", "game (Disc 1) (v1.1).chd"}, NameRow{"VariableName", "%PATH% %1 %%.chd"},
