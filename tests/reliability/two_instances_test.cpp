@@ -45,7 +45,13 @@ TEST_P(TwoInstances, UpdateEveryImageExactlyOnce) {
     ASSERT_TRUE(child) << FailedCall(child.error());
     instances.push_back(std::move(*child));
   }
-  for (ChildProcess& instance : instances) EXPECT_EQ(instance.Wait(), 0);
+  for (ChildProcess& instance : instances) {
+    std::string said;  // the batch's messages: why a job failed
+    char buffer[256];
+    for (ReadResult r; (r = instance.Read(buffer, sizeof buffer, 1000)).status != ReadStatus::Broken;)
+      said.append(buffer, r.n);
+    EXPECT_EQ(instance.Wait(), 0) << said;
+  }
   UnsetEnv("FAKE_CHDMAN_LOG");
   UnsetEnv("FAKE_CHDMAN_HUNKS");
 
