@@ -161,14 +161,12 @@ int Run(const std::vector<std::string>& argv) {
   }
   if (args.size() != arity) Fail("usage: -update | -merge | -setchs | -createcd | -verify | -extract");
 
+  const char* setting = std::getenv("FAKE_CHDMAN_MODE");
+  const std::string text = setting ? setting : "";
+  const auto value = [&](const std::string& key) { return text.rfind(key, 0) == 0 ? std::atol(setting + key.size()) : 0L; };
+  pauseMs = value("slow=");
+  long silentSeconds = value("silent="), floodBytes = value("flood=");
   std::string mode = "ok";
-  long silentSeconds = 0, floodBytes = 0;
-  if (const char* m = std::getenv("FAKE_CHDMAN_MODE")) {
-    const std::string text = m;
-    if (text.rfind("slow=", 0) == 0) pauseMs = std::atol(m + 5);
-    if (text.rfind("silent=", 0) == 0) silentSeconds = std::atol(m + 7);
-    if (text.rfind("flood=", 0) == 0) floodBytes = std::atol(m + 6);
-  }
   const std::string imageName = Utf8(PathOf(args[1]).filename());
   for (const char* marker : {"FAIL", "CRASH", "PARTIAL", "GARBAGE", "HANG", "EMPTY", "SILENT"})
     if (imageName.find(marker) != std::string::npos) mode = marker;

@@ -129,24 +129,20 @@ TEST_P(ReliabilityMatrix, ImagesProcessesRowsMessageAndControlsAreRight) {
   // Nothing of a batch outlives it: the runner waits for what it ends and
   // closes what it opened.
   EXPECT_EQ(openFiles(), openBefore);
-  EXPECT_TRUE(ToolsLeft().empty());
-  EXPECT_TRUE(InterpretersLeft().empty());
-  EXPECT_EQ(Calls().size(), cancelled ? 1u : 2u);
-  EXPECT_EQ(table.grid().Mark(1), firstRow);
-  EXPECT_EQ(table.grid().Mark(2), secondRow);
+  EXPECT_TRUE(Leftovers().empty());
+  EXPECT_EQ(std::tuple(Calls().size(), table.grid().Mark(1), table.grid().Mark(2)),
+            std::tuple(cancelled ? 1u : 2u, firstRow, secondRow));
 
+  // One message: the cancel, the failed job with what the tool said, or success.
   ASSERT_EQ(view.messages.size(), 1u);
-  const test::Message& message = view.messages[0];
-  if (cancelled) {
-    EXPECT_EQ(message.text, kCancelMessage);
-    EXPECT_EQ(message.icon, MessageIcon::Stop);
-  } else if (firstRow == RowMark::Failed) {
-    EXPECT_EQ(message.icon, MessageIcon::Warning);
-    EXPECT_NE(message.text.find(first + ext + ": " + cell.tool.said), std::string::npos) << message.text;
-    EXPECT_EQ(message.text.find(second + ext), std::string::npos) << message.text;
+  const auto& [text, icon] = view.messages[0];
+  const bool failed = !cancelled && firstRow == RowMark::Failed;
+  EXPECT_EQ(icon, cancelled ? MessageIcon::Stop : failed ? MessageIcon::Warning : MessageIcon::Information);
+  if (failed) {
+    EXPECT_NE(text.find(first + ext + ": " + cell.tool.said), std::string::npos) << text;
+    EXPECT_EQ(text.find(second + ext), std::string::npos) << text;
   } else {
-    EXPECT_EQ(message.text, kSuccessMessage);
-    EXPECT_EQ(message.icon, MessageIcon::Information);
+    EXPECT_EQ(text, cancelled ? kCancelMessage : kSuccessMessage);
   }
   ExpectIdle(runner);
 }

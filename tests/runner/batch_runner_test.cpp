@@ -236,7 +236,7 @@ TEST_F(BatchRunnerTest, AnotherUsersToolSurvivesACancel) {
   RunBatch(runner);
   EXPECT_EQ(view.messages.back().text, kCancelMessage);
   ExpectUntouched("HANG.chd");
-  EXPECT_TRUE(ToolsLeft().empty());
+  EXPECT_TRUE(Leftovers().empty());
   EXPECT_TRUE(ProcessRunning(other)) << "a tool this program did not start was terminated";
   (void)KillProcess(other, 0);
 }
@@ -347,46 +347,42 @@ struct NameRow {
 // An update, a check and an extract (through the bridge, whose files come out
 // of a temporary folder named after the image) of an image in a folder named
 // after it: each reaches the tool exactly, and nothing else runs.
-class NamesTest : public BatchRunnerTest, public ::testing::WithParamInterface<NameRow> {
- protected:
-  void RunUpdateVerifyExtract() {
-    const NameRow& row = GetParam();
-    if (kCmd && !row.windowsName) GTEST_SKIP() << "not a Windows name";
-    const std::string name = row.name, base = name.substr(0, name.size() - 4);
-    const fs::path folder = tree.data() / PathOf("dir " + base);
-    fs::create_directories(folder);
-    WriteAll(folder / PathOf(name), "original");
-    for (JobKind kind : {JobKind::Update, JobKind::Verify, JobKind::Extract}) Queue(kind, folder / PathOf(name));
-    fs::remove("PWNED");  // what an injection at the cd line would make, in the folder the batch starts in
-    BatchRunner runner(table, view, BridgedSettings());
-    RunBatch(runner);
+class NamesTest : public BatchRunnerTest, public ::testing::WithParamInterface<NameRow> {};
 
-    const auto calls = Calls();
-    const std::string& text = view.messages.back().text;
-    EXPECT_FALSE(fs::exists("PWNED")) << "an injected command ran";
-    if (kCmd && !row.cmdReads) {  // cmd.exe would read another name: each job fails before it runs
-      EXPECT_TRUE((calls.empty() && DataFiles(folder) == test::Files{{name, "original"}}));
-      EXPECT_NE(text.find(name + ": un nome non si"), std::string::npos) << text;  // ... scrivere nella codifica
-      return;
-    }
-    ASSERT_EQ(calls.size(), 3u) << text;
-    EXPECT_EQ(calls[0].argv, (std::vector<std::string>{calls[0].argv[0], "-update", name, base + ".tmp"}));
-    EXPECT_EQ(PathOf(calls[0].cwd), folder);
-    EXPECT_EQ(calls[1].argv, (std::vector<std::string>{calls[1].argv[0], "-verify", name}));
-    EXPECT_EQ(calls[2].argv, (std::vector<std::string>{calls[2].argv[0], "-extract", name, base + ".tmp"}));
-    EXPECT_EQ(DataFiles(folder), (test::Files{{name, "UPDATED:original"},
-                                              {base + ".old", "original"},
-                                              {base + ".bin", "EXTRACTED:UPDATED:original"},
-                                              {base + ".cue", "FILE \"" + base + ".bin\" BINARY\n"}}));
-    EXPECT_EQ(text, kSuccessMessage);
+TEST_P(NamesTest, ReachTheToolExactlyOrFailBeforeAnything) {
+  const NameRow& row = GetParam();
+  if (kCmd && !row.windowsName) GTEST_SKIP() << "not a Windows name";
+  const std::string name = row.name, base = name.substr(0, name.size() - 4);
+  const fs::path folder = tree.data() / PathOf("dir " + base);
+  fs::create_directories(folder);
+  WriteAll(folder / PathOf(name), "original");
+  for (JobKind kind : {JobKind::Update, JobKind::Verify, JobKind::Extract}) Queue(kind, folder / PathOf(name));
+  fs::remove("PWNED");  // what an injection at the cd line would make, in the folder the batch starts in
+  BatchRunner runner(table, view, BridgedSettings());
+  RunBatch(runner);
+
+  const auto calls = Calls();
+  const std::string& text = view.messages.back().text;
+  EXPECT_FALSE(fs::exists("PWNED")) << "an injected command ran";
+  if (kCmd && !row.cmdReads) {  // cmd.exe would read another name: each job fails before it runs
+    EXPECT_TRUE((calls.empty() && DataFiles(folder) == test::Files{{name, "original"}}));
+    EXPECT_NE(text.find(name + ": un nome non si"), std::string::npos) << text;  // ... scrivere nella codifica
+    return;
   }
-};
-
-class HostileNames : public NamesTest {};
-TEST_P(HostileNames, ReachTheToolExactlyAndRunNothing) { RunUpdateVerifyExtract(); }
+  ASSERT_EQ(calls.size(), 3u) << text;
+  EXPECT_EQ(calls[0].argv, (std::vector<std::string>{calls[0].argv[0], "-update", name, base + ".tmp"}));
+  EXPECT_EQ(PathOf(calls[0].cwd), folder);
+  EXPECT_EQ(calls[1].argv, (std::vector<std::string>{calls[1].argv[0], "-verify", name}));
+  EXPECT_EQ(calls[2].argv, (std::vector<std::string>{calls[2].argv[0], "-extract", name, base + ".tmp"}));
+  EXPECT_EQ(DataFiles(folder), (test::Files{{name, "UPDATED:original"},
+                                            {base + ".old", "original"},
+                                            {base + ".bin", "EXTRACTED:UPDATED:original"},
+                                            {base + ".cue", "FILE \"" + base + ".bin\" BINARY\n"}}));
+  EXPECT_EQ(text, kSuccessMessage);
+}
 
 INSTANTIATE_TEST_SUITE_P(
-    Names, HostileNames,
+    HostileNames, NamesTest,
     ::testing::Values(NameRow{"Blanks", "my disk  image.chd"}, NameRow{"SingleQuote", "it's.chd"},
                       NameRow{"DoubleQuote", "say \"hi\".chd", false}, NameRow{"Substitution", "$(touch PWNED).chd"},
                       NameRow{"Ampersand", "a&touch PWNED&.chd"}, NameRow{"AmpersandWithoutBlank", "a&b.chd"},
@@ -401,11 +397,8 @@ INSTANTIATE_TEST_SUITE_P(
 // cmd.exe reads a batch file in the OEM code page (850 on an Italian system),
 // which lacks some letters of the ANSI one (1252) and has some it lacks: a
 // name written in any other encoding would reach the tool as another name.
-class EncodedNames : public NamesTest {};
-TEST_P(EncodedNames, RunWhenTheInterpreterCanReadThemElseFailBeforeAnything) { RunUpdateVerifyExtract(); }
-
 INSTANTIATE_TEST_SUITE_P(
-    Names, EncodedNames,
+    EncodedNames, NamesTest,
     ::testing::Values(NameRow{"AccentedInBoth", "citt\xc3\xa0 \xc3\xa8 perch\xc3\xa9.chd"},
                       NameRow{"BoxDrawingOnlyInOem", "\xe2\x95\x94\xe2\x95\x90\xe2\x95\x97 box.chd"},
                       NameRow{"EuroOnlyInAnsi", "prezzo \xe2\x82\xac.chd", true, false},

@@ -35,7 +35,7 @@ std::string Padded(std::size_t length) { return "Compressing hunk 7/9." + std::s
 struct FeedRow {
   const char* name;
   std::vector<std::string> chunks;
-  const char* expected;
+  std::string expected;
   int job = 2;  // the parser's arguments
   int totalMax = 1000;
 };
@@ -83,13 +83,19 @@ INSTANTIATE_TEST_SUITE_P(
         FeedRow{"LeadingZeros", {"Compressing hunk 00000000000000000050/000000000000100.)"}, "1 0 150"}),
     test::RowName());
 
-TEST(Parser, ResetForgetsTheUnfinishedLine) {
+// Between jobs: neither the parser's unfinished line nor the last line of the
+// job before reaches the next job.
+TEST(Reset, ForgetsTheJobBefore) {
   ProgressParser parser;
   EXPECT_EQ(Shown(parser.Feed("Compressing hunk 900/1000... (rat", 1, 300)), "");
   parser.Reset();
   EXPECT_EQ(Shown(parser.Feed("io=5%)", 2, 300)), "");
   EXPECT_EQ(parser.Buffer(), "");
   EXPECT_EQ(Shown(parser.Feed("Compressing hunk 1/100.)", 2, 300)), "1 0 101");
+  LastLine last;
+  last.Feed("Error: disk full\n");
+  last.Reset();
+  EXPECT_EQ(last.Text(), "");
 }
 
 // --- The whole text of the per-job batch file, line by line.
@@ -169,17 +175,10 @@ INSTANTIATE_TEST_SUITE_P(
         FeedRow{"ProgressAfterTheErrorIsNoReason",
                     {"Error: bad sector\n", "Compressing hunk 5/10... (ratio=5%)\r"}, "Error: bad sector"},
         FeedRow{"TodaysProgressIsNoReasonEither",
-                    {"Error: read failed\n", "Compressing, 45.3% complete... (ratio=40.2%)\r"}, "Error: read failed"}),
+                    {"Error: read failed\n", "Compressing, 45.3% complete... (ratio=40.2%)\r"}, "Error: read failed"},
+        FeedRow{"EndlessLineStaysBounded", std::vector<std::string>(100, std::string(4096, 'x')),
+                std::string(LastLine::kMaxLength, 'x')}),
     test::RowName());
-
-TEST(LastLine, StaysBoundedOnEndlessLine) {
-  LastLine last;
-  const std::string block(4096, 'x');
-  for (int i = 0; i < 1000; ++i) last.Feed(block);
-  EXPECT_EQ(last.Text().size(), LastLine::kMaxLength);
-  last.Reset();
-  EXPECT_EQ(last.Text(), "");
-}
 
 // --- What a chdman says of itself when started without arguments. Debian's
 // own banner and a program that is no tool are the runner's end-to-end rows
