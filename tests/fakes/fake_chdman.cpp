@@ -146,19 +146,13 @@ int Run(const std::vector<std::string>& argv) {
   const std::string command = args[0];
   std::size_t inputs = 1, arity = 0;  // arity: the command and its arguments; 0: unknown
   std::string prefix, output = args.size() > 2 ? args.back() : std::string();
-  if (command == "-update") {
-    prefix = "UPDATED:", arity = 3;
-  } else if (command == "-merge") {
-    prefix = "MERGED:", inputs = 2, arity = 4;
-  } else if (command == "-setchs") {
-    output = args.size() > 1 ? args[1] + ".chs" : "", arity = 5;
-  } else if (command == "-createcd") {
-    prefix = "CD:", arity = 3;
-  } else if (command == "-verify") {
-    arity = 2;
-  } else if (command == "-extract" && args.size() == 3) {
+  if (command == "-update") prefix = "UPDATED:", arity = 3;
+  if (command == "-merge") prefix = "MERGED:", inputs = 2, arity = 4;
+  if (command == "-setchs") output = args.size() > 1 ? args[1] + ".chs" : "", arity = 5;
+  if (command == "-createcd") prefix = "CD:", arity = 3;
+  if (command == "-verify") arity = 2;
+  if (command == "-extract" && args.size() == 3)
     prefix = "EXTRACTED:", output = Utf8(PathOf(args[2]) / PathOf(args[1]).stem()) + ".bin", arity = 3;
-  }
   if (args.size() != arity) Fail("usage: -update | -merge | -setchs | -createcd | -verify | -extract");
 
   const char* setting = std::getenv("FAKE_CHDMAN_MODE");

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -23,12 +24,9 @@ int main(int argc, char** argv) {
   if (const char* pidFile = std::getenv("FAKE_SLEEPER_PID_FILE"); pidFile && *pidFile) {
     // Written under another name and renamed, so a reader never sees half a number.
     const std::string partial = std::string(pidFile) + ".part";
-    if (std::FILE* f = std::fopen(partial.c_str(), "wb")) {
-      std::fprintf(f, "%ld", static_cast<long>(QM_GETPID()));
-      std::fclose(f);
-      std::remove(pidFile);
-      std::rename(partial.c_str(), pidFile);
-    }
+    std::ofstream(partial) << QM_GETPID();
+    std::remove(pidFile);
+    std::rename(partial.c_str(), pidFile);
   }
   std::fputs("ready\n", stdout);
   std::fflush(stdout);

@@ -75,13 +75,11 @@ void ApplySuccess(JobKind kind, const std::string& base, const std::string& ext,
   if (kind == JobKind::Update) {
     files[base + ext] = "UPDATED:" + original;
     files[base + ".old"] = original;
-  } else if (kind == JobKind::Merge) {
-    files[base + ".tmp"] = "MERGED:" + original + "+" + files.at(base + ".diff");
-  } else if (kind == JobKind::SetChs) {
-    files[base + ext + ".chs"] = "CHS 100 4 32\n";
-  } else if (kind == JobKind::CreateCd) {
-    files[base + ".chd"] = "CD:" + original;
-  } else if (kind == JobKind::Extract) {
+  }
+  if (kind == JobKind::Merge) files[base + ".tmp"] = "MERGED:" + original + "+" + files.at(base + ".diff");
+  if (kind == JobKind::SetChs) files[base + ext + ".chs"] = "CHS 100 4 32\n";
+  if (kind == JobKind::CreateCd) files[base + ".chd"] = "CD:" + original;
+  if (kind == JobKind::Extract) {
     files[base + ".cue"] = "FILE \"" + base + ".bin\" BINARY\n";
     files[base + ".bin"] = "EXTRACTED:" + original;
   }

@@ -46,8 +46,6 @@ TEST_P(TwoInstances, UpdateEveryImageExactlyOnce) {
     instances.push_back(std::move(*child));
   }
   for (ChildProcess& instance : instances) EXPECT_EQ(instance.Wait(), 0);
-  UnsetEnv("FAKE_CHDMAN_LOG");
-  UnsetEnv("FAKE_CHDMAN_HUNKS");
 
   // Every job succeeded (a second update of an image fails on its backup),
   // every image holds one update, and there were no more runs than images.

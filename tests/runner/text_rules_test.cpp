@@ -184,28 +184,23 @@ INSTANTIATE_TEST_SUITE_P(
 // own banner and a program that is no tool are the runner's end-to-end rows
 // (RealChdman..., WhereTheToolIs).
 
-struct BannerRow {
-  const char* name;
-  const char* output;
-  const char* read;  // "old VERSION", "current VERSION"; "" for no tool
-};
-
-class ToolBanners : public ::testing::TestWithParam<BannerRow> {};
+// The whole output in one chunk; "old VERSION", "current VERSION", or "" for no tool.
+class ToolBanners : public ::testing::TestWithParam<FeedRow> {};
 
 TEST_P(ToolBanners, TellTheOldToolFromTodays) {
-  const std::optional<ToolBanner> banner = ReadToolBanner(GetParam().output);
-  EXPECT_EQ(!banner ? "" : (banner->dialect == ToolDialect::Old ? "old " : "current ") + banner->version, GetParam().read);
+  const std::optional<ToolBanner> banner = ReadToolBanner(GetParam().chunks.at(0));
+  EXPECT_EQ(!banner ? "" : (banner->dialect == ToolDialect::Old ? "old " : "current ") + banner->version, GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Outputs, ToolBanners,
     ::testing::Values(
-        BannerRow{"LastOld", "chdman - MAME Compressed Hunks of Data (CHD) manager 0.145\r\n", "old 0.145"},
-        BannerRow{"FirstCurrent", "manager 0.146 (mame0146)\n", "current 0.146"},
-        BannerRow{"AfterAnErrorLine", "Error: Required parameters missing\nchdman - ... manager 0.264\n", "current 0.264"},
-        BannerRow{"ALaterMajor", "CHD manager 1.02\n", "current 1.02"},
-        BannerRow{"UsageOnly", "Usage:\n chdman -update in out\n chdman -setchs inout c h s\n", "old "},
-        BannerRow{"ManagerWithoutANumber", "task manager running\n", ""}),
+        FeedRow{"LastOld", {"chdman - MAME Compressed Hunks of Data (CHD) manager 0.145\r\n"}, "old 0.145"},
+        FeedRow{"FirstCurrent", {"manager 0.146 (mame0146)\n"}, "current 0.146"},
+        FeedRow{"AfterAnErrorLine", {"Error: Required parameters missing\nchdman - ... manager 0.264\n"}, "current 0.264"},
+        FeedRow{"ALaterMajor", {"CHD manager 1.02\n"}, "current 1.02"},
+        FeedRow{"UsageOnly", {"Usage:\n chdman -update in out\n chdman -setchs inout c h s\n"}, "old "},
+        FeedRow{"ManagerWithoutANumber", {"task manager running\n"}, ""}),
     test::RowName());
 
 // --- Which processes of a job a cancel ends by name: those whose image name
