@@ -63,23 +63,16 @@
 #include <thread>
 #include <vector>
 
-#if defined(_WIN32)
-#include <process.h>
-#define QM_GETPID _getpid
-#else
-#include <unistd.h>
-#define QM_GETPID getpid
-#endif
+#include <unistd.h>  // getpid, in mingw-w64 as well
+
+#include "Utf8Path.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
+using qm::test::PathOf;
+using qm::test::Utf8;
 
 void Write(std::FILE* stream, const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stream);
@@ -99,7 +92,7 @@ void Log(const std::vector<std::string>& argv) {
   const char* path = std::getenv("FAKE_CHDMAN_LOG");
   if (!path || !*path) return;
   std::error_code ec;
-  std::string record = std::to_string(argv.size()) + '\0' + std::to_string(static_cast<long>(QM_GETPID())) + '\0' +
+  std::string record = std::to_string(argv.size()) + '\0' + std::to_string(static_cast<long>(getpid())) + '\0' +
                        Utf8(fs::current_path(ec)) + '\0';
   for (const std::string& arg : argv) record += arg + '\0';
   record += '\n';

@@ -12,19 +12,13 @@
 #include <string>
 #include <thread>
 
-#if defined(_WIN32)
-#include <process.h>
-#define QM_GETPID _getpid
-#else
-#include <unistd.h>
-#define QM_GETPID getpid
-#endif
+#include <unistd.h>  // getpid, in mingw-w64 as well
 
 int main(int argc, char** argv) {
   if (const char* pidFile = std::getenv("FAKE_SLEEPER_PID_FILE"); pidFile && *pidFile) {
     // Written under another name and renamed, so a reader never sees half a number.
     const std::string partial = std::string(pidFile) + ".part";
-    std::ofstream(partial) << QM_GETPID();
+    std::ofstream(partial) << getpid();
     std::remove(pidFile);
     std::rename(partial.c_str(), pidFile);
   }

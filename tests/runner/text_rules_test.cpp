@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "RowName.h"
@@ -206,23 +207,20 @@ INSTANTIATE_TEST_SUITE_P(
 // --- Which processes of a job a cancel ends by name: those whose image name
 // ends with the tool's name, in any case.
 
-struct NameCase {
-  const char* image;
-  const char* name;
-  bool matches;
-};
-
-class ImageName : public ::testing::TestWithParam<NameCase> {};
+// Image name, tool name, whether they match.
+class ImageName : public ::testing::TestWithParam<std::tuple<const char*, const char*, bool>> {};
 
 TEST_P(ImageName, MatchesTheEndIgnoringCase) {
-  EXPECT_EQ(ImageNameMatches(GetParam().image, GetParam().name), GetParam().matches);
+  const auto& [image, name, matches] = GetParam();
+  EXPECT_EQ(ImageNameMatches(image, name), matches);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ImageName,
-    ::testing::Values(NameCase{"ChdMan.Exe", "chdman.exe", true}, NameCase{"xchdman.exe", "chdman.exe", true},
-                      NameCase{"C:\\Tools\\chdman.exe", "chdman.exe", true}, NameCase{"chdman.exe.bak", "chdman.exe", false},
-                      NameCase{"man.exe", "chdman.exe", false}, NameCase{"chdman2", "chdman", false}, NameCase{"", "chdman", false}));
+    ::testing::Values(std::tuple("ChdMan.Exe", "chdman.exe", true), std::tuple("xchdman.exe", "chdman.exe", true),
+                      std::tuple("C:\\Tools\\chdman.exe", "chdman.exe", true), std::tuple("chdman.exe.bak", "chdman.exe", false),
+                      std::tuple("man.exe", "chdman.exe", false), std::tuple("chdman2", "chdman", false),
+                      std::tuple("", "chdman", false)));
 
 }  // namespace
 }  // namespace qm
