@@ -163,9 +163,8 @@ TEST_P(WhereTheToolIs, DecidesWhatEachJobRuns) {
 // carries out an update and a Set CHS with it.
 TEST_F(BatchRunnerTest, ADroppedInCurrentToolDoesTheJobsThroughTheBridge) {
   const RunnerSettings settings = BridgedSettings(QM_BRIDGE);
-  const fs::path game = Image("game.chd"), disk = Image("disk.chd");
-  Queue(JobKind::Update, game);
-  Queue(JobKind::SetChs, disk, {}, ChsGeometry{"100", "16", "5", true});
+  Queue(JobKind::Update, Image("game.chd"));
+  Queue(JobKind::SetChs, Image("disk.chd"), {}, ChsGeometry{"100", "16", "5", true});
   // Today's kinds, with names cmd.exe and /bin/sh read specially.
   const fs::path cue = tree.data() / "100% & co!.cue";
   WriteAll(cue, "FILE \"100% & co!.bin\" BINARY\n");
