@@ -63,23 +63,16 @@
 #include <thread>
 #include <vector>
 
-#if defined(_WIN32)
-#include <process.h>
-#define QM_GETPID _getpid
-#else
-#include <unistd.h>
-#define QM_GETPID getpid
-#endif
+#include <unistd.h>  // getpid, in mingw-w64 as well
+
+#include "Utf8Path.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
+using qm::test::PathOf;
+using qm::test::Utf8;
 
 void Write(std::FILE* stream, const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stream);
@@ -99,7 +92,7 @@ void Log(const std::vector<std::string>& argv) {
   const char* path = std::getenv("FAKE_CHDMAN_LOG");
   if (!path || !*path) return;
   std::error_code ec;
-  std::string record = std::to_string(argv.size()) + '\0' + std::to_string(static_cast<long>(QM_GETPID())) + '\0' +
+  std::string record = std::to_string(argv.size()) + '\0' + std::to_string(static_cast<long>(getpid())) + '\0' +
                        Utf8(fs::current_path(ec)) + '\0';
   for (const std::string& arg : argv) record += arg + '\0';
   record += '\n';
@@ -146,29 +139,21 @@ int Run(const std::vector<std::string>& argv) {
   const std::string command = args[0];
   std::size_t inputs = 1, arity = 0;  // arity: the command and its arguments; 0: unknown
   std::string prefix, output = args.size() > 2 ? args.back() : std::string();
-  if (command == "-update") {
-    prefix = "UPDATED:", arity = 3;
-  } else if (command == "-merge") {
-    prefix = "MERGED:", inputs = 2, arity = 4;
-  } else if (command == "-setchs") {
-    output = args.size() > 1 ? args[1] + ".chs" : "", arity = 5;
-  } else if (command == "-createcd") {
-    prefix = "CD:", arity = 3;
-  } else if (command == "-verify") {
-    arity = 2;
-  } else if (command == "-extract" && args.size() == 3) {
+  if (command == "-update") prefix = "UPDATED:", arity = 3;
+  if (command == "-merge") prefix = "MERGED:", inputs = 2, arity = 4;
+  if (command == "-setchs") output = args.size() > 1 ? args[1] + ".chs" : "", arity = 5;
+  if (command == "-createcd") prefix = "CD:", arity = 3;
+  if (command == "-verify") arity = 2;
+  if (command == "-extract" && args.size() == 3)
     prefix = "EXTRACTED:", output = Utf8(PathOf(args[2]) / PathOf(args[1]).stem()) + ".bin", arity = 3;
-  }
   if (args.size() != arity) Fail("usage: -update | -merge | -setchs | -createcd | -verify | -extract");
 
+  const char* setting = std::getenv("FAKE_CHDMAN_MODE");
+  const std::string text = setting ? setting : "";
+  const auto value = [&](const std::string& key) { return text.rfind(key, 0) == 0 ? std::atol(setting + key.size()) : 0L; };
+  pauseMs = value("slow=");
+  long silentSeconds = value("silent="), floodBytes = value("flood=");
   std::string mode = "ok";
-  long silentSeconds = 0, floodBytes = 0;
-  if (const char* m = std::getenv("FAKE_CHDMAN_MODE")) {
-    const std::string text = m;
-    if (text.rfind("slow=", 0) == 0) pauseMs = std::atol(m + 5);
-    if (text.rfind("silent=", 0) == 0) silentSeconds = std::atol(m + 7);
-    if (text.rfind("flood=", 0) == 0) floodBytes = std::atol(m + 6);
-  }
   const std::string imageName = Utf8(PathOf(args[1]).filename());
   for (const char* marker : {"FAIL", "CRASH", "PARTIAL", "GARBAGE", "HANG", "EMPTY", "SILENT"})
     if (imageName.find(marker) != std::string::npos) mode = marker;

@@ -8,27 +8,19 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 
-#if defined(_WIN32)
-#include <process.h>
-#define QM_GETPID _getpid
-#else
-#include <unistd.h>
-#define QM_GETPID getpid
-#endif
+#include <unistd.h>  // getpid, in mingw-w64 as well
 
 int main(int argc, char** argv) {
   if (const char* pidFile = std::getenv("FAKE_SLEEPER_PID_FILE"); pidFile && *pidFile) {
     // Written under another name and renamed, so a reader never sees half a number.
     const std::string partial = std::string(pidFile) + ".part";
-    if (std::FILE* f = std::fopen(partial.c_str(), "wb")) {
-      std::fprintf(f, "%ld", static_cast<long>(QM_GETPID()));
-      std::fclose(f);
-      std::remove(pidFile);
-      std::rename(partial.c_str(), pidFile);
-    }
+    std::ofstream(partial) << getpid();
+    std::remove(pidFile);
+    std::rename(partial.c_str(), pidFile);
   }
   std::fputs("ready\n", stdout);
   std::fflush(stdout);

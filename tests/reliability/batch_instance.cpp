@@ -36,9 +36,8 @@ int main(int argc, char** argv) {
                                 {qm::NativePathStyle(), qm::NativeInterpreter()}));
   }
   QuietView view;
-  const std::string interpreter = argv[3];
   qm::RunnerSettings settings{argv[1], qm::ToolFileName(), qm::BatchFileName(), qm::NativeInterpreter(), argv[2],
-                              interpreter == "-" ? std::string() : interpreter};
+                              std::string_view(argv[3]) == "-" ? "" : argv[3]};
   settings.bridgePath = settings.programFolder + qm::BridgeFileName();
   qm::BatchRunner runner(table, view, settings);
   runner.Start();

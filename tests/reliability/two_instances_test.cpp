@@ -4,37 +4,25 @@
 // script as it goes.
 #include <gtest/gtest.h>
 
-#include "FakeToolLog.h"
-#include "TempTree.h"
-#include "TestSystem.h"
-#include "platform/files.h"
+#include "BatchRunnerFixture.h"
 #include "platform/process.h"
 
 namespace qm::test {
 namespace {
 
-#if defined(_WIN32)
-constexpr int kJobsEach = 25;  // every start costs a lot under Wine
-const char* const kInterpreters[] = {"-"};
-#else
-constexpr int kJobsEach = 150;
-const char* const kInterpreters[] = {"-", "/bin/bash"};
-#endif
+const int kJobsEach = kCmd ? 25 : 150;  // every start costs a lot under Wine
 
-class TwoInstances : public ::testing::TestWithParam<const char*> {};
+class TwoInstances : public BatchRunnerTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(TwoInstances, UpdateEveryImageExactlyOnce) {
-  TempTree tree;
-  tree.InstallTool(QM_FAKE_CHDMAN, ToolFileName());
+  if (kCmd && GetParam() != std::string("-")) GTEST_SKIP() << "bash is POSIX's";
   SetEnv("FAKE_CHDMAN_HUNKS", "20");
-  SetEnv("FAKE_CHDMAN_LOG", Utf8(tree.log()));
-  const char sep = BatchFileName() == "automate.bat" ? '\\' : '/';
   std::vector<ChildProcess> instances;
   std::vector<std::string> images;
   for (const char* name : {"a", "b"}) {
     const fs::path folder = tree.data() / name;
     fs::create_directories(folder);
-    std::vector<std::string> args = {Utf8(tree.program()) + sep, Utf8(tree.privateFolder()) + sep, GetParam()};
+    std::vector<std::string> args = {Folder(tree.program()), Folder(tree.privateFolder()), GetParam()};
     for (int i = 0; i < kJobsEach; ++i) {
       const fs::path image = folder / ("disk " + std::to_string(i) + ".chd");
       WriteAll(image, "original");
@@ -52,19 +40,17 @@ TEST_P(TwoInstances, UpdateEveryImageExactlyOnce) {
       said.append(buffer, r.n);
     EXPECT_EQ(instance.Wait(), 0) << said;
   }
-  UnsetEnv("FAKE_CHDMAN_LOG");
-  UnsetEnv("FAKE_CHDMAN_HUNKS");
 
   // Every job succeeded (a second update of an image fails on its backup),
   // every image holds one update, and there were no more runs than images.
-  EXPECT_EQ(ReadFakeToolLog(Utf8(tree.log())).size(), images.size());
+  EXPECT_EQ(Calls().size(), images.size());
   for (const std::string& image : images) {
     EXPECT_EQ(ReadAll(PathOf(image)), "UPDATED:original") << image;
     EXPECT_EQ(ReadAll(PathOf(image.substr(0, image.size() - 4) + ".old")), "original") << image;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Interpreters, TwoInstances, ::testing::ValuesIn(kInterpreters),
+INSTANTIATE_TEST_SUITE_P(Interpreters, TwoInstances, ::testing::Values("-", "/bin/bash"),
                          [](const auto& info) { return std::string(info.param) == "-" ? "System" : "Bash"; });
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "RowName.h"
@@ -26,8 +27,6 @@ std::string Shown(const std::optional<ProgressUpdate>& u) {
   return u ? std::to_string(u->currentMax) + " " + std::to_string(u->currentValue) + " " + std::to_string(u->totalValue) : "";
 }
 
-std::string Line(const std::string& counts) { return "Compressing hunk " + counts + "... (ratio=50%)\r"; }
-
 // A "7/9" line padded with blanks to `length`, without its ")".
 std::string Padded(std::size_t length) { return "Compressing hunk 7/9." + std::string(length - 21, ' '); }
 
@@ -35,7 +34,7 @@ std::string Padded(std::size_t length) { return "Compressing hunk 7/9." + std::s
 struct FeedRow {
   const char* name;
   std::vector<std::string> chunks;
-  const char* expected;
+  std::string expected;
   int job = 2;  // the parser's arguments
   int totalMax = 1000;
 };
@@ -52,8 +51,8 @@ TEST_P(FeedRows, LastCallReportsNewestLine) {
 INSTANTIATE_TEST_SUITE_P(
     Parser, FeedRows,
     ::testing::Values(
-        FeedRow{"WorkedExample", {Line("250/1000")}, "10 2 125"},
-        FeedRow{"NewestLineWins", {Line("100/1000") + Line("990/1000")}, "10 9 199"},
+        FeedRow{"WorkedExample", {"Compressing hunk 250/1000... (ratio=50%)\r"}, "10 2 125"},
+        FeedRow{"NewestLineWins", {"Compressing hunk 100/1000.)Compressing hunk 990/1000.)"}, "10 9 199"},
         // Cuts are the fuzzer's; these rows pin them in every build.
         FeedRow{"SplitInsidePrefix", {"Compressing hu", "nk 250/1000... (ratio=50%)\r"}, "10 2 125"},
         FeedRow{"WaitsForParenthesis", {"Compressing hunk 250/10", "00... (ratio=50%"}, ""},
@@ -83,13 +82,19 @@ INSTANTIATE_TEST_SUITE_P(
         FeedRow{"LeadingZeros", {"Compressing hunk 00000000000000000050/000000000000100.)"}, "1 0 150"}),
     test::RowName());
 
-TEST(Parser, ResetForgetsTheUnfinishedLine) {
+// Between jobs: neither the parser's unfinished line nor the last line of the
+// job before reaches the next job.
+TEST(Reset, ForgetsTheJobBefore) {
   ProgressParser parser;
   EXPECT_EQ(Shown(parser.Feed("Compressing hunk 900/1000... (rat", 1, 300)), "");
   parser.Reset();
   EXPECT_EQ(Shown(parser.Feed("io=5%)", 2, 300)), "");
   EXPECT_EQ(parser.Buffer(), "");
   EXPECT_EQ(Shown(parser.Feed("Compressing hunk 1/100.)", 2, 300)), "1 0 101");
+  LastLine last;
+  last.Feed("Error: disk full\n");
+  last.Reset();
+  EXPECT_EQ(last.Text(), "");
 }
 
 // --- The whole text of the per-job batch file, line by line.
@@ -169,66 +174,51 @@ INSTANTIATE_TEST_SUITE_P(
         FeedRow{"ProgressAfterTheErrorIsNoReason",
                     {"Error: bad sector\n", "Compressing hunk 5/10... (ratio=5%)\r"}, "Error: bad sector"},
         FeedRow{"TodaysProgressIsNoReasonEither",
-                    {"Error: read failed\n", "Compressing, 45.3% complete... (ratio=40.2%)\r"}, "Error: read failed"}),
+                    {"Error: read failed\n", "Compressing, 45.3% complete... (ratio=40.2%)\r"}, "Error: read failed"},
+        FeedRow{"EndlessLineStaysBounded", std::vector<std::string>(100, std::string(4096, 'x')),
+                std::string(LastLine::kMaxLength, 'x')}),
     test::RowName());
-
-TEST(LastLine, StaysBoundedOnEndlessLine) {
-  LastLine last;
-  const std::string block(4096, 'x');
-  for (int i = 0; i < 1000; ++i) last.Feed(block);
-  EXPECT_EQ(last.Text().size(), LastLine::kMaxLength);
-  last.Reset();
-  EXPECT_EQ(last.Text(), "");
-}
 
 // --- What a chdman says of itself when started without arguments. Debian's
 // own banner and a program that is no tool are the runner's end-to-end rows
 // (RealChdman..., WhereTheToolIs).
 
-struct BannerRow {
-  const char* name;
-  const char* output;
-  const char* read;  // "old VERSION", "current VERSION"; "" for no tool
-};
-
-class ToolBanners : public ::testing::TestWithParam<BannerRow> {};
+// The whole output in one chunk; "old VERSION", "current VERSION", or "" for no tool.
+class ToolBanners : public ::testing::TestWithParam<FeedRow> {};
 
 TEST_P(ToolBanners, TellTheOldToolFromTodays) {
-  const std::optional<ToolBanner> banner = ReadToolBanner(GetParam().output);
-  EXPECT_EQ(!banner ? "" : (banner->dialect == ToolDialect::Old ? "old " : "current ") + banner->version, GetParam().read);
+  const std::optional<ToolBanner> banner = ReadToolBanner(GetParam().chunks.at(0));
+  EXPECT_EQ(!banner ? "" : (banner->dialect == ToolDialect::Old ? "old " : "current ") + banner->version, GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Outputs, ToolBanners,
     ::testing::Values(
-        BannerRow{"LastOld", "chdman - MAME Compressed Hunks of Data (CHD) manager 0.145\r\n", "old 0.145"},
-        BannerRow{"FirstCurrent", "manager 0.146 (mame0146)\n", "current 0.146"},
-        BannerRow{"AfterAnErrorLine", "Error: Required parameters missing\nchdman - ... manager 0.264\n", "current 0.264"},
-        BannerRow{"ALaterMajor", "CHD manager 1.02\n", "current 1.02"},
-        BannerRow{"UsageOnly", "Usage:\n chdman -update in out\n chdman -setchs inout c h s\n", "old "},
-        BannerRow{"ManagerWithoutANumber", "task manager running\n", ""}),
+        FeedRow{"LastOld", {"chdman - MAME Compressed Hunks of Data (CHD) manager 0.145\r\n"}, "old 0.145"},
+        FeedRow{"FirstCurrent", {"manager 0.146 (mame0146)\n"}, "current 0.146"},
+        FeedRow{"AfterAnErrorLine", {"Error: Required parameters missing\nchdman - ... manager 0.264\n"}, "current 0.264"},
+        FeedRow{"ALaterMajor", {"CHD manager 1.02\n"}, "current 1.02"},
+        FeedRow{"UsageOnly", {"Usage:\n chdman -update in out\n chdman -setchs inout c h s\n"}, "old "},
+        FeedRow{"ManagerWithoutANumber", {"task manager running\n"}, ""}),
     test::RowName());
 
 // --- Which processes of a job a cancel ends by name: those whose image name
 // ends with the tool's name, in any case.
 
-struct NameCase {
-  const char* image;
-  const char* name;
-  bool matches;
-};
-
-class ImageName : public ::testing::TestWithParam<NameCase> {};
+// Image name, tool name, whether they match.
+class ImageName : public ::testing::TestWithParam<std::tuple<const char*, const char*, bool>> {};
 
 TEST_P(ImageName, MatchesTheEndIgnoringCase) {
-  EXPECT_EQ(ImageNameMatches(GetParam().image, GetParam().name), GetParam().matches);
+  const auto& [image, name, matches] = GetParam();
+  EXPECT_EQ(ImageNameMatches(image, name), matches);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ImageName,
-    ::testing::Values(NameCase{"ChdMan.Exe", "chdman.exe", true}, NameCase{"xchdman.exe", "chdman.exe", true},
-                      NameCase{"C:\\Tools\\chdman.exe", "chdman.exe", true}, NameCase{"chdman.exe.bak", "chdman.exe", false},
-                      NameCase{"man.exe", "chdman.exe", false}, NameCase{"chdman2", "chdman", false}, NameCase{"", "chdman", false}));
+    ::testing::Values(std::tuple("ChdMan.Exe", "chdman.exe", true), std::tuple("xchdman.exe", "chdman.exe", true),
+                      std::tuple("C:\\Tools\\chdman.exe", "chdman.exe", true), std::tuple("chdman.exe.bak", "chdman.exe", false),
+                      std::tuple("man.exe", "chdman.exe", false), std::tuple("chdman2", "chdman", false),
+                      std::tuple("", "chdman", false)));
 
 }  // namespace
 }  // namespace qm

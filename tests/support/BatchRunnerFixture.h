@@ -141,20 +141,14 @@ class BatchRunnerTestOf : public ::testing::Test {
   // The whole batch as the window's event loop drives it.
   static void RunBatch(BatchRunner& runner) { runner.Start(); while (runner.Running()) runner.Step(); }
 
-  // Runs of the tool in this test that still live.
-  std::vector<long> ToolsLeft() const {
+  // What this test started that still lives: runs of the tool, and children
+  // of this process (the interpreters it started).
+  std::vector<long> Leftovers() const {
     std::vector<long> left;
     for (const FakeToolCall& call : Calls())
       if (ProcessRunning(call.pid)) left.push_back(call.pid);
-    return left;
-  }
-  // Children of this process that still live: the interpreters it started.
-  static std::vector<long> InterpretersLeft() {
-    std::vector<long> left;
-    if (const auto all = ListProcesses()) {
-      for (const ProcessEntry& p : *all)
-        if (p.parentPid == CurrentProcessId() && ProcessRunning(p.pid)) left.push_back(p.pid);
-    }
+    for (const ProcessEntry& p : ListProcesses().value_or(std::vector<ProcessEntry>{}))
+      if (p.parentPid == CurrentProcessId() && ProcessRunning(p.pid)) left.push_back(p.pid);
     return left;
   }
 
