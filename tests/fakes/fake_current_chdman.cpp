@@ -25,6 +25,7 @@
 //     silent       sleeps for a minute before any progress line
 //     repeat       "<Label>, 25.0% complete..." again and again for a minute
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,22 +35,16 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>  // getpid, which mingw-w64 has too
 #if defined(_WIN32)
-#include <process.h>
 #include <windows.h>
-#define QM_GETPID _getpid
-#else
-#include <unistd.h>
-#define QM_GETPID getpid
 #endif
 
 namespace {
 
 std::string Option(const std::vector<std::string>& args, const std::string& name) {
-  for (std::size_t i = 1; i + 1 < args.size(); ++i) {
-    if (args[i] == name) return args[i + 1];
-  }
-  return {};
+  const auto at = std::find(args.begin(), args.end(), name);
+  return at != args.end() && at + 1 != args.end() ? *(at + 1) : "";
 }
 
 // The geometry a file holds: the last "CYLS:..." line addmeta wrote, else 125/16/4.
@@ -127,13 +122,9 @@ int main(int argc, char** argv) {
   std::printf("args: %s\n", Utf8(joined).c_str());
   if (command == "copy" || command == "createcd" || command == "createdvd") {
     if (std::ifstream(output)) return Fatal("Error: file already exists (" + output + ")");
-    const std::string geometry = Geometry(text);
-    std::ofstream(output, std::ios::binary)
-        << "MComprHD fake"
-        << (command == "createcd"    ? "\nCHT2\n"
-            : command == "createdvd" ? "\nDVD \n"
-            : geometry.starts_with("CYLS:125,") ? ""
-                                                : "\n" + geometry + "\n");
+    const std::string geometry = Geometry(text);  // the default one is not written
+    const std::string meta = command == "createcd" ? "CHT2" : command == "createdvd" ? "DVD " : geometry;
+    std::ofstream(output, std::ios::binary) << "MComprHD fake" << (meta.starts_with("CYLS:125,") ? "" : "\n" + meta + "\n");
   } else if (command.starts_with("extract")) {
     label = "Extracting";
     std::ofstream(output, std::ios::binary) << (command == "extractcd" ? "cue" : "data");
@@ -156,7 +147,7 @@ int main(int argc, char** argv) {
     }
   }
   if (mode == "hang") {
-    std::printf("pid=%d\n", static_cast<int>(QM_GETPID()));
+    std::printf("pid=%d\n", static_cast<int>(getpid()));
     std::fflush(stdout);
     Pause(60000);
   }
