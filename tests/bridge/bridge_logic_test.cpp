@@ -69,7 +69,7 @@ TEST(ImageInfoTest, ReadsTheFieldsTheBridgeUsesOrRefuses) {
   EXPECT_FALSE(ParseImageInfo("").has_value());
   EXPECT_FALSE(ParseImageInfo("Error opening CHD file (x): Invalid file\nFatal error occurred: 1\n").has_value());
   std::string noHunks = Info("zlib");
-  noHunks.erase(noHunks.find("Total Hunks"), noHunks.find("Compression") - noHunks.find("Total Hunks"));
+  noHunks.erase(noHunks.find("Total Hunks:  2\n"), 16);
   EXPECT_FALSE(ParseImageInfo(noHunks).has_value());
 }
 
@@ -121,30 +121,24 @@ TEST_P(TranslationTest, TranslatesAndNoticesErrors) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, TranslationTest,
     testing::ValuesIn(std::vector<TranslationRow>{
-        {"hunks are rounded down", 1024, "Compressing, 99.9% complete... (ratio=9.0%)  \r",
-                       "Compressing hunk 1022/1024... (ratio=9.0%)  \r"},
+        {"rounded down", 1024, "Compressing, 99.9% complete... (ratio=9.0%)  \r", "Compressing hunk 1022/1024... (ratio=9.0%)  \r"},
         {"second of three stages", 900, "Compressing, 50.0% complete... (ratio=1.0%)  \r",
-                       "Compressing hunk 450/900... (ratio=1.0%)  \r", "", 1, 3},
+            "Compressing hunk 450/900... (ratio=1.0%)  \r", "", 1, 3},
         {"whole percent", 200, "Compressing, 7% complete... (ratio=3.0%)  \r", "Compressing hunk 14/200... (ratio=3.0%)  \r"},
-        {"verifying is named in the parentheses", 1000, "Verifying, 40.0% complete...  \r",
-                       "Compressing hunk 400/1000... (Verifying)  \r"},
-        {"a line ended by a newline ends in a carriage return", 10,
-                       "Compressing, 50.0% complete... (ratio=2.0%)\n", "Compressing hunk 5/10... (ratio=2.0%)\r"},
+        {"verifying is named in the parentheses", 1000, "Verifying, 40.0% complete...  \r", "Compressing hunk 400/1000... (Verifying)  \r"},
+        {"newline to carriage return", 10, "Compressing, 50.0% complete... (ratio=2.0%)\n", "Compressing hunk 5/10... (ratio=2.0%)\r"},
         {"nan is no progress", 1000, "Compressing, nan% complete... (ratio=nan%)  \rVerifying, nan% complete...\n", ""},
         {"a broken percentage passes unchanged", 1000, "Compressing, 1.% complete...\rCompressing, x% complete...\r", nullptr},
         {"unknown hunk count passes progress unchanged", 0, "Compressing, 50.0% complete... (ratio=2.0%)  \r", nullptr},
-        {"unfinished last line is translated at the end", 100,
-                       "Compressing, 50.0% complete... (ratio=2.0%)  ", "Compressing hunk 50/100... (ratio=2.0%)  \r"},
+        {"unfinished last line", 100, "Compressing, 50.0% complete... (ratio=2.0%)  ", "Compressing hunk 50/100... (ratio=2.0%)  \r"},
         {"first error line wins over advice", 100,
-                       "Error: file already exists (o.chd)\nUse --force (or -f) to force overwriting\nFatal error occurred: 1\n",
-                       nullptr, "Error: file already exists (o.chd)"},
+            "Error: file already exists (o.chd)\nUse --force (or -f) to force overwriting\nFatal error occurred: 1\n",
+            nullptr, "Error: file already exists (o.chd)"},
         {"plain message before the fatal line", 100,
-                       "Logical size: 5\nData size is not divisible by sector size 512\nFatal error occurred: 1\n",
-                       nullptr, "Data size is not divisible by sector size 512"},
-        {"unterminated error line", 0, "Compressing, 5.0% complete... (ratio=1.0%)  \rError: write failed",
-                       nullptr, "Error: write failed"},
-        {"a file named Error is no error", 100,
-                       "chdman - banner\nInput file:   Error.chd\nCompression complete ... final ratio = 9.0%\n", nullptr}}));
+            "Logical size: 5\nData size is not divisible by sector size 512\nFatal error occurred: 1\n",
+            nullptr, "Data size is not divisible by sector size 512"},
+        {"unterminated error line", 0, "Compressing, 5.0% complete... (ratio=1.0%)  \rError: write failed", nullptr, "Error: write failed"},
+        {"a file named Error is no error", 100, "Input file:   Error.chd\nCompression complete ... final ratio = 9.0%\n", nullptr}}));
 
 constexpr std::string_view kRun =
     "chdman - banner\nOutput CHD:   out.tmp\nCompressing, 0.0% complete... (ratio=100.0%)  \r"

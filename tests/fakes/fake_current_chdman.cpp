@@ -85,6 +85,9 @@ void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  // Each line reaches the bridge as it is printed, as the real tool's do.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  std::setvbuf(stderr, nullptr, _IONBF, 0);
   if (args.empty()) {
     const std::string version = Env("FAKE_CURRENT_VERSION", "0.251");
     std::printf("chdman - MAME Compressed Hunks of Data (CHD) manager %s (fake)\nUsage:\n   chdman info: does it\n%s",
@@ -93,12 +96,9 @@ int main(int argc, char** argv) {
     return Fatal("Error: Required parameters missing");
   }
   const std::string command = args[0], input = Option(args, "-i"), output = Option(args, "-o");
-  std::string text;
-  if (std::ifstream in(input, std::ios::binary); in) {
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  } else {
-    return Fatal("Error opening CHD file (" + input + "): No such file or directory");
-  }
+  std::ifstream in(input, std::ios::binary);
+  if (!in) return Fatal("Error opening CHD file (" + input + "): No such file or directory");
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
   std::printf("chdman - stand-in\n");
   if (command == "info") {
@@ -134,21 +134,17 @@ int main(int argc, char** argv) {
   } else {
     return Fatal("Error: unsupported command " + command);
   }
-  std::fflush(stdout);
 
   const std::string mode = Env("FAKE_CURRENT_MODE", "ok");
   if (mode == "silent") Pause(60000);
   for (int percent = 0; percent <= 100; percent += 25) {
     std::fprintf(stderr, "%s, %d.0%% complete... (ratio=%d.0%%)  \r", label.c_str(), percent, 100 - percent / 2);
-    std::fflush(stderr);
     for (int i = 0; mode == "repeat" && percent == 25 && i < 600; ++i, Pause(100)) {
       std::fprintf(stderr, "%s, 25.0%% complete...  \r", label.c_str());
-      std::fflush(stderr);
     }
   }
   if (mode == "hang") {
     std::printf("pid=%d\n", static_cast<int>(getpid()));
-    std::fflush(stdout);
     Pause(60000);
   }
   std::fprintf(stderr, "Compression complete ... final ratio = 50.0%%            \n");
