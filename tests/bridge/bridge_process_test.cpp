@@ -14,6 +14,7 @@
 #include <map>
 #include <regex>
 #include <thread>
+#include <tuple>
 
 #include "Bridge.h"
 #include "ProcessToolRunner.h"
@@ -122,15 +123,11 @@ class FailingTool : public ToolRunner {
   int failAt_, calls_ = 0, interrupted_ = 0;
 };
 
-struct Failure {
-  const char* failure;
-  int status;
-  const char* reason;
-};
-const Failure kFailures[] = {{"status 2", 2, "Error: injected"},
-                             {"status 0", kExitFailure, "Error: injected"},
-                             {"interrupt", 143, "interrupted"},
-                             {"stall", kExitFailure, "chdman ha smesso di rispondere"}};
+// Each failure, the bridge's status after it and part of its last line.
+const std::tuple<const char*, int, const char*> kFailures[] = {{"status 2", 2, "Error: injected"},
+                                                               {"status 0", kExitFailure, "Error: injected"},
+                                                               {"interrupt", 143, "interrupted"},
+                                                               {"stall", kExitFailure, "chdman ha smesso di rispondere"}};
 
 // The kinds of today's tool, on names the shell and the tool could misread.
 struct KindRow {
@@ -177,19 +174,19 @@ TEST_P(BridgeKindTest, RunsTheKindOrLeavesNothing) {
 
   // The job's logic again, with each run of the tool failing in turn: the
   // folder is as it was, the status says so and the last line says why.
-  for (const Failure& failure : kFailures) {
+  for (const auto& [failure, failedStatus, reason] : kFailures) {
     for (int step = 0;; ++step) {
       prepare();
-      FailingTool tool(failure.failure, step);
+      FailingTool tool(failure, step);
       std::string output;
       const int status = Bridge({tool, [&](std::string_view s) { output.append(s); }, 4242, [](long) { return false; },
                                  CopyToNewFile})
                              .Run(std::get<OldCommand>(ParseOldCommand(row.args)));
       if (step >= tool.calls()) break;
-      const std::string at = std::string(failure.failure) + " at step " + std::to_string(step) + ":\n" + output;
-      EXPECT_EQ(status, failure.status) << at;
+      const std::string at = std::string(failure) + " at step " + std::to_string(step) + ":\n" + output;
+      EXPECT_EQ(status, failedStatus) << at;
       EXPECT_EQ(Snapshot(), before) << at;
-      EXPECT_NE(LastLine(output).find(failure.reason), std::string::npos) << at;
+      EXPECT_NE(LastLine(output).find(reason), std::string::npos) << at;
     }
   }
 }
@@ -307,25 +304,20 @@ class BridgeChdmanTest : public BridgeProcessTest {
   const std::string chdman_ = "/usr/bin/chdman";  // where Debian's mame-tools puts it
 };
 
-struct EditRow {
-  const char* codecs;
-  std::vector<std::string> chs;
-  bool extra;
-};
-void PrintTo(const EditRow& row, std::ostream* os) { *os << row.codecs << " " << row.chs[0]; }
-
+// The codecs, the geometry set and whether the image has an entry after GDDD.
+using EditRow = std::tuple<std::string, std::vector<std::string>, bool>;
 class BridgeEditTest : public BridgeChdmanTest, public testing::WithParamInterface<EditRow> {};
 
 // 2 MiB are 4,096 sectors; chdman chose CYLS:8,HEADS:16,SECS:32.
 TEST_P(BridgeEditTest, SetsTheGeometryKeepingDataAndOtherMetadata) {
-  const EditRow& row = GetParam();
+  const auto& [codecs, chs, extra] = GetParam();
   const std::string image = "my disk \xc3\xbc &.chd";
-  MakeImage(image, row.codecs, 2, row.extra);
+  MakeImage(image, codecs, 2, extra);
   const std::string before = ReadAll(image), infoBefore = Run({"info", "-i", image}, chdman_).output;
-  const Finished run = Run({"-setchs", image, row.chs[0], row.chs[1], row.chs[2]});
+  const Finished run = Run({"-setchs", image, chs[0], chs[1], chs[2]});
   ASSERT_EQ(run.status, 0) << run.output;
 
-  const std::string gddd = "CYLS:" + row.chs[0] + ",HEADS:" + row.chs[1] + ",SECS:" + row.chs[2] + ",BPS:512";
+  const std::string gddd = "CYLS:" + chs[0] + ",HEADS:" + chs[1] + ",SECS:" + chs[2] + ",BPS:512";
   const std::string info = Run({"info", "-i", image}, chdman_).output;
   EXPECT_NE(info.find(gddd + "."), std::string::npos) << info;
   EXPECT_EQ(InfoBesidesGeometry(info), InfoBesidesGeometry(infoBefore));  // Data SHA1 and every other entry

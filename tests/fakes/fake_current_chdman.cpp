@@ -102,9 +102,7 @@ int main(int argc, char** argv) {
 
   std::printf("chdman - stand-in\n");
   if (command == "info") {
-    const std::string tag = text.find("CHT2") != std::string::npos   ? "CHT2"
-                            : text.find("DVD ") != std::string::npos ? "DVD "
-                                                                     : "GDDD";
+    const std::string tag = text.find("CHT2") != text.npos ? "CHT2" : text.find("DVD ") != text.npos ? "DVD " : "GDDD";
     const bool none = text.find("none") != std::string::npos;
     std::printf("File Version: 5\nLogical size: 4,096,000 bytes\nHunk Size:    4,096 bytes\nTotal Hunks:  1,000\n"
                 "Compression:  %s\nMetadata:     Tag='%s'  Index=0  Length=33 bytes\n              %s\n",
