@@ -229,8 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
 // after it, not itself.
 TEST_F(BridgeProcessTest, OnPathTheBridgeSkipsItself) {
   const std::string name = "chdman" + fs::path(QM_BRIDGE).extension().string();
-  fs::create_directories(folder_ / "program");
-  fs::create_directories(folder_ / "tool");
+  for (const char* folder : {"program", "tool"}) fs::create_directory(folder_ / folder);
   fs::copy_file(QM_BRIDGE, folder_ / "program" / name);
   fs::copy_file(QM_FAKE_CURRENT, folder_ / "tool" / name);
   SetEnvironment(kToolVariable, "");

@@ -61,12 +61,14 @@ class RealChdmanTest : public QObject {
     return tool(QStringList{"createhd", "-i", QString::fromStdString(input.string()), "-o", name, "-c", compression} + parent);
   }
   // Queues the images of the data folder named with the button `add`,
-  // presses "Avvia" and answers the batch's message with OK.
-  void runBatch(const char* add, const QStringList& names) {
+  // presses "Avvia" and answers the batch's message with OK; `meanwhile`
+  // runs every 5 ms until the batch ends.
+  void runBatch(const char* add, const QStringList& names, const std::function<void()>& meanwhile = [] {}) {
     for (const QString& name : names) files_->push(data(name).string());
     QTest::mouseClick(button(add), Qt::LeftButton);
     QTimer watcher;
-    connect(&watcher, &QTimer::timeout, this, [this] {
+    connect(&watcher, &QTimer::timeout, this, [&] {
+      meanwhile();
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
         messages_ << box->text();
         box->accept();
@@ -138,8 +140,7 @@ class RealChdmanTest : public QObject {
     QVERIFY(makeImage("big.chd", randomData(size, 4), "zlib"));
     const std::string original = ReadAll(data("big.chd"));
     int seenMax = -1, seenValue = -1;
-    QTimer canceller;
-    connect(&canceller, &QTimer::timeout, this, [&] {
+    runBatch("btnAggiungi_0", {"big.chd"}, [&] {
       auto* current = window_->findChild<QProgressBar*>("pbCurrent");
       if (seenValue < 0 && window_->runner().Running() && current->value() > 0 && current->value() < current->maximum()) {
         seenMax = current->maximum();
@@ -147,8 +148,6 @@ class RealChdmanTest : public QObject {
         QTest::mouseClick(button("btnAnnulla"), Qt::LeftButton);
       }
     });
-    canceller.start(5);
-    runBatch("btnAggiungi_0", {"big.chd"});
 
     QVERIFY2(seenValue > 0, "the current bar never moved during the update");
     QCOMPARE(seenMax, size / 4096 / 100);  // 4 KiB hunks: M / 100

@@ -58,11 +58,6 @@ int Fatal(const std::string& line) {
   return 1;
 }
 
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value ? value : fallback;
-}
-
 // The arguments as the tests read them: UTF-8 (Windows passes them in the
 // ANSI code page, which names the files just as well).
 std::string Utf8(const std::string& text) {
@@ -89,7 +84,7 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   std::setvbuf(stderr, nullptr, _IONBF, 0);
   if (args.empty()) {
-    const std::string version = Env("FAKE_CURRENT_VERSION", "0.251");
+    const std::string version = std::getenv("FAKE_CURRENT_VERSION") ? std::getenv("FAKE_CURRENT_VERSION") : "0.251";
     std::printf("chdman - MAME Compressed Hunks of Data (CHD) manager %s (fake)\nUsage:\n   chdman info: does it\n%s",
                 version.c_str(), std::atoi(version.c_str() + 2) < 254 ? "" : "   chdman createdvd: does it\n"
                                                                                 "   chdman extractdvd: does it\n");
@@ -102,8 +97,8 @@ int main(int argc, char** argv) {
 
   std::printf("chdman - stand-in\n");
   if (command == "info") {
+    const bool none = text.find("none") != text.npos;
     const std::string tag = text.find("CHT2") != text.npos ? "CHT2" : text.find("DVD ") != text.npos ? "DVD " : "GDDD";
-    const bool none = text.find("none") != std::string::npos;
     std::printf("File Version: 5\nLogical size: 4,096,000 bytes\nHunk Size:    4,096 bytes\nTotal Hunks:  1,000\n"
                 "Compression:  %s\nMetadata:     Tag='%s'  Index=0  Length=33 bytes\n              %s\n",
                 none ? "none" : "zlib (Deflate)\nData SHA1:    0123456789abcdef0123456789abcdef01234567", tag.c_str(),
@@ -133,7 +128,7 @@ int main(int argc, char** argv) {
     return Fatal("Error: unsupported command " + command);
   }
 
-  const std::string mode = Env("FAKE_CURRENT_MODE", "ok");
+  const std::string mode = std::getenv("FAKE_CURRENT_MODE") ? std::getenv("FAKE_CURRENT_MODE") : "ok";
   if (mode == "silent") Pause(60000);
   for (int percent = 0; percent <= 100; percent += 25) {
     std::fprintf(stderr, "%s, %d.0%% complete... (ratio=%d.0%%)  \r", label.c_str(), percent, 100 - percent / 2);
