@@ -14,6 +14,7 @@
 #include <map>
 #include <regex>
 #include <thread>
+#include <tuple>
 
 #include "Bridge.h"
 #include "ProcessToolRunner.h"
@@ -83,12 +84,6 @@ class BridgeProcessTest : public testing::Test {
     ChildProcess p = Start(args, program);
     return Finish(p);
   }
-  // The tool's id once the stand-in in mode "hang" has printed it.
-  static long HungToolId(ChildProcess& p, std::string& output) {
-    output = ReadUntil(p, [](const std::string& o) { return o.find("pid=") != o.npos && o.back() == '\n'; });
-    EXPECT_NE(output.find("pid="), std::string::npos) << output;
-    return output.find("pid=") == std::string::npos ? -1 : std::stol(output.substr(output.find("pid=") + 4));
-  }
   Files Snapshot() const {
     Files files;
     for (const auto& e : fs::recursive_directory_iterator(folder_)) {
@@ -128,15 +123,11 @@ class FailingTool : public ToolRunner {
   int failAt_, calls_ = 0, interrupted_ = 0;
 };
 
-struct Failure {
-  const char* failure;
-  int status;
-  const char* reason;
-};
-const Failure kFailures[] = {{"status 2", 2, "Error: injected"},
-                             {"status 0", kExitFailure, "Error: injected"},
-                             {"interrupt", 143, "interrupted"},
-                             {"stall", kExitFailure, "chdman ha smesso di rispondere"}};
+// Each failure, the bridge's status after it and part of its last line.
+const std::tuple<const char*, int, const char*> kFailures[] = {{"status 2", 2, "Error: injected"},
+                                                               {"status 0", kExitFailure, "Error: injected"},
+                                                               {"interrupt", 143, "interrupted"},
+                                                               {"stall", kExitFailure, "chdman ha smesso di rispondere"}};
 
 // The kinds of today's tool, on names the shell and the tool could misread.
 struct KindRow {
@@ -183,19 +174,19 @@ TEST_P(BridgeKindTest, RunsTheKindOrLeavesNothing) {
 
   // The job's logic again, with each run of the tool failing in turn: the
   // folder is as it was, the status says so and the last line says why.
-  for (const Failure& failure : kFailures) {
+  for (const auto& [failure, failedStatus, reason] : kFailures) {
     for (int step = 0;; ++step) {
       prepare();
-      FailingTool tool(failure.failure, step);
+      FailingTool tool(failure, step);
       std::string output;
       const int status = Bridge({tool, [&](std::string_view s) { output.append(s); }, 4242, [](long) { return false; },
                                  CopyToNewFile})
                              .Run(std::get<OldCommand>(ParseOldCommand(row.args)));
       if (step >= tool.calls()) break;
-      const std::string at = std::string(failure.failure) + " at step " + std::to_string(step) + ":\n" + output;
-      EXPECT_EQ(status, failure.status) << at;
+      const std::string at = std::string(failure) + " at step " + std::to_string(step) + ":\n" + output;
+      EXPECT_EQ(status, failedStatus) << at;
       EXPECT_EQ(Snapshot(), before) << at;
-      EXPECT_NE(LastLine(output).find(failure.reason), std::string::npos) << at;
+      EXPECT_NE(LastLine(output).find(reason), std::string::npos) << at;
     }
   }
 }
@@ -203,50 +194,42 @@ TEST_P(BridgeKindTest, RunsTheKindOrLeavesNothing) {
 #define QM_NAME "d\xc3\xa9 &%'!"  // "dé &%'!"
 INSTANTIATE_TEST_SUITE_P(
     Kinds, BridgeKindTest,
-    testing::Values(
-        KindRow{"update", {"-update", "with space.chd", "out put.tmp"}, "MComprHD", 0,
-                "Compressing hunk 1000/1000... (ratio=50.0%)", "copy|-i|with space.chd|-o|out put.tmp"},
-        KindRow{"update_never_over_a_file", {"-update", "a.chd", "a.tmp"}, "MComprHD", 1, "file already exists (a.tmp)",
-                "copy|-i|a.chd|-o|a.tmp", {"a.tmp"}},
-        KindRow{"merge", {"-merge", "a.chd", "-p.diff", "p.tmp"}, "MComprHD", 0, "1000/1000",
-                "copy|-i|./-p.diff|-ip|a.chd|-o|p.tmp"},
-        KindRow{"create_cd", {"-createcd", QM_NAME ".cue", QM_NAME ".tmp"}, "cue", 0, "10000/10000",
-                "createcd|-i|" QM_NAME ".cue|-o|" QM_NAME ".tmp"},
-        KindRow{"create_never_over_a_file", {"-createcd", "a.cue", "a.tmp"}, "cue", 1, "a.tmp", "", {"a.tmp"}},
-        KindRow{"create_dvd_needs_0_254", {"-createdvd", "a.iso", "a.tmp"}, "iso", 1, "0.251", ""},
-        KindRow{"create_dvd", {"-createdvd", "a.iso", "a.tmp"}, "iso", 0, "10000/10000", "createdvd|-i|a.iso|-o|a.tmp",
-                {}, "0.264"},
-        KindRow{"verify", {"-verify", QM_NAME ".chd"}, "MComprHD", 0, "10000/10000", "verify|-i|" QM_NAME ".chd"},
-        KindRow{"extract_cd", {"-extract", QM_NAME ".chd", QM_NAME ".tmp"}, "CHT2", 0, "10000/10000",
-                "extractcd|-i|" QM_NAME ".chd|-o|" QM_NAME ".tmp/" QM_NAME ".cue"},
-        KindRow{"extract_dvd_with_0_251", {"-extract", "a.chd", "a.tmp"}, "DVD ", 0, "10000/10000",
-                "extractraw|-i|a.chd|-o|a.tmp/a.iso"},
-        KindRow{"extract_dvd", {"-extract", "a.chd", "a.tmp"}, "DVD ", 0, "10000/10000",
-                "extractdvd|-i|a.chd|-o|a.tmp/a.iso", {}, "0.264"},
-        KindRow{"extract_hard_disk", {"-extract", "-a.chd", "-a.tmp"}, "MComprHD", 0, "10000/10000",
-                "extracthd|-i|./-a.chd|-o|./-a.tmp/-a.img"},
-        KindRow{"extract_into_an_existing_folder", {"-extract", "a.chd", "a.tmp"}, "CHT2", 1, "a.tmp", "", {"a.tmp"}},
-        KindRow{"extract_beside_the_users_bin", {"-extract", "a.chd", "a.tmp"}, "CHT2", 1, "a.bin", "", {"a.bin"}},
+    testing::ValuesIn(std::vector<KindRow>{
+        {"update", {"-update", "with space.chd", "out put.tmp"}, "MComprHD", 0,
+            "Compressing hunk 1000/1000... (ratio=50.0%)", "copy|-i|with space.chd|-o|out put.tmp"},
+        {"update_never_over_a_file", {"-update", "a.chd", "a.tmp"}, "MComprHD", 1, "file already exists (a.tmp)",
+            "copy|-i|a.chd|-o|a.tmp", {"a.tmp"}},
+        {"merge", {"-merge", "a.chd", "-p.diff", "p.tmp"}, "MComprHD", 0, "1000/1000", "copy|-i|./-p.diff|-ip|a.chd|-o|p.tmp"},
+        {"create_cd", {"-createcd", QM_NAME ".cue", QM_NAME ".tmp"}, "cue", 0, "10000/10000",
+            "createcd|-i|" QM_NAME ".cue|-o|" QM_NAME ".tmp"},
+        {"create_never_over_a_file", {"-createcd", "a.cue", "a.tmp"}, "cue", 1, "a.tmp", "", {"a.tmp"}},
+        {"create_dvd_needs_0_254", {"-createdvd", "a.iso", "a.tmp"}, "iso", 1, "0.251", ""},
+        {"create_dvd", {"-createdvd", "a.iso", "a.tmp"}, "iso", 0, "10000/10000", "createdvd|-i|a.iso|-o|a.tmp", {}, "0.264"},
+        {"verify", {"-verify", QM_NAME ".chd"}, "MComprHD", 0, "10000/10000", "verify|-i|" QM_NAME ".chd"},
+        {"extract_cd", {"-extract", QM_NAME ".chd", QM_NAME ".tmp"}, "CHT2", 0, "10000/10000",
+            "extractcd|-i|" QM_NAME ".chd|-o|" QM_NAME ".tmp/" QM_NAME ".cue"},
+        {"extract_dvd_with_0_251", {"-extract", "a.chd", "a.tmp"}, "DVD ", 0, "10000/10000", "extractraw|-i|a.chd|-o|a.tmp/a.iso"},
+        {"extract_dvd", {"-extract", "a.chd", "a.tmp"}, "DVD ", 0, "10000/10000", "extractdvd|-i|a.chd|-o|a.tmp/a.iso", {}, "0.264"},
+        {"extract_hard_disk", {"-extract", "-a.chd", "-a.tmp"}, "MComprHD", 0, "10000/10000", "extracthd|-i|./-a.chd|-o|./-a.tmp/-a.img"},
+        {"extract_into_an_existing_folder", {"-extract", "a.chd", "a.tmp"}, "CHT2", 1, "a.tmp", "", {"a.tmp"}},
+        {"extract_beside_the_users_bin", {"-extract", "a.chd", "a.tmp"}, "CHT2", 1, "a.bin", "", {"a.bin"}},
         // The stand-in's images hold 4,096,000 bytes: 125 * 16 * 4 sectors of 512.
-        KindRow{"set_chs", {"-setchs", "a.chd", "32", "16", "16"}, "MComprHD", 0, "set to CYLS:32,HEADS:16,SECS:16", nullptr},
-        KindRow{"set_chs_uncompressed", {"-setchs", "a.chd", "32", "16", "16"}, "MComprHD none", 0,
-                "set to CYLS:32,HEADS:16,SECS:16", nullptr},
-        KindRow{"set_chs_one_cylinder_short", {"-setchs", "a.chd", "124", "16", "4"}, "MComprHD", 1,
-                "less than the 4,096,000 bytes", ""},
-        KindRow{"set_chs_already_set", {"-setchs", "a.chd", "125", "16", "4"}, "MComprHD", 0, "already", ""},
-        KindRow{"set_chs_of_a_cd", {"-setchs", "a.chd", "125", "16", "4"}, "CHT2", 1, "not a hard disk image", ""},
-        KindRow{"verify_ended_when_silent", {"-verify", "a.chd"}, "MComprHD", 1,
-                "smesso di rispondere (nessun avanzamento per 2 secondi)", "verify|-i|a.chd", {}, "0.251", "silent"},
-        KindRow{"verify_ended_at_one_percentage", {"-verify", "a.chd"}, "MComprHD", 1, "smesso di rispondere",
-                "verify|-i|a.chd", {}, "0.251", "repeat"}));
+        {"set_chs", {"-setchs", "a.chd", "32", "16", "16"}, "MComprHD", 0, "set to CYLS:32,HEADS:16,SECS:16", nullptr},
+        {"set_chs_uncompressed", {"-setchs", "a.chd", "32", "16", "16"}, "MComprHD none", 0, "set to CYLS:32,HEADS:16,SECS:16", nullptr},
+        {"set_chs_one_cylinder_short", {"-setchs", "a.chd", "124", "16", "4"}, "MComprHD", 1, "less than the 4,096,000 bytes", ""},
+        {"set_chs_already_set", {"-setchs", "a.chd", "125", "16", "4"}, "MComprHD", 0, "already", ""},
+        {"set_chs_of_a_cd", {"-setchs", "a.chd", "125", "16", "4"}, "CHT2", 1, "not a hard disk image", ""},
+        {"verify_ended_when_silent", {"-verify", "a.chd"}, "MComprHD", 1,
+            "smesso di rispondere (nessun avanzamento per 2 secondi)", "verify|-i|a.chd", {}, "0.251", "silent"},
+        {"verify_ended_at_one_percentage", {"-verify", "a.chd"}, "MComprHD", 1, "smesso di rispondere",
+            "verify|-i|a.chd", {}, "0.251", "repeat"}}));
 #undef QM_NAME
 
 // A bridge copied under the tool's name into a folder on PATH finds the tool
 // after it, not itself.
 TEST_F(BridgeProcessTest, OnPathTheBridgeSkipsItself) {
   const std::string name = "chdman" + fs::path(QM_BRIDGE).extension().string();
-  fs::create_directories(folder_ / "program");
-  fs::create_directories(folder_ / "tool");
+  for (const char* folder : {"program", "tool"}) fs::create_directory(folder_ / folder);
   fs::copy_file(QM_BRIDGE, folder_ / "program" / name);
   fs::copy_file(QM_FAKE_CURRENT, folder_ / "tool" / name);
   SetEnvironment(kToolVariable, "");
@@ -258,39 +241,38 @@ TEST_F(BridgeProcessTest, OnPathTheBridgeSkipsItself) {
   EXPECT_NE(run.output.find("chdman - stand-in"), std::string::npos) << run.output;
 }
 
-TEST_F(BridgeProcessTest, AKilledBridgeTakesTheToolWithIt) {
+// 0: the bridge is killed outright, and its tool still ends with it; else a
+// signal asks the bridge to end, and it ends its tool and removes the output.
+class BridgeEndTest : public BridgeProcessTest, public testing::WithParamInterface<int> {};
+
+TEST_P(BridgeEndTest, TheToolEndsWithTheBridge) {
   SetEnvironment("FAKE_CURRENT_MODE", "hang");
   ChildProcess p = Start({"-update", "with space.chd", "o.tmp"});
-  std::string output;
-  const long tool = HungToolId(p, output);
+  // The stand-in in mode "hang" prints its id.
+  const std::string output = ReadUntil(p, [](const std::string& o) { return o.find("pid=") != o.npos && o.back() == '\n'; });
+  ASSERT_NE(output.find("pid="), std::string::npos) << output;
+  const long tool = std::stol(output.substr(output.find("pid=") + 4));
   ASSERT_TRUE(ProcessRunning(tool));
-  p.Terminate();
-  p.Wait();
-  for (int i = 0; i < 500 && ProcessRunning(tool); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_FALSE(ProcessRunning(tool)) << "the tool outlived the bridge";
-}
-
-#if !defined(_WIN32)
-
-class BridgeSignalTest : public BridgeProcessTest, public testing::WithParamInterface<int> {};
-
-TEST_P(BridgeSignalTest, EndsTheToolAndRemovesItsOutput) {
-  SetEnvironment("FAKE_CURRENT_MODE", "hang");
-  ChildProcess p = Start({"-update", "with space.chd", "o.tmp"});
-  std::string output;
-  const long tool = HungToolId(p, output);
   ASSERT_TRUE(fs::exists("o.tmp"));
   const auto start = std::chrono::steady_clock::now();
-  ::kill(static_cast<pid_t>(p.Id()), GetParam());
+#if !defined(_WIN32)
+  if (GetParam() != 0) ::kill(static_cast<pid_t>(p.Id()), GetParam());
+#endif
+  if (GetParam() == 0) p.Terminate();
   const Finished run = Finish(p, output);
+  for (int i = 0; i < 500 && ProcessRunning(tool); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(ProcessRunning(tool)) << "the tool outlived the bridge";
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "the tool was left to its minute";
+  if (GetParam() == 0) return;
   EXPECT_EQ(run.status, 128 + GetParam()) << run.output;
   EXPECT_NE(LastLine(run.output).find("interrupted"), std::string::npos) << run.output;
   EXPECT_FALSE(fs::exists("o.tmp"));
-  EXPECT_FALSE(ProcessRunning(tool));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, BridgeSignalTest, testing::Values(SIGTERM, SIGINT, SIGHUP));
+#if defined(_WIN32)
+INSTANTIATE_TEST_SUITE_P(Ends, BridgeEndTest, testing::Values(0));
+#else
+INSTANTIATE_TEST_SUITE_P(Ends, BridgeEndTest, testing::Values(0, SIGTERM, SIGINT, SIGHUP));
 
 // The lines of `info` but those that change with the geometry or the file.
 std::string InfoBesidesGeometry(const std::string& info) {
@@ -304,7 +286,6 @@ class BridgeChdmanTest : public BridgeProcessTest {
     if (!fs::exists(chdman_)) GTEST_SKIP() << "chdman is not installed (Debian package mame-tools)";
   }
 
-  Finished Tool(const std::vector<std::string>& args) { return Run(args, chdman_); }
   // A hard disk image of `mib` MiB of random data, which stays in "data.raw";
   // `extra` adds a metadata entry after its GDDD one.
   void MakeImage(const std::string& name, const std::string& codecs, int mib = 2, bool extra = false) {
@@ -312,41 +293,36 @@ class BridgeChdmanTest : public BridgeProcessTest {
     std::string raw(static_cast<std::size_t>(mib) << 20, '\0');
     for (char& c : raw) c = static_cast<char>(random());
     test::WriteAll("data.raw", raw);
-    ASSERT_EQ(Tool({"createhd", "-i", "data.raw", "-o", "plain.chd", "-c", "none"}).status, 0);
+    ASSERT_EQ(Run({"createhd", "-i", "data.raw", "-o", "plain.chd", "-c", "none"}, chdman_).status, 0);
     if (extra) {
-      ASSERT_EQ(Tool({"addmeta", "-i", "plain.chd", "-t", "TEST", "-vt", "kept as it was"}).status, 0);
+      ASSERT_EQ(Run({"addmeta", "-i", "plain.chd", "-t", "TEST", "-vt", "kept as it was"}, chdman_).status, 0);
     }
-    ASSERT_EQ(Tool({"copy", "-i", "plain.chd", "-o", name, "-c", codecs}).status, 0);
+    ASSERT_EQ(Run({"copy", "-i", "plain.chd", "-o", name, "-c", codecs}, chdman_).status, 0);
     fs::remove("plain.chd");
   }
   const std::string chdman_ = "/usr/bin/chdman";  // where Debian's mame-tools puts it
 };
 
-struct EditRow {
-  const char* codecs;
-  std::vector<std::string> chs;
-  bool extra;
-};
-void PrintTo(const EditRow& row, std::ostream* os) { *os << row.codecs << " " << row.chs[0]; }
-
+// The codecs, the geometry set and whether the image has an entry after GDDD.
+using EditRow = std::tuple<std::string, std::vector<std::string>, bool>;
 class BridgeEditTest : public BridgeChdmanTest, public testing::WithParamInterface<EditRow> {};
 
 // 2 MiB are 4,096 sectors; chdman chose CYLS:8,HEADS:16,SECS:32.
 TEST_P(BridgeEditTest, SetsTheGeometryKeepingDataAndOtherMetadata) {
-  const EditRow& row = GetParam();
+  const auto& [codecs, chs, extra] = GetParam();
   const std::string image = "my disk \xc3\xbc &.chd";
-  MakeImage(image, row.codecs, 2, row.extra);
-  const std::string before = ReadAll(image), infoBefore = Tool({"info", "-i", image}).output;
-  const Finished run = Run({"-setchs", image, row.chs[0], row.chs[1], row.chs[2]});
+  MakeImage(image, codecs, 2, extra);
+  const std::string before = ReadAll(image), infoBefore = Run({"info", "-i", image}, chdman_).output;
+  const Finished run = Run({"-setchs", image, chs[0], chs[1], chs[2]});
   ASSERT_EQ(run.status, 0) << run.output;
 
-  const std::string gddd = "CYLS:" + row.chs[0] + ",HEADS:" + row.chs[1] + ",SECS:" + row.chs[2] + ",BPS:512";
-  const std::string info = Tool({"info", "-i", image}).output;
+  const std::string gddd = "CYLS:" + chs[0] + ",HEADS:" + chs[1] + ",SECS:" + chs[2] + ",BPS:512";
+  const std::string info = Run({"info", "-i", image}, chdman_).output;
   EXPECT_NE(info.find(gddd + "."), std::string::npos) << info;
   EXPECT_EQ(InfoBesidesGeometry(info), InfoBesidesGeometry(infoBefore));  // Data SHA1 and every other entry
   ASSERT_EQ(Run({"-extract", image, "out.tmp"}).status, 0);
   EXPECT_TRUE(ReadAll("out.tmp/my disk \xc3\xbc &.img") == ReadAll("data.raw"));
-  const Finished verify = Tool({"verify", "-i", image});
+  const Finished verify = Run({"verify", "-i", image}, chdman_);
   EXPECT_EQ(verify.status, 0) << verify.output;
   // Edited, not made again: the old bytes stay, at most one entry is added.
   const std::string after = ReadAll(image);
@@ -365,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(Images, BridgeEditTest,
 
 TEST_F(BridgeChdmanTest, ImagesTheEditDoesNotTakeFailAsBefore) {
   MakeImage("parent.chd", "zlib");
-  ASSERT_EQ(Tool({"createhd", "-i", "data.raw", "-o", "child.chd", "-c", "zlib", "-op", "parent.chd"}).status, 0);
+  ASSERT_EQ(Run({"createhd", "-i", "data.raw", "-o", "child.chd", "-c", "zlib", "-op", "parent.chd"}, chdman_).status, 0);
   std::string v4 = ReadAll("parent.chd");
   v4[15] = 4;  // version 4 in a version 5 header
   test::WriteAll("v4.chd", v4);

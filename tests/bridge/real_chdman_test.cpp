@@ -29,27 +29,24 @@ class RealChdmanTest : public QObject {
   QString chdman_;
   std::unique_ptr<test::TempTree> tree_;
   std::unique_ptr<test::ScriptedFileDialog> files_;
-  frmMain* window_ = nullptr;
+  std::unique_ptr<frmMain> window_;  // after files_, which it uses
   QStringList messages_;
 
   QPushButton* button(const char* name) { return window_->findChild<QPushButton*>(name); }
   fs::path data(const QString& name) const { return tree_->data() / name.toStdString(); }
 
-  // Runs today's chdman by hand in the data folder; its exit status.
-  int tool(const QStringList& args) {
+  // Runs today's chdman by hand in the data folder; true when it succeeded.
+  bool tool(const QStringList& args) {
     QProcess p;
     p.setWorkingDirectory(QString::fromStdString(tree_->data().string()));
     p.start(chdman_, args);
-    p.waitForFinished(120000);
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
   }
-  // The data of a hard disk image; nothing when chdman cannot read it alone
-  // (an image that needs its parent).
+  // The data of a hard disk image, left in the tree's root; nothing when
+  // chdman cannot read it alone (an image that needs its parent).
   std::string extracted(const QString& image) {
-    tool({"extracthd", "-i", image, "-o", "extracted.raw", "-f"});
-    const std::string bytes = ReadAll(data("extracted.raw"));
-    fs::remove(data("extracted.raw"));
-    return bytes;
+    tool({"extracthd", "-i", image, "-o", QString::fromStdString((tree_->root() / "out.raw").string()), "-f"});
+    return ReadAll(tree_->root() / "out.raw");
   }
   static std::string randomData(int size, unsigned seed) {
     std::mt19937 random(seed);
@@ -58,21 +55,20 @@ class RealChdmanTest : public QObject {
     return bytes;
   }
   // A hard disk image of `raw`, compressed with `compression` ("zlib" or "none").
-  bool makeImage(const QString& name, const std::string& raw, const QString& compression, const QString& parent = {}) {
-    test::WriteAll(data("input.raw"), raw);
-    QStringList args{"createhd", "-i", "input.raw", "-o", name, "-c", compression};
-    if (!parent.isEmpty()) args << "-op" << parent;
-    const bool made = tool(args) == 0;
-    fs::remove(data("input.raw"));
-    return made;
+  bool makeImage(const QString& name, const std::string& raw, const QString& compression, const QStringList& parent = {}) {
+    const fs::path input = tree_->root() / "in.raw";
+    test::WriteAll(input, raw);
+    return tool(QStringList{"createhd", "-i", QString::fromStdString(input.string()), "-o", name, "-c", compression} + parent);
   }
-  // Queues the images of the data folder named with the add button of
-  // `kind`, presses "Avvia" and answers the batch's message with OK.
-  void runBatch(int kind, const QStringList& names) {
-    for (const QString& name : names) files_->push(QString::fromStdString(data(name).string()));
-    QTest::mouseClick(button(kind == 0 ? "btnAggiungi_0" : "btnAggiungi_1"), Qt::LeftButton);
+  // Queues the images of the data folder named with the button `add`,
+  // presses "Avvia" and answers the batch's message with OK; `meanwhile`
+  // runs every 5 ms until the batch ends.
+  void runBatch(const char* add, const QStringList& names, const std::function<void()>& meanwhile = [] {}) {
+    for (const QString& name : names) files_->push(data(name).string());
+    QTest::mouseClick(button(add), Qt::LeftButton);
     QTimer watcher;
-    connect(&watcher, &QTimer::timeout, this, [this] {
+    connect(&watcher, &QTimer::timeout, this, [&] {
+      meanwhile();
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
         messages_ << box->text();
         box->accept();
@@ -93,20 +89,15 @@ class RealChdmanTest : public QObject {
   void init() {
     tree_ = std::make_unique<test::TempTree>();
     tree_->InstallTool(QM_BRIDGE, BridgeFileName());
-    window_ = new frmMain;
+    window_ = std::make_unique<frmMain>();
     RunnerSettings settings{tree_->program().string() + "/", "chdman", "automate.sh", Interpreter::PosixShell,
                             tree_->privateFolder().string() + "/"};
     settings.bridgePath = (tree_->program() / BridgeFileName()).string();
     window_->controller().SetRunnerSettings(settings);
-    files_ = std::make_unique<test::ScriptedFileDialog>(QStringList{});
+    files_ = std::make_unique<test::ScriptedFileDialog>();
     window_->controller().SetFileDialog(files_.get());
     window_->show();
     messages_.clear();
-  }
-
-  void cleanup() {
-    delete window_;
-    tree_.reset();
   }
 
   void update_data() {
@@ -120,15 +111,14 @@ class RealChdmanTest : public QObject {
     QFETCH(QString, name);
     QFETCH(QString, compression);
     const QString image = "./" + name;  // as the test itself hands it to chdman
-    const QString backup = name.chopped(4) + ".old";
     const std::string raw = randomData(2 << 20, 1);
     QVERIFY(makeImage(image, raw, compression));
     const std::string original = ReadAll(data(name));
-    runBatch(0, {name});
+    runBatch("btnAggiungi_0", {name});
 
     QCOMPARE(messages_, QStringList{"Operazione terminata con successo."});
     QVERIFY(extracted(image) == raw);
-    QVERIFY(ReadAll(data(backup)) == original);
+    QVERIFY(ReadAll(data(name.chopped(4) + ".old")) == original);  // the backup
     QCOMPARE(std::distance(fs::directory_iterator(tree_->data()), {}), 2);  // the image and its backup
   }
 
@@ -136,8 +126,8 @@ class RealChdmanTest : public QObject {
     std::string raw = randomData(2 << 20, 2);
     QVERIFY(makeImage("disk.chd", raw, "zlib"));
     raw.replace(100000, 5, "HELLO");
-    QVERIFY(makeImage("patch.diff", raw, "zlib", "disk.chd"));
-    runBatch(1, {"disk.chd", "patch.diff"});
+    QVERIFY(makeImage("patch.diff", raw, "zlib", {"-op", "disk.chd"}));
+    runBatch("btnAggiungi_1", {"disk.chd", "patch.diff"});
 
     QCOMPARE(messages_, QStringList{"Operazione terminata con successo."});
     QVERIFY(extracted("patch.tmp") == raw);  // whole, without a parent
@@ -150,8 +140,7 @@ class RealChdmanTest : public QObject {
     QVERIFY(makeImage("big.chd", randomData(size, 4), "zlib"));
     const std::string original = ReadAll(data("big.chd"));
     int seenMax = -1, seenValue = -1;
-    QTimer canceller;
-    connect(&canceller, &QTimer::timeout, this, [&] {
+    runBatch("btnAggiungi_0", {"big.chd"}, [&] {
       auto* current = window_->findChild<QProgressBar*>("pbCurrent");
       if (seenValue < 0 && window_->runner().Running() && current->value() > 0 && current->value() < current->maximum()) {
         seenMax = current->maximum();
@@ -159,8 +148,6 @@ class RealChdmanTest : public QObject {
         QTest::mouseClick(button("btnAnnulla"), Qt::LeftButton);
       }
     });
-    canceller.start(5);
-    runBatch(0, {"big.chd"});
 
     QVERIFY2(seenValue > 0, "the current bar never moved during the update");
     QCOMPARE(seenMax, size / 4096 / 100);  // 4 KiB hunks: M / 100

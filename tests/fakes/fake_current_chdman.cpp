@@ -25,6 +25,7 @@
 //     silent       sleeps for a minute before any progress line
 //     repeat       "<Label>, 25.0% complete..." again and again for a minute
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,22 +35,16 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>  // getpid, which mingw-w64 has too
 #if defined(_WIN32)
-#include <process.h>
 #include <windows.h>
-#define QM_GETPID _getpid
-#else
-#include <unistd.h>
-#define QM_GETPID getpid
 #endif
 
 namespace {
 
 std::string Option(const std::vector<std::string>& args, const std::string& name) {
-  for (std::size_t i = 1; i + 1 < args.size(); ++i) {
-    if (args[i] == name) return args[i + 1];
-  }
-  return {};
+  const auto at = std::find(args.begin(), args.end(), name);
+  return at != args.end() && at + 1 != args.end() ? *(at + 1) : "";
 }
 
 // The geometry a file holds: the last "CYLS:..." line addmeta wrote, else 125/16/4.
@@ -61,11 +56,6 @@ std::string Geometry(const std::string& text) {
 int Fatal(const std::string& line) {
   std::fprintf(stderr, "%s\nFatal error occurred: 1\n", line.c_str());
   return 1;
-}
-
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value ? value : fallback;
 }
 
 // The arguments as the tests read them: UTF-8 (Windows passes them in the
@@ -90,27 +80,25 @@ void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  // Each line reaches the bridge as it is printed, as the real tool's do.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  std::setvbuf(stderr, nullptr, _IONBF, 0);
   if (args.empty()) {
-    const std::string version = Env("FAKE_CURRENT_VERSION", "0.251");
+    const std::string version = std::getenv("FAKE_CURRENT_VERSION") ? std::getenv("FAKE_CURRENT_VERSION") : "0.251";
     std::printf("chdman - MAME Compressed Hunks of Data (CHD) manager %s (fake)\nUsage:\n   chdman info: does it\n%s",
                 version.c_str(), std::atoi(version.c_str() + 2) < 254 ? "" : "   chdman createdvd: does it\n"
                                                                                 "   chdman extractdvd: does it\n");
     return Fatal("Error: Required parameters missing");
   }
   const std::string command = args[0], input = Option(args, "-i"), output = Option(args, "-o");
-  std::string text;
-  if (std::ifstream in(input, std::ios::binary); in) {
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  } else {
-    return Fatal("Error opening CHD file (" + input + "): No such file or directory");
-  }
+  std::ifstream in(input, std::ios::binary);
+  if (!in) return Fatal("Error opening CHD file (" + input + "): No such file or directory");
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
   std::printf("chdman - stand-in\n");
   if (command == "info") {
-    const std::string tag = text.find("CHT2") != std::string::npos   ? "CHT2"
-                            : text.find("DVD ") != std::string::npos ? "DVD "
-                                                                     : "GDDD";
-    const bool none = text.find("none") != std::string::npos;
+    const bool none = text.find("none") != text.npos;
+    const std::string tag = text.find("CHT2") != text.npos ? "CHT2" : text.find("DVD ") != text.npos ? "DVD " : "GDDD";
     std::printf("File Version: 5\nLogical size: 4,096,000 bytes\nHunk Size:    4,096 bytes\nTotal Hunks:  1,000\n"
                 "Compression:  %s\nMetadata:     Tag='%s'  Index=0  Length=33 bytes\n              %s\n",
                 none ? "none" : "zlib (Deflate)\nData SHA1:    0123456789abcdef0123456789abcdef01234567", tag.c_str(),
@@ -127,13 +115,9 @@ int main(int argc, char** argv) {
   std::printf("args: %s\n", Utf8(joined).c_str());
   if (command == "copy" || command == "createcd" || command == "createdvd") {
     if (std::ifstream(output)) return Fatal("Error: file already exists (" + output + ")");
-    const std::string geometry = Geometry(text);
-    std::ofstream(output, std::ios::binary)
-        << "MComprHD fake"
-        << (command == "createcd"    ? "\nCHT2\n"
-            : command == "createdvd" ? "\nDVD \n"
-            : geometry.starts_with("CYLS:125,") ? ""
-                                                : "\n" + geometry + "\n");
+    const std::string geometry = Geometry(text);  // the default one is not written
+    const std::string meta = command == "createcd" ? "CHT2" : command == "createdvd" ? "DVD " : geometry;
+    std::ofstream(output, std::ios::binary) << "MComprHD fake" << (meta.starts_with("CYLS:125,") ? "" : "\n" + meta + "\n");
   } else if (command.starts_with("extract")) {
     label = "Extracting";
     std::ofstream(output, std::ios::binary) << (command == "extractcd" ? "cue" : "data");
@@ -143,21 +127,17 @@ int main(int argc, char** argv) {
   } else {
     return Fatal("Error: unsupported command " + command);
   }
-  std::fflush(stdout);
 
-  const std::string mode = Env("FAKE_CURRENT_MODE", "ok");
+  const std::string mode = std::getenv("FAKE_CURRENT_MODE") ? std::getenv("FAKE_CURRENT_MODE") : "ok";
   if (mode == "silent") Pause(60000);
   for (int percent = 0; percent <= 100; percent += 25) {
     std::fprintf(stderr, "%s, %d.0%% complete... (ratio=%d.0%%)  \r", label.c_str(), percent, 100 - percent / 2);
-    std::fflush(stderr);
     for (int i = 0; mode == "repeat" && percent == 25 && i < 600; ++i, Pause(100)) {
       std::fprintf(stderr, "%s, 25.0%% complete...  \r", label.c_str());
-      std::fflush(stderr);
     }
   }
   if (mode == "hang") {
-    std::printf("pid=%d\n", static_cast<int>(QM_GETPID()));
-    std::fflush(stdout);
+    std::printf("pid=%d\n", static_cast<int>(getpid()));
     Pause(60000);
   }
   std::fprintf(stderr, "Compression complete ... final ratio = 50.0%%            \n");
