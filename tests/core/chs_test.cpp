@@ -33,8 +33,7 @@ class ConfirmChsTest : public testing::TestWithParam<ConfirmRow> {};
 TEST_P(ConfirmChsTest, TrimsEachBoxAndEndsEveryFieldWithABlank) {
   const ConfirmRow& row = GetParam();
   const ChsGeometry geometry = ConfirmChs(row.c, row.h, row.s);
-  EXPECT_TRUE(geometry.confirmed);
-  EXPECT_EQ(geometry.ChsValue(), row.chsValue);
+  EXPECT_EQ(std::pair(geometry.confirmed, geometry.ChsValue()), std::pair(true, std::string(row.chsValue)));
 }
 
 // The typical case and the trimming of pasted blanks are set_chs_dialog_test's.

@@ -17,13 +17,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// PATH is `folder` alone for the object's lifetime.
-struct OnlyOnPath {
-  const std::string old = std::getenv("PATH");
-  explicit OnlyOnPath(const fs::path& folder) { SetEnv("PATH", Utf8(folder)); }
-  ~OnlyOnPath() { SetEnv("PATH", old); }
-};
-
 class NavigateTo : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(NavigateTo, HandsTheLinkToXdgOpenAsOneArgument) {
@@ -33,7 +26,8 @@ TEST_P(NavigateTo, HandsTheLinkToXdgOpenAsOneArgument) {
   WriteAll(tree.root() / "xdg-open", "#!/bin/sh\n/bin/sleep 1\nprintf '%s|%s' \"$#\" \"$1\" > \"$0.part\"\n/bin/mv \"$0.part\" '" +
                                          Utf8(opened) + "'\n");
   fs::permissions(tree.root() / "xdg-open", fs::perms::owner_all);
-  OnlyOnPath path(tree.root());
+  const std::string path = std::getenv("PATH");
+  SetEnv("PATH", Utf8(tree.root()));  // the stand-in alone
   const auto start = Clock::now();
   Navigate(GetParam());
   EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(800));
@@ -41,10 +35,11 @@ TEST_P(NavigateTo, HandsTheLinkToXdgOpenAsOneArgument) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(ReadAll(opened), std::string("1|") + GetParam());
 
-  OnlyOnPath nothing(tree.data());  // an empty folder
+  SetEnv("PATH", Utf8(tree.data()));  // an empty folder
   const auto again = Clock::now();
   Navigate(GetParam());
   EXPECT_LT(Clock::now() - again, std::chrono::seconds(2));
+  SetEnv("PATH", path);
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, NavigateTo,
