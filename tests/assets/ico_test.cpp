@@ -53,8 +53,8 @@ TEST_P(IcoFile, HoldsEverySizeAtEveryDepth) {
     const std::size_t colours = bits > 8 ? 0 : le32(at + 32) ? le32(at + 32) : std::size_t{1} << bits;
     EXPECT_LE(colours, 256u);
     const auto stride = [&](std::size_t depth) { return (width * depth + 31) / 32 * 4; };
-    const std::size_t pixels = at + 40 + 4 * colours, mask = pixels + stride(bits) * width;
-    ASSERT_EQ(mask + stride(1) * width, at + size) << "image data and layout differ";
+    // The header, the palette, the colour rows and the mask's rows.
+    ASSERT_EQ(at + 40 + 4 * colours + (stride(bits) + stride(1)) * width, at + size) << "image data and layout differ";
     found.insert({width, bits});
   }
   EXPECT_EQ(found, GetParam().images);

@@ -45,10 +45,6 @@ class MainControllerTest : public test::BatchRunnerTestOf<ControllerView> {
     controller.emplace(view, Settings());
     controller->Load();
   }
-  void Run() {
-    controller->Start();
-    while (controller->runner().Running()) controller->Step();
-  }
   Strings Column(int col) {
     Strings cells;
     for (int n = 1; n <= controller->table().JobCount(); ++n) cells.push_back(controller->table().Job(n)[col]);
@@ -70,24 +66,27 @@ struct SelectionRow {
   int button;
   std::string_view dialogTitle;
   Strings files;
-  int geometryAsked;
   Strings args;
+  std::string answers;  // ControllerView::answers
 };
 void PrintTo(const SelectionRow& row, std::ostream* os) { *os << row.name; }
 
 class SelectionTest : public MainControllerTest, public testing::WithParamInterface<SelectionRow> {};
 
 // Each chosen file is one job, in the order chosen, from the dialog for the
-// kind's files, shown with the tool bar disabled.
+// kind's files, shown with the tool bar disabled. A geometry dialog closed
+// without confirming gives the last confirmed geometry: none at first, so
+// the jobs have empty fields (the windows' tests see a later one kept).
 TEST_P(SelectionTest, OneJobPerFileInOrder) {
   const SelectionRow& row = GetParam();
+  view.answers = row.answers;
   view.files.selections.emplace_back();
   for (const std::string& name : row.files) view.files.selections.back().push_back(Utf8(Image(name)));
   controller->Add(row.button);
 
   EXPECT_EQ(view.files.titles, Strings{std::string(row.dialogTitle)});
   EXPECT_EQ(std::pair(view.files.toolbarEnabled, view.toolbar), std::pair(std::vector<bool>{false}, true));
-  EXPECT_EQ(view.geometryAsked, row.geometryAsked);
+  EXPECT_EQ(view.geometryAsked, row.button == 2 ? 1 : 0);  // Set CHS asks once a selection
   EXPECT_EQ(Column(kColArgs), row.args);
   EXPECT_EQ(Column(kColFolder), Strings(row.files.size(), Utf8(tree.data())));
   EXPECT_TRUE(view.messages.empty());
@@ -95,27 +94,19 @@ TEST_P(SelectionTest, OneJobPerFileInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Selections, SelectionTest,
-    testing::Values(SelectionRow{"UpdateThree", 0, kChdRequest.DialogTitle, {"c.chd", "a.chd", "b.chd"}, 0,
-                                 {"-update c.chd c.tmp", "-update a.chd a.tmp", "-update b.chd b.tmp"}},
-                    SelectionRow{"SetChsThreeAskOnce", 2, kChdRequest.DialogTitle, {"a.chd", "b.chd", "c.chd"}, 1,
-                                 {"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}},
+    testing::Values(SelectionRow{"UpdateThree", 0, kChdRequest.DialogTitle, {"c.chd", "a.chd", "b.chd"},
+                                 {"-update c.chd c.tmp", "-update a.chd a.tmp", "-update b.chd b.tmp"}, ""},
+                    SelectionRow{"SetChsThreeAskOnce", 2, kChdRequest.DialogTitle, {"a.chd", "b.chd", "c.chd"},
+                                 {"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}, ""},
+                    SelectionRow{"SetChsUnconfirmed", 2, kChdRequest.DialogTitle, {"a.chd", "b.chd"},
+                                 {"-setchs a.chd ", "-setchs b.chd "}, "n"},
                     SelectionRow{"CreateCdTakesEveryDiscImage", 3, kCdRequest.DialogTitle, {"b.gdi", "a.cue", "c.iso"},
-                                 0, {"-createcd b.gdi b.tmp", "-createcd a.cue a.tmp", "-createcd c.iso c.tmp"}},
-                    SelectionRow{"CreateDvd", 4, kDvdRequest.DialogTitle, {"d.iso"}, 0, {"-createdvd d.iso d.tmp"}},
-                    SelectionRow{"VerifyTwo", 5, kChdRequest.DialogTitle, {"a.chd", "b.chd"}, 0,
-                                 {"-verify a.chd", "-verify b.chd"}},
-                    SelectionRow{"ExtractCancelled", 6, kChdRequest.DialogTitle, {}, 0, {}}),
+                                 {"-createcd b.gdi b.tmp", "-createcd a.cue a.tmp", "-createcd c.iso c.tmp"}, ""},
+                    SelectionRow{"CreateDvd", 4, kDvdRequest.DialogTitle, {"d.iso"}, {"-createdvd d.iso d.tmp"}, ""},
+                    SelectionRow{"VerifyTwo", 5, kChdRequest.DialogTitle, {"a.chd", "b.chd"},
+                                 {"-verify a.chd", "-verify b.chd"}, ""},
+                    SelectionRow{"ExtractCancelled", 6, kChdRequest.DialogTitle, {}, {}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// A geometry dialog closed without confirming gives the last confirmed
-// geometry: none at first, so the job has empty fields.
-TEST_F(MainControllerTest, AnUnconfirmedGeometryDialogKeepsTheLastConfirmation) {
-  view.answers = "nyn";
-  view.files.selections = {{Utf8(Image("a.chd"))}, {Utf8(Image("b.chd"))}, {Utf8(Image("c.chd"))}};
-  for (int n = 0; n < 3; ++n) controller->Add(2);
-  EXPECT_EQ(view.geometryAsked, 3);
-  EXPECT_EQ(Column(kColArgs), (Strings{"-setchs a.chd ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}));
-}
 
 // Closing during a batch cancels it, leaves no backup or temporary name,
 // and closes the window once it has ended. (The image, the message and the
@@ -200,7 +191,7 @@ TEST_F(MainControllerTest, DropOfDiscImagesOffersTheCreatesThatTakeThem) {
 TEST_F(MainControllerTest, FailedJobShowsItsOutputAndIsRunAgainAlone) {
   view.files.selections.push_back({Utf8(Image("one.chd")), Utf8(Image("FAIL.chd")), Utf8(Image("three.chd"))});
   controller->Add(0);
-  Run();
+  RunBatch(controller->runner());
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].text.find(kSeeOutputNote), std::string::npos);
 
@@ -217,7 +208,7 @@ TEST_F(MainControllerTest, FailedJobShowsItsOutputAndIsRunAgainAlone) {
   EXPECT_EQ(Captions(controller->TableMenu(0), false),
             (Strings{"Rimuovi questo lavoro", "Mostra l'output del lavoro", "Rimuovi i lavori riusciti"}));
 
-  Run();
+  RunBatch(controller->runner());
   ASSERT_EQ(Calls().size(), 4u);
   EXPECT_EQ(Calls()[3].argv[2], "FAIL.chd");
   controller->OnTableMenu(TableCommand::RemoveJob, 1);

@@ -26,10 +26,9 @@ char Sep(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
 
 std::vector<std::string> Split(std::string_view path, char sep) {
   std::vector<std::string> parts{""};
-  for (char c : path) {
+  for (char c : path)
     if (c == sep) parts.emplace_back();
     else parts.back() += c;
-  }
   return parts;
 }
 

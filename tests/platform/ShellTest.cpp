@@ -36,9 +36,7 @@ TEST_P(NavigateTo, HandsTheLinkToXdgOpenAsOneArgument) {
   EXPECT_EQ(ReadAll(opened), std::string("1|") + GetParam());
 
   SetEnv("PATH", Utf8(tree.data()));  // an empty folder
-  const auto again = Clock::now();
   Navigate(GetParam());
-  EXPECT_LT(Clock::now() - again, std::chrono::seconds(2));
   SetEnv("PATH", path);
 }
 

@@ -26,8 +26,7 @@ inline std::optional<std::string> CmdPlainLine(std::string_view line, bool batch
     else if (!quoted && std::string_view("&|<>^()").find(line[i]) != std::string_view::npos) return std::nullopt;
     out += line[i];
   }
-  if (quoted) return std::nullopt;
-  return out;
+  return quoted ? std::nullopt : std::optional(out);
 }
 
 // The C runtime's argument splitter: blanks and tabs outside quotes separate
