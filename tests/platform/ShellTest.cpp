@@ -15,8 +15,6 @@
 namespace qm::test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 class NavigateTo : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(NavigateTo, HandsTheLinkToXdgOpenAsOneArgument) {
@@ -28,10 +26,10 @@ TEST_P(NavigateTo, HandsTheLinkToXdgOpenAsOneArgument) {
   fs::permissions(tree.root() / "xdg-open", fs::perms::owner_all);
   const std::string path = std::getenv("PATH");
   SetEnv("PATH", Utf8(tree.root()));  // the stand-in alone
-  const auto start = Clock::now();
+  const auto start = std::chrono::steady_clock::now();
   Navigate(GetParam());
-  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(800));
-  while (!fs::exists(opened) && Clock::now() < start + std::chrono::seconds(10))
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+  while (!fs::exists(opened) && std::chrono::steady_clock::now() < start + std::chrono::seconds(10))
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(ReadAll(opened), std::string("1|") + GetParam());
 
