@@ -23,8 +23,7 @@ TEST(FilterChsCharTest, OnlyBackspaceAndDigitsPass) {
 
 struct ConfirmRow {
   std::string_view name;
-  std::string_view c, h, s;
-  std::string_view chsValue;
+  std::string_view c, h, s, chsValue;  // the three boxes, and the value they give
 };
 
 void PrintTo(const ConfirmRow& row, std::ostream* os) { *os << row.name; }

@@ -21,7 +21,6 @@ class ControllerView : public test::RecordingViewOf<MainView> {
   void SetToolbarEnabled(bool enabled) override { toolbar = enabled; }
   FileOpenDialog& SystemFileDialog() override { return files; }
   std::optional<ChsGeometry> AskGeometry() override {
-    const bool confirm = geometryAsked >= static_cast<int>(answers.size()) || answers[geometryAsked] == 'y';
     ++geometryAsked;
     return confirm ? std::optional(ChsGeometry{"1024", "16", "63", true}) : std::nullopt;
   }
@@ -29,10 +28,9 @@ class ControllerView : public test::RecordingViewOf<MainView> {
   void CloseWindow() override { ++closed; }
   void ShowOutput(std::string_view title, std::string_view text) override { outputs.emplace_back(title, text); }
 
-  bool toolbar = true;
+  bool toolbar = true, confirm = true;  // confirm: each geometry dialog gets 1024/16/63, else it is closed
   test::ScriptedFileDialog files{{}, [this] { return toolbar; }};
   int geometryAsked = 0, closed = 0;
-  std::string answers;  // to each geometry dialog: 'y' confirms 1024/16/63, 'n' closes it; then 'y'
 
   std::vector<std::pair<std::string, std::string>> outputs;
 };
@@ -64,9 +62,8 @@ struct SelectionRow {
   const char* name;
   int button;
   std::string_view dialogTitle;
-  Strings files;
-  Strings args;
-  std::string answers;  // ControllerView::answers
+  Strings files, args;
+  bool confirm;  // the geometry
 };
 void PrintTo(const SelectionRow& row, std::ostream* os) { *os << row.name; }
 
@@ -78,7 +75,7 @@ class SelectionTest : public MainControllerTest, public testing::WithParamInterf
 // the jobs have empty fields (the windows' tests see a later one kept).
 TEST_P(SelectionTest, OneJobPerFileInOrder) {
   const SelectionRow& row = GetParam();
-  view.answers = row.answers;
+  view.confirm = row.confirm;
   view.files.selections.emplace_back();
   for (const std::string& name : row.files) view.files.selections.back().push_back(Utf8(Image(name)));
   controller->Add(row.button);
@@ -94,17 +91,17 @@ TEST_P(SelectionTest, OneJobPerFileInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Selections, SelectionTest,
     testing::Values(SelectionRow{"UpdateThree", 0, kChdRequest.DialogTitle, {"c.chd", "a.chd", "b.chd"},
-                                 {"-update c.chd c.tmp", "-update a.chd a.tmp", "-update b.chd b.tmp"}, ""},
+                                 {"-update c.chd c.tmp", "-update a.chd a.tmp", "-update b.chd b.tmp"}, true},
                     SelectionRow{"SetChsThreeAskOnce", 2, kChdRequest.DialogTitle, {"a.chd", "b.chd", "c.chd"},
-                                 {"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}, ""},
+                                 {"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}, true},
                     SelectionRow{"SetChsUnconfirmed", 2, kChdRequest.DialogTitle, {"a.chd", "b.chd"},
-                                 {"-setchs a.chd ", "-setchs b.chd "}, "n"},
+                                 {"-setchs a.chd ", "-setchs b.chd "}, false},
                     SelectionRow{"CreateCdTakesEveryDiscImage", 3, kCdRequest.DialogTitle, {"b.gdi", "a.cue", "c.iso"},
-                                 {"-createcd b.gdi b.tmp", "-createcd a.cue a.tmp", "-createcd c.iso c.tmp"}, ""},
-                    SelectionRow{"CreateDvd", 4, kDvdRequest.DialogTitle, {"d.iso"}, {"-createdvd d.iso d.tmp"}, ""},
+                                 {"-createcd b.gdi b.tmp", "-createcd a.cue a.tmp", "-createcd c.iso c.tmp"}, true},
+                    SelectionRow{"CreateDvd", 4, kDvdRequest.DialogTitle, {"d.iso"}, {"-createdvd d.iso d.tmp"}, true},
                     SelectionRow{"VerifyTwo", 5, kChdRequest.DialogTitle, {"a.chd", "b.chd"},
-                                 {"-verify a.chd", "-verify b.chd"}, ""},
-                    SelectionRow{"ExtractCancelled", 6, kChdRequest.DialogTitle, {}, {}, ""}),
+                                 {"-verify a.chd", "-verify b.chd"}, true},
+                    SelectionRow{"ExtractCancelled", 6, kChdRequest.DialogTitle, {}, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Closing during a batch cancels it, leaves no backup or temporary name,

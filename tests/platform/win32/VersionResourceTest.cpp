@@ -18,8 +18,7 @@ namespace {
 std::string Probe() { return std::filesystem::absolute(QM_VERSION_PROBE).make_preferred().string(); }
 
 TEST(VersionResource, NumbersAndStringsSayZeroNine) {
-  DWORD ignored = 0;
-  std::vector<char> data(::GetFileVersionInfoSizeA(Probe().c_str(), &ignored));
+  std::vector<char> data(::GetFileVersionInfoSizeA(Probe().c_str(), nullptr));
   ASSERT_FALSE(data.empty()) << "no version resource in " << Probe();
   ASSERT_TRUE(::GetFileVersionInfoA(Probe().c_str(), 0, static_cast<DWORD>(data.size()), data.data()));
   void* p = nullptr;
