@@ -13,28 +13,24 @@ namespace qm {
 namespace {
 
 namespace fs = std::filesystem;
-using test::PathOf;
 using test::Utf8;
+using Strings = std::vector<std::string>;
 
 class ControllerView : public test::RecordingViewOf<MainView> {
  public:
   void SetToolbarEnabled(bool enabled) override { toolbar = enabled; }
   FileOpenDialog& SystemFileDialog() override { return files; }
   std::optional<ChsGeometry> AskGeometry() override {
-    const bool confirm = geometryAsked >= static_cast<int>(answers.size()) || answers[geometryAsked] == 'y';
     ++geometryAsked;
     return confirm ? std::optional(ChsGeometry{"1024", "16", "63", true}) : std::nullopt;
   }
   void ShowAbout() override {}
   void CloseWindow() override { ++closed; }
-  void ShowOutput(std::string_view title, std::string_view text) override {
-    outputs.push_back({std::string(title), std::string(text)});
-  }
+  void ShowOutput(std::string_view title, std::string_view text) override { outputs.emplace_back(title, text); }
 
-  bool toolbar = true;
+  bool toolbar = true, confirm = true;  // confirm: each geometry dialog gets 1024/16/63, else it is closed
   test::ScriptedFileDialog files{{}, [this] { return toolbar; }};
   int geometryAsked = 0, closed = 0;
-  std::string answers;  // to each geometry dialog: 'y' confirms 1024/16/63, 'n' closes it; then 'y'
 
   std::vector<std::pair<std::string, std::string>> outputs;
 };
@@ -46,19 +42,16 @@ class MainControllerTest : public test::BatchRunnerTestOf<ControllerView> {
     controller.emplace(view, Settings());
     controller->Load();
   }
-  void Run() {
-    controller->Start();
-    while (controller->runner().Running()) controller->Step();
-  }
-  std::vector<std::string> Column(int col) {
-    std::vector<std::string> cells;
+  Strings Column(int col) {
+    Strings cells;
     for (int n = 1; n <= controller->table().JobCount(); ++n) cells.push_back(controller->table().Job(n)[col]);
     return cells;
   }
-  static std::vector<std::string> Captions(const std::vector<MenuItem>& items, bool enabledOnly = false) {
-    std::vector<std::string> captions;
+  // The captions of the items enabled or, with false, disabled.
+  static Strings Captions(const std::vector<MenuItem>& items, bool enabled = true) {
+    Strings captions;
     for (const MenuItem& item : items)
-      if (item.enabled || !enabledOnly) captions.push_back(item.caption);
+      if (item.enabled == enabled) captions.push_back(item.caption);
     return captions;
   }
 
@@ -69,55 +62,47 @@ struct SelectionRow {
   const char* name;
   int button;
   std::string_view dialogTitle;
-  std::vector<std::string> files;
-  int geometryAsked;
-  std::vector<std::string> args;
+  Strings files, args;
+  bool confirm;  // the geometry
 };
 void PrintTo(const SelectionRow& row, std::ostream* os) { *os << row.name; }
 
 class SelectionTest : public MainControllerTest, public testing::WithParamInterface<SelectionRow> {};
 
 // Each chosen file is one job, in the order chosen, from the dialog for the
-// kind's files, shown with the tool bar disabled.
+// kind's files, shown with the tool bar disabled. A geometry dialog closed
+// without confirming gives the last confirmed geometry: none at first, so
+// the jobs have empty fields (the windows' tests see a later one kept).
 TEST_P(SelectionTest, OneJobPerFileInOrder) {
   const SelectionRow& row = GetParam();
+  view.confirm = row.confirm;
   view.files.selections.emplace_back();
   for (const std::string& name : row.files) view.files.selections.back().push_back(Utf8(Image(name)));
   controller->Add(row.button);
 
-  EXPECT_EQ(view.files.titles, std::vector<std::string>{std::string(row.dialogTitle)});
-  EXPECT_EQ(view.files.toolbarEnabled, std::vector<bool>{false});
-  EXPECT_TRUE(view.toolbar);
-  EXPECT_EQ(view.geometryAsked, row.geometryAsked);
+  EXPECT_EQ(view.files.titles, Strings{std::string(row.dialogTitle)});
+  EXPECT_EQ(std::pair(view.files.toolbarEnabled, view.toolbar), std::pair(std::vector<bool>{false}, true));
+  EXPECT_EQ(view.geometryAsked, row.button == 2 ? 1 : 0);  // Set CHS asks once a selection
   EXPECT_EQ(Column(kColArgs), row.args);
-  EXPECT_EQ(Column(kColFolder), std::vector<std::string>(row.files.size(), Utf8(tree.data())));
+  EXPECT_EQ(Column(kColFolder), Strings(row.files.size(), Utf8(tree.data())));
   EXPECT_TRUE(view.messages.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Selections, SelectionTest,
-    testing::Values(SelectionRow{"UpdateThree", 0, kChdRequest.DialogTitle, {"c.chd", "a.chd", "b.chd"}, 0,
-                                 {"-update c.chd c.tmp", "-update a.chd a.tmp", "-update b.chd b.tmp"}},
-                    SelectionRow{"SetChsThreeAskOnce", 2, kChdRequest.DialogTitle, {"a.chd", "b.chd", "c.chd"}, 1,
-                                 {"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}},
+    testing::Values(SelectionRow{"UpdateThree", 0, kChdRequest.DialogTitle, {"c.chd", "a.chd", "b.chd"},
+                                 {"-update c.chd c.tmp", "-update a.chd a.tmp", "-update b.chd b.tmp"}, true},
+                    SelectionRow{"SetChsThreeAskOnce", 2, kChdRequest.DialogTitle, {"a.chd", "b.chd", "c.chd"},
+                                 {"-setchs a.chd 1024 16 63 ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}, true},
+                    SelectionRow{"SetChsUnconfirmed", 2, kChdRequest.DialogTitle, {"a.chd", "b.chd"},
+                                 {"-setchs a.chd ", "-setchs b.chd "}, false},
                     SelectionRow{"CreateCdTakesEveryDiscImage", 3, kCdRequest.DialogTitle, {"b.gdi", "a.cue", "c.iso"},
-                                 0, {"-createcd b.gdi b.tmp", "-createcd a.cue a.tmp", "-createcd c.iso c.tmp"}},
-                    SelectionRow{"CreateDvd", 4, kDvdRequest.DialogTitle, {"d.iso"}, 0, {"-createdvd d.iso d.tmp"}},
-                    SelectionRow{"VerifyTwo", 5, kChdRequest.DialogTitle, {"a.chd", "b.chd"}, 0,
-                                 {"-verify a.chd", "-verify b.chd"}},
-                    SelectionRow{"ExtractCancelled", 6, kChdRequest.DialogTitle, {}, 0, {}}),
+                                 {"-createcd b.gdi b.tmp", "-createcd a.cue a.tmp", "-createcd c.iso c.tmp"}, true},
+                    SelectionRow{"CreateDvd", 4, kDvdRequest.DialogTitle, {"d.iso"}, {"-createdvd d.iso d.tmp"}, true},
+                    SelectionRow{"VerifyTwo", 5, kChdRequest.DialogTitle, {"a.chd", "b.chd"},
+                                 {"-verify a.chd", "-verify b.chd"}, true},
+                    SelectionRow{"ExtractCancelled", 6, kChdRequest.DialogTitle, {}, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// A geometry dialog closed without confirming gives the last confirmed
-// geometry: none at first, so the job has empty fields.
-TEST_F(MainControllerTest, AnUnconfirmedGeometryDialogKeepsTheLastConfirmation) {
-  view.answers = "nyn";
-  view.files.selections = {{Utf8(Image("a.chd"))}, {Utf8(Image("b.chd"))}, {Utf8(Image("c.chd"))}};
-  for (int n = 0; n < 3; ++n) controller->Add(2);
-  EXPECT_EQ(view.geometryAsked, 3);
-  EXPECT_EQ(Column(kColArgs),
-            (std::vector<std::string>{"-setchs a.chd ", "-setchs b.chd 1024 16 63 ", "-setchs c.chd 1024 16 63 "}));
-}
 
 // Closing during a batch cancels it, leaves no backup or temporary name,
 // and closes the window once it has ended. (The image, the message and the
@@ -157,29 +142,26 @@ TEST_F(MainControllerTest, DropOfAFolderOffersUpdateAndSetChsAndQueuesItsImagesI
   const fs::path top = tree.data() / "raccolta";
   fs::create_directories(top / "b sub" / "deeper");
   for (const char* name : {"b sub/deeper/z.chd", "b sub/a.chd", "c.CHD", "a.chd", "notes.txt", "x.diff", "chd"})
-    test::WriteAll(top / PathOf(name), "x");
+    test::WriteAll(top / test::PathOf(name), "x");
   EXPECT_TRUE(controller->DropMenu({Utf8(tree.data() / "nothing here.txt")}).empty());
 
-  EXPECT_EQ(Captions(controller->DropMenu({Utf8(top)})),
-            (std::vector<std::string>{"Update", "Set CHS...", "Verifica", "Estrai"}));
+  EXPECT_EQ(Captions(controller->DropMenu({Utf8(top)})), (Strings{"Update", "Set CHS...", "Verifica", "Estrai"}));
   controller->OnDropMenu(TableCommand::AddUpdate);
-  EXPECT_EQ(Column(kColImage), (std::vector<std::string>{"a.chd", "a.chd", "z.chd", "c.CHD"}));
-  EXPECT_EQ(Column(kColFolder), (std::vector<std::string>{Utf8(top), Utf8(top / "b sub"),
-                                                          Utf8(top / "b sub" / "deeper"), Utf8(top)}));
+  EXPECT_EQ(Column(kColImage), (Strings{"a.chd", "a.chd", "z.chd", "c.CHD"}));
+  EXPECT_EQ(Column(kColFolder), (Strings{Utf8(top), Utf8(top / "b sub"), Utf8(top / "b sub" / "deeper"), Utf8(top)}));
   controller->OnDropMenu(TableCommand::AddUpdate);  // the menu's choice is used once
   EXPECT_EQ(controller->table().JobCount(), 4);
 }
 
 TEST_F(MainControllerTest, DropOfOneImageAndOneDiffOffersMerge) {
-  const fs::path chd = Image("disk.chd");
-  const fs::path diff = Image("patch.diff");
+  const fs::path chd = Image("disk.chd"), diff = Image("patch.diff");
   EXPECT_EQ(Captions(controller->DropMenu({Utf8(diff), Utf8(chd)})),
-            (std::vector<std::string>{"Update", "Set CHS...", "Merge", "Verifica", "Estrai"}));
+            (Strings{"Update", "Set CHS...", "Merge", "Verifica", "Estrai"}));
   controller->OnDropMenu(TableCommand::AddMerge);
-  EXPECT_EQ(Column(kColArgs), std::vector<std::string>{"-merge disk.chd patch.diff patch.tmp"});
+  EXPECT_EQ(Column(kColArgs), Strings{"-merge disk.chd patch.diff patch.tmp"});
 
   EXPECT_EQ(Captions(controller->DropMenu({Utf8(chd), Utf8(Image("other.chd")), Utf8(diff)})),
-            (std::vector<std::string>{"Update", "Set CHS...", "Verifica", "Estrai"}));
+            (Strings{"Update", "Set CHS...", "Verifica", "Estrai"}));
 }
 
 // Disc images offer the creates that take them: an .iso both, the others
@@ -187,17 +169,15 @@ TEST_F(MainControllerTest, DropOfOneImageAndOneDiffOffersMerge) {
 TEST_F(MainControllerTest, DropOfDiscImagesOffersTheCreatesThatTakeThem) {
   const fs::path top = tree.data() / "dischi";
   fs::create_directories(top / "sub");
-  for (const char* name : {"sub/b.GDI", "a.cue", "a.bin", "c.toc"}) test::WriteAll(top / PathOf(name), "x");
+  for (const char* name : {"sub/b.GDI", "a.cue", "a.bin", "c.toc"}) test::WriteAll(top / test::PathOf(name), "x");
   const fs::path iso = Image("z.iso");
-  EXPECT_EQ(Captions(controller->DropMenu({Utf8(Image("y.cue"))})), (std::vector<std::string>{"Crea CHD (CD)"}));
-  EXPECT_EQ(Captions(controller->DropMenu({Utf8(iso), Utf8(top)})),
-            (std::vector<std::string>{"Crea CHD (CD)", "Crea CHD (DVD)"}));
+  EXPECT_EQ(Captions(controller->DropMenu({Utf8(Image("y.cue"))})), Strings{"Crea CHD (CD)"});
+  EXPECT_EQ(Captions(controller->DropMenu({Utf8(iso), Utf8(top)})), (Strings{"Crea CHD (CD)", "Crea CHD (DVD)"}));
   controller->OnDropMenu(TableCommand::AddCreateDvd);
-  EXPECT_EQ(Column(kColArgs), (std::vector<std::string>{"-createdvd z.iso z.tmp"}));
   controller->DropMenu({Utf8(iso), Utf8(top)});
   controller->OnDropMenu(TableCommand::AddCreateCd);
-  EXPECT_EQ(Column(kColImage), (std::vector<std::string>{"z.iso", "z.iso", "a.cue", "c.toc", "b.GDI"}));
-  EXPECT_EQ(Column(kColAction)[1], "Crea CHD (CD)");
+  EXPECT_EQ(Column(kColArgs), (Strings{"-createdvd z.iso z.tmp", "-createcd z.iso z.tmp", "-createcd a.cue a.tmp",
+                                       "-createcd c.toc c.tmp", "-createcd b.GDI b.tmp"}));
 }
 
 // After a batch with a failure: its output holds what the tool said, the
@@ -205,33 +185,26 @@ TEST_F(MainControllerTest, DropOfDiscImagesOffersTheCreatesThatTakeThem) {
 TEST_F(MainControllerTest, FailedJobShowsItsOutputAndIsRunAgainAlone) {
   view.files.selections.push_back({Utf8(Image("one.chd")), Utf8(Image("FAIL.chd")), Utf8(Image("three.chd"))});
   controller->Add(0);
-  Run();
+  RunBatch(controller->runner());
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].text.find(kSeeOutputNote), std::string::npos);
 
   controller->ShowOutput(2);
-  ASSERT_EQ(view.outputs.size(), 1u);
-  EXPECT_EQ(view.outputs[0].first, "Output di FAIL.chd");
-  EXPECT_NE(view.outputs[0].second.find("Error: something failed"), std::string::npos);
-  controller->ShowOutput(0);
-  EXPECT_EQ(view.outputs.size(), 1u);  // the header has no output
+  controller->ShowOutput(0);  // the header has no output
+  EXPECT_EQ(view.outputs, (decltype(view.outputs){{"Output di FAIL.chd", "Error: something failed\n"}}));
 
-  EXPECT_EQ(Captions(controller->TableMenu(2), true),
-            (std::vector<std::string>{"Aggiungi Update...", "Aggiungi Merge...", "Aggiungi Set CHS...",
-                                      "Rimuovi questo lavoro", "Mostra l'output del lavoro",
-                                      "Rimuovi i lavori riusciti", "Aggiungi Crea CHD (CD)...",
-                                      "Aggiungi Crea CHD (DVD)...", "Aggiungi Verifica...", "Aggiungi Estrai..."}));
+  EXPECT_EQ(Captions(controller->TableMenu(2)),
+            (Strings{"Aggiungi Update...", "Aggiungi Merge...", "Aggiungi Set CHS...", "Rimuovi questo lavoro",
+                     "Mostra l'output del lavoro", "Rimuovi i lavori riusciti", "Aggiungi Crea CHD (CD)...",
+                     "Aggiungi Crea CHD (DVD)...", "Aggiungi Verifica...", "Aggiungi Estrai..."}));
   controller->OnTableMenu(TableCommand::RemoveSucceeded, 2);
-  EXPECT_EQ(Column(kColImage), (std::vector<std::string>{"FAIL.chd"}));
-  EXPECT_EQ(Captions(controller->TableMenu(0), true),
-            (std::vector<std::string>{"Aggiungi Update...", "Aggiungi Merge...", "Aggiungi Set CHS...",
-                                      "Aggiungi Crea CHD (CD)...", "Aggiungi Crea CHD (DVD)...",
-                                      "Aggiungi Verifica...", "Aggiungi Estrai..."}));
+  EXPECT_EQ(Column(kColImage), Strings{"FAIL.chd"});
+  EXPECT_EQ(Captions(controller->TableMenu(0), false),
+            (Strings{"Rimuovi questo lavoro", "Mostra l'output del lavoro", "Rimuovi i lavori riusciti"}));
 
-  Run();
-  const auto calls = Calls();
-  ASSERT_EQ(calls.size(), 4u);
-  EXPECT_EQ(calls[3].argv[2], "FAIL.chd");
+  RunBatch(controller->runner());
+  ASSERT_EQ(Calls().size(), 4u);
+  EXPECT_EQ(Calls()[3].argv[2], "FAIL.chd");
   controller->OnTableMenu(TableCommand::RemoveJob, 1);
   EXPECT_EQ(controller->table().JobCount(), 0);
 }

@@ -54,9 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
 struct ShortenRow {
   std::string_view name;
   PathStyle style;
-  std::string_view path;
   int maxLength;
-  std::string_view expected;
+  std::string_view path, expected;
 };
 
 void PrintTo(const ShortenRow& row, std::ostream* os) { *os << row.name; }
@@ -71,16 +70,16 @@ TEST_P(ShortenPathTest, ReplacesInnerFoldersFromTheLeft) {
 INSTANTIATE_TEST_SUITE_P(
     Paths, ShortenPathTest,
     testing::Values(
-        ShortenRow{"One", W, "C:\\Documents and Settings\\Utente\\Desktop\\CHD", 40, "C:\\...\\Utente\\Desktop\\CHD"},
-        ShortenRow{"Two", W, "D:\\Emulazione\\Immagini CHD\\Giochi arcade\\Serie 2\\hdd", 40,
+        ShortenRow{"One", W, 40, "C:\\Documents and Settings\\Utente\\Desktop\\CHD", "C:\\...\\Utente\\Desktop\\CHD"},
+        ShortenRow{"Two", W, 40, "D:\\Emulazione\\Immagini CHD\\Giochi arcade\\Serie 2\\hdd",
                    "D:\\...\\...\\Giochi arcade\\Serie 2\\hdd"},
-        ShortenRow{"OneOverTheMaximum", W, "C:\\Giochi\\Arcade\\Immagini\\Collezione\\hdd1", 40,
+        ShortenRow{"OneOverTheMaximum", W, 40, "C:\\Giochi\\Arcade\\Immagini\\Collezione\\hdd1",
                    "C:\\...\\Arcade\\Immagini\\Collezione\\hdd1"},
-        ShortenRow{"LeadingDoubleBackslash", W, "\\\\server\\share\\folder\\sub\\file.chd", 30,
+        ShortenRow{"LeadingDoubleBackslash", W, 30, "\\\\server\\share\\folder\\sub\\file.chd",
                    "\\...\\...\\...\\...\\sub\\file.chd"},
-        ShortenRow{"CountsCharactersNotBytes", W, "D:\\Città\\Società\\Università\\Perché così è", 40,
+        ShortenRow{"CountsCharactersNotBytes", W, 40, "D:\\Città\\Società\\Università\\Perché così è",
                    "D:\\...\\Società\\Università\\Perché così è"},
-        ShortenRow{"RootIsElementZero", P, "/emulazione/immagini/arcade/collezione/hd", 40,
+        ShortenRow{"RootIsElementZero", P, 40, "/emulazione/immagini/arcade/collezione/hd",
                    "/.../immagini/arcade/collezione/hd"}),
     test::RowName());
 

@@ -8,8 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <stdio.h>
-
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -44,13 +43,9 @@ TEST(Quoting, TheShellAndItsModelReadEveryNameBackAndRunNothing) {
   EXPECT_TRUE(modelled.inert && modelled.rest.empty());
   EXPECT_EQ(modelled.words, words);
 
-  FILE* pipe = ::popen(("cd " + QuoteName(tree.data().string(), Interpreter::PosixShell) + " && " + command).c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  char buffer[256];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  EXPECT_EQ(::pclose(pipe), 0);
-  EXPECT_EQ(output, expected);
+  const std::string folder = QuoteName(test::Utf8(tree.data()), Interpreter::PosixShell);
+  EXPECT_EQ(std::system(("cd " + folder + " && " + command + " > ../out").c_str()), 0);
+  EXPECT_EQ(test::ReadAll(tree.root() / "out"), expected);
   EXPECT_EQ(std::distance(fs::directory_iterator(tree.data()), fs::directory_iterator()), 2);
 }
 

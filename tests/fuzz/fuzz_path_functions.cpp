@@ -26,10 +26,9 @@ char Sep(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
 
 std::vector<std::string> Split(std::string_view path, char sep) {
   std::vector<std::string> parts{""};
-  for (char c : path) {
+  for (char c : path)
     if (c == sep) parts.emplace_back();
     else parts.back() += c;
-  }
   return parts;
 }
 
@@ -50,10 +49,7 @@ void CheckAnyText(const std::string& path, int maxLength, PathStyle style) {
   const auto fits = [maxLength](const std::string& text) {
     return maxLength >= 0 && qm::Utf8Length(text) <= static_cast<std::size_t>(maxLength);
   };
-  if (fits(path)) {
-    QM_FUZZ_CHECK(shortened == path);
-    return;
-  }
+  QM_FUZZ_CHECK(!fits(path) || shortened == path);
   QM_FUZZ_CHECK(fits(shortened) || shortened == FullyShortened(path, Sep(style)));
   const std::vector<std::string> before = Split(path, Sep(style)), after = Split(shortened, Sep(style));
   QM_FUZZ_CHECK(after.size() == before.size() && after.front() == before.front() && after.back() == before.back());
@@ -80,8 +76,7 @@ void CheckOrdinaryPath(std::string_view text, char splitAt, PathStyle style, std
   const std::string joined = !folder.empty() && folder.back() == sep ? folder + file : folder + sep + file;
   QM_FUZZ_CHECK(joined == path);
 
-  const std::size_t dot = file.rfind('.');
-  const std::string stem = dot == std::string::npos ? file : file.substr(0, dot);
+  const std::string stem = file.substr(0, file.rfind('.'));  // all of it without a dot
   QM_FUZZ_CHECK(qm::GetBaseName(path, false, style) == stem);
   QM_FUZZ_CHECK(qm::GetBaseName(path, true, style) == path.substr(0, path.size() - (file.size() - stem.size())));
 }

@@ -13,36 +13,35 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 #include "FuzzCheck.h"
 #include "runner/ProgressParser.h"
 
 namespace {
 
-struct Result {
-  std::tuple<int, int, int> newest{-1, -1, -1};  // current bar's maximum and value, total value
-  std::string kept;
-  bool operator==(const Result&) const = default;
-};
+// The newest bars (the current bar's maximum and value, the total's value)
+// and the tail the parser kept.
+using Result = std::pair<std::tuple<int, int, int>, std::string>;
 
 // Feeds `text` in pieces whose sizes `nextSize` gives (at least 1 byte), then
 // the empty chunk with which the console capture ends every job.
 template <typename NextSize>
 Result FeedInPieces(std::string_view text, int job, int totalMax, NextSize&& nextSize) {
   qm::ProgressParser parser;
-  Result result;
+  Result result{{-1, -1, -1}, ""};
   const auto feed = [&](std::string_view piece) {
     if (auto bars = parser.Feed(piece, job, totalMax)) {
       QM_FUZZ_CHECK(bars->currentMax > 0);
       QM_FUZZ_CHECK(bars->currentValue >= 0 && bars->currentValue <= bars->currentMax);
       QM_FUZZ_CHECK(bars->totalValue >= 0 && bars->totalValue <= totalMax);
-      result.newest = {bars->currentMax, bars->currentValue, bars->totalValue};
+      result.first = {bars->currentMax, bars->currentValue, bars->totalValue};
     }
   };
   for (std::size_t at = 0, n; at < text.size(); at += n) feed(text.substr(at, n = nextSize()));
   feed({});
   QM_FUZZ_CHECK(parser.Buffer().size() <= qm::ProgressParser::kMaxPendingLine);
-  result.kept = parser.Buffer();
+  result.second = parser.Buffer();
   return result;
 }
 

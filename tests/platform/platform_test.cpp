@@ -19,16 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 const bool kWindows = BatchFileName() == "automate.bat";
 
-// Runs the script `sh` or `bat`, whichever is the system's, kept in `keep`.
-ChildProcess StartIn(const TempTree& tree, const std::string& sh, const std::string& bat, std::optional<ScriptFile>& keep) {
-  Result<ScriptFile> script = ScriptFile::Create(Utf8(tree.root()), "run", kWindows ? ".bat" : ".sh", kWindows ? bat : sh);
-  EXPECT_TRUE(script) << script.error().call;
-  Result<ChildProcess> child = ChildProcess::StartScript(*script);
-  EXPECT_TRUE(child) << FailedCall(child.error());
-  keep.emplace(std::move(*script));
-  return std::move(*child);
-}
-
 // Reads to the end of the output in reads of at most 7 bytes, so that lines arrive cut.
 std::string ReadToEnd(ChildProcess& child) {
   std::string output;
@@ -37,25 +27,36 @@ std::string ReadToEnd(ChildProcess& child) {
   while (std::chrono::steady_clock::now() < deadline) {
     const ReadResult r = child.Read(buffer, 7, 50);
     if (r.status == ReadStatus::Broken) return output;
-    EXPECT_LE(r.n, 7u);
-    EXPECT_EQ(buffer[7], 0) << "read past the size asked";
+    EXPECT_TRUE(r.n <= 7 && buffer[7] == 0) << "read past the size asked";
     output.append(buffer, r.n);
   }
   ADD_FAILURE() << "output never ended";
   return output;
 }
 
-// The tool must never wait for an answer: its input is the null device.
-// Both streams arrive in one output, in order, and the status is the child's.
-TEST(StartScript, EmptyInputBothStreamsInOrderAndTheStatus) {
+// Each test's own folder, and the script its child runs.
+class Platform : public testing::Test {
+ protected:
+  // Runs the script `sh` or `bat`, whichever is the system's.
+  ChildProcess StartScript(const std::string& sh, const std::string& bat) {
+    Result<ScriptFile> made = ScriptFile::Create(Utf8(tree.root()), "run", kWindows ? ".bat" : ".sh", kWindows ? bat : sh);
+    EXPECT_TRUE(made) << made.error().call;
+    script.emplace(std::move(*made));
+    Result<ChildProcess> child = ChildProcess::StartScript(*script);
+    EXPECT_TRUE(child) << FailedCall(child.error());
+    return std::move(*child);
+  }
+
   TempTree tree;
   std::optional<ScriptFile> script;
-  ChildProcess child = StartIn(tree,
-                               "read x || echo none\necho err >&2\ni=0; while [ $i -lt 60 ]; do echo line $i; "
-                               "i=$((i+1)); done\nexit 7\n",
-                               "@SET /P x=|| (ECHO none)\r\n@ECHO err>&2\r\n"
-                               "@FOR /L %%i IN (0,1,59) DO @ECHO line %%i\r\n@EXIT 7\r\n",
-                               script);
+};
+
+// The tool must never wait for an answer: its input is the null device.
+// Both streams arrive in one output, in order, and the status is the child's.
+TEST_F(Platform, AScriptHasEmptyInputBothStreamsInOrderAndItsStatus) {
+  ChildProcess child = StartScript(
+      "read x || echo none\necho err >&2\ni=0; while [ $i -lt 60 ]; do echo line $i; i=$((i+1)); done\nexit 7\n",
+      "@SET /P x=|| (ECHO none)\r\n@ECHO err>&2\r\n@FOR /L %%i IN (0,1,59) DO @ECHO line %%i\r\n@EXIT 7\r\n");
   std::string output = ReadToEnd(child), expected = "none\nerr\n";
   for (int i = 0; i < 60; ++i) expected += "line " + std::to_string(i) + "\n";
   std::erase(output, '\r');
@@ -67,14 +68,12 @@ TEST(StartScript, EmptyInputBothStreamsInOrderAndTheStatus) {
 // never run. (A namesake the job did not start living on is
 // AnotherUsersToolSurvivesACancel's; the runner's cancels cannot see this,
 // as they end the tool by name first.)
-TEST(EndUnit, EndsTheInterpreterAndEverythingItStarted) {
-  TempTree tree;
+TEST_F(Platform, EndUnitEndsTheInterpreterAndEverythingItStarted) {
   const fs::path sleeper = tree.program() / ("chdman" + std::string(kWindows ? ".exe" : ""));
   TempTree::CopyProgram(QM_FAKE_SLEEPER, sleeper);
   const std::string marker = Utf8(tree.root() / "after");
-  std::optional<ScriptFile> script;
-  ChildProcess child = StartIn(tree, "'" + Utf8(sleeper) + "'\necho > '" + marker + "'\n",
-                               "@\"" + Utf8(sleeper) + "\"\r\n@ECHO > \"" + marker + "\"\r\n", script);
+  ChildProcess child = StartScript("'" + Utf8(sleeper) + "'\necho > '" + marker + "'\n",
+                                   "@\"" + Utf8(sleeper) + "\"\r\n@ECHO > \"" + marker + "\"\r\n");
   char buffer[64];
   ASSERT_EQ(child.Read(buffer, sizeof buffer, 10000).status, ReadStatus::Data);  // "ready": the tool runs
   ASSERT_EQ(child.UnitMembers().size(), 2u);
@@ -87,8 +86,7 @@ TEST(EndUnit, EndsTheInterpreterAndEverythingItStarted) {
 
 // Each argument arrives exactly as given, whatever the system's command
 // line does with blanks, quotes and backslashes.
-TEST(Start, ArgumentsArriveExactly) {
-  TempTree tree;
+TEST_F(Platform, StartedArgumentsArriveExactly) {
   const std::vector<std::string> args = {"", "a b", "\"quoted\"", "back slash\\", "\\\"", "-rf", "$(x) & %PATH% !x!",
                                          "citt\xc3\xa0", "tab\there", "x\\\\\"y"};
   SetEnv("FAKE_CHDMAN_LOG", Utf8(tree.log()));
@@ -108,22 +106,18 @@ TEST(Start, AProgramThatIsNotThereFailsWithTheSystemsCode) {
   EXPECT_FALSE(SystemMessage(child.error().code).empty());
 }
 
-// (Removed with the object: JobsRunFromFilesOfTheirOwnAndTheLastJobsLinesAreKept.)
-TEST(ScriptFile, FreshNamesForOurEyesOnly) {
-  TempTree tree;
+TEST_F(Platform, ScriptFilesHaveFreshNamesForOurEyesOnly) {
   const ScriptFile a = std::move(*ScriptFile::Create(Utf8(tree.root()), "automate", ".x", "one"));
   const ScriptFile b = std::move(*ScriptFile::Create(Utf8(tree.root()), "automate", ".x", "two"));
   EXPECT_NE(a.path(), b.path());
   EXPECT_EQ(ReadAll(PathOf(a.path())), "one");
-#if defined(_WIN32)
-  EXPECT_FALSE(std::ofstream(PathOf(a.path()), std::ios::app));  // held against writers: cmd.exe reads it as it goes
-#else
-  EXPECT_EQ(fs::status(PathOf(a.path())).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-#endif
+  if (kWindows)
+    EXPECT_FALSE(std::ofstream(PathOf(a.path()), std::ios::app));  // held against writers: cmd.exe reads it as it goes
+  else
+    EXPECT_EQ(fs::status(PathOf(a.path())).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 }
 
-TEST(Files, RenameNeverReplacesAndReplaceAtomicallyReplacesALinkNotItsTarget) {
-  TempTree tree;
+TEST_F(Platform, RenameNeverReplacesAndReplaceAtomicallyReplacesALinkNotItsTarget) {
   const fs::path a = tree.root() / "a", b = tree.root() / "b";
   WriteAll(a, "A");
   WriteAll(b, "B");
@@ -150,8 +144,7 @@ TEST(Files, ThePrivateFolderIsOursAlone) {
   const Result<std::string> folder = PrivateFolder();
   ASSERT_TRUE(folder);
   EXPECT_TRUE(fs::is_directory(fs::symlink_status(PathOf(*folder))));
-  constexpr fs::perms kOthers = fs::perms::group_all | fs::perms::others_all;
-  EXPECT_TRUE(kWindows || (fs::status(PathOf(*folder)).permissions() & kOthers) == fs::perms::none);
+  EXPECT_TRUE(kWindows || (fs::status(PathOf(*folder)).permissions() & fs::perms::all) == fs::perms::owner_all);
 }
 
 // 0 and -1 would signal a whole group or every process.

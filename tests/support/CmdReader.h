@@ -26,8 +26,7 @@ inline std::optional<std::string> CmdPlainLine(std::string_view line, bool batch
     else if (!quoted && std::string_view("&|<>^()").find(line[i]) != std::string_view::npos) return std::nullopt;
     out += line[i];
   }
-  if (quoted) return std::nullopt;
-  return out;
+  return quoted ? std::nullopt : std::optional(out);
 }
 
 // The C runtime's argument splitter: blanks and tabs outside quotes separate
@@ -38,30 +37,29 @@ inline std::vector<std::string> CrtArguments(std::string_view line) {
   std::vector<std::string> args;
   std::string current;
   bool inArg = false, quoted = false;
-  for (std::size_t i = 0; i < line.size();) {
+  for (std::size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
+    if ((c == ' ' || c == '\t') && !quoted) {
+      if (inArg) args.push_back(current);
+      current.clear();
+      inArg = false;
+      continue;
+    }
+    inArg = true;
     if (c == '\\') {
       const std::size_t n = std::min(line.find_first_not_of('\\', i), line.size()) - i;
       const bool beforeQuote = i + n < line.size() && line[i + n] == '"';
       current.append(beforeQuote ? n / 2 : n, '\\');
       if (beforeQuote && n % 2 == 1) current += '"';
-      i += n + (beforeQuote && n % 2 == 1);  // after an even run the quote is read next
-    } else if (c == '"') {
-      const bool doubled = quoted && i + 1 < line.size() && line[i + 1] == '"';
-      if (doubled) current += '"';
-      else quoted = !quoted;
-      i += doubled ? 2 : 1;
-    } else if ((c == ' ' || c == '\t') && !quoted) {
-      if (inArg) args.push_back(current);
-      current.clear();
-      inArg = false;
+      i += n - 1 + (beforeQuote && n % 2 == 1);  // after an even run the quote is read next
+    } else if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+      current += '"';  // "" inside quotes
       ++i;
-      continue;
+    } else if (c == '"') {
+      quoted = !quoted;
     } else {
       current += c;
-      ++i;
     }
-    inArg = true;
   }
   if (inArg) args.push_back(current);
   return args;

@@ -31,30 +31,29 @@ inline ShellCommand ShellFirstCommand(std::string_view line) {
     word.clear();
     inWord = false;
   };
-  for (std::size_t i = 0; i < line.size();) {
+  for (std::size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
     const std::string_view next = line.substr(i + 1);
     if (c == ' ' || c == '\t') {
       endWord();
-      ++i;
     } else if (c == '\n' || c == ';' || c == '&' || c == '|') {
       endWord();
       cmd.rest = line.substr(i + 1 + (c != '\n' && !next.empty() && next[0] == c));  // && || ;;
       return cmd;
     } else if (c == '<' || c == '>' || c == '(' || c == ')' || c == '"') {
       cmd.inert = false;  // a redirection, a subshell, or a double quote
-      i += (c == '<' || c == '>') && !next.empty() && std::string_view("<>&|").find(next[0]) != std::string_view::npos ? 2 : 1;
+      i += (c == '<' || c == '>') && !next.empty() && std::string_view("<>&|").find(next[0]) != std::string_view::npos;
     } else if (c == '\\') {
       inWord = true;
       if (next.empty()) cmd.inert = false;  // a lone backslash at the very end
       if (!next.empty() && next[0] != '\n') word += next[0];  // else a line continuation
-      i += 2;
+      ++i;
     } else if (c == '\'') {
       inWord = true;
       const std::size_t close = next.find('\'');
       if (close == std::string_view::npos) cmd.inert = false;
       word += next.substr(0, close);
-      i = close == std::string_view::npos ? line.size() : i + close + 2;
+      i = close == std::string_view::npos ? line.size() : i + close + 1;
     } else {
       // Expansions and patterns; "~" and "#" only at the start of a word; a
       // "[" only when a "]" comes before the word can end.
@@ -65,7 +64,6 @@ inline ShellCommand ShellFirstCommand(std::string_view line) {
         cmd.inert = false;
       word += c;
       inWord = true;
-      ++i;
     }
   }
   endWord();

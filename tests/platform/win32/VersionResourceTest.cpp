@@ -18,18 +18,17 @@ namespace {
 std::string Probe() { return std::filesystem::absolute(QM_VERSION_PROBE).make_preferred().string(); }
 
 TEST(VersionResource, NumbersAndStringsSayZeroNine) {
-  DWORD ignored = 0;
-  std::vector<char> data(::GetFileVersionInfoSizeA(Probe().c_str(), &ignored));
+  std::vector<char> data(::GetFileVersionInfoSizeA(Probe().c_str(), nullptr));
   ASSERT_FALSE(data.empty()) << "no version resource in " << Probe();
   ASSERT_TRUE(::GetFileVersionInfoA(Probe().c_str(), 0, static_cast<DWORD>(data.size()), data.data()));
   void* p = nullptr;
   UINT n = 0;
   ASSERT_TRUE(::VerQueryValueA(data.data(), "\\", &p, &n) && n >= sizeof(VS_FIXEDFILEINFO));
   const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(p);
-  EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-  EXPECT_EQ(fixed->dwFileVersionMS, 9u);  // 0.9.0.0
-  EXPECT_EQ(fixed->dwProductVersionMS, 9u);
-  EXPECT_EQ(fixed->dwFileVersionLS | fixed->dwProductVersionLS, 0u);
+  // The signature, then 0.9.0.0 as the file's and the product's version.
+  EXPECT_EQ((std::vector<DWORD>{fixed->dwSignature, fixed->dwFileVersionMS, fixed->dwFileVersionLS,
+                                fixed->dwProductVersionMS, fixed->dwProductVersionLS}),
+            (std::vector<DWORD>{0xFEEF04BD, 9, 0, 9, 0}));
 
   // The strings of the first language listed under \VarFileInfo\Translation.
   ASSERT_TRUE(::VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", &p, &n) && n >= 4);
