@@ -41,18 +41,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kChsBoxes[] = {"txtC", "txtH", "txtS"};
 using Expected = test::DesignedControl;
 const auto& kControls = test::kDesignedControls;
 
 // The caption a control shows (its "text" property: buttons, labels, boxes).
 QString Text(const QWidget* w) { return w->property("text").toString(); }
 
-// A link label's look: its text colour, and "_" when underlined. The
+// The two links' looks: each one's text colour, and "_" when underlined. The
 // design is navy ("#000080"), the highlight red and underlined ("#ff0000_").
-QString LookOf(const QWidget* dialog, const char* link) {
-  const QLabel* label = dialog->findChild<QLabel*>(link);
-  return label->palette().color(QPalette::WindowText).name() + (label->font().underline() ? "_" : "");
+QString Looks(const QWidget* dialog) {
+  QStringList looks;
+  for (const char* link : {"lblWeb_0", "lblWeb_1"}) {
+    const QLabel* label = dialog->findChild<QLabel*>(link);
+    looks << label->palette().color(QPalette::WindowText).name() + (label->font().underline() ? "_" : "");
+  }
+  return looks.join(' ');
 }
 
 // A message box as shown.
@@ -82,14 +85,12 @@ class MainWindowTest : public QObject {
     return name == QLatin1String("frmSetCHS") ? static_cast<QWidget*>(setChs_.get()) : info_.get();
   }
 
-  // The rows of kControls (only those with a caption, if asked), named
-  // window/object, or of kDesignedWindows, named by window.
-  static void addControlRows(bool captionedOnly = false) {
+  // The rows of kControls, named window/object, or of kDesignedWindows.
+  static void addControlRows() {
     QTest::addColumn<int>("row");
     for (int row = 0; row < int(std::size(kControls)); ++row) {
       const Expected& e = kControls[row];
-      if (!captionedOnly || (e.text && *e.text))
-        QTest::newRow((std::string(e.window) + "/" + test::ObjectNameOf(e.name, e.index)).c_str()) << row;
+      QTest::newRow((std::string(e.window) + "/" + test::ObjectNameOf(e.name, e.index)).c_str()) << row;
     }
   }
   static void addWindowRows() {
@@ -213,7 +214,11 @@ class MainWindowTest : public QObject {
 
   void control_data() { addControlRows(); }
 
-  // Each control as built, against the designed table.
+  // Each control as built, against the designed table. With the fonts this
+  // system resolves, every caption fits its control: a label's text within
+  // its width, a button's icon, gap and text within its width less the
+  // style's margins; at 7 points or more, and no smaller or narrower than it
+  // needs. A face too wide for that fails here by name.
   void control() {
     QFETCH(int, row);
     const Expected& e = kControls[row];
@@ -221,20 +226,23 @@ class MainWindowTest : public QObject {
     QVERIFY(c);
     // Whole pixels at 96 dots per inch, so other resolutions scale evenly.
     for (int twips : {c->left, c->top, c->width, c->height}) QCOMPARE(twips % 15, 0);
+    QWidget* top = window(e.window);
+    top->show();
+    QVERIFY(QTest::qWaitForWindowExposed(top));
     const QString object = QString::fromStdString(ObjectName(*c));
-    QWidget* w = window(e.window)->findChild<QWidget*>(object);
+    QWidget* w = top->findChild<QWidget*>(object);
     QVERIFY2(w, qPrintable(object));
     QCOMPARE(w->parentWidget()->objectName(), QString(e.parent));
     QCOMPARE(w->geometry(), QRect(e.left, e.top, e.width, e.height));
     if (e.text) QCOMPARE(Text(w), QString::fromUtf8(e.text));
     QVERIFY(w->isEnabled());
-    QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));
-    // The table's size, or smaller where this machine's face is wider (captionFits).
-    QVERIFY(w->font().pointSizeF() <= e.points);
-    QCOMPARE(w->font().bold(), e.bold);
-    QVERIFY(!w->font().underline());
+    const QFont font = w->font();
+    QCOMPARE(font.family(), QStringLiteral("MS Sans Serif"));
+    QVERIFY(font.pointSizeF() <= e.points);  // smaller where this machine's face is wider
+    QCOMPARE(font.bold(), e.bold);
+    QVERIFY(!font.underline());
     QCOMPARE(w->palette().color(QPalette::WindowText),
-             e.navy ? QColor(0, 0, 128) : window(e.window)->palette().color(QPalette::WindowText));
+             e.navy ? QColor(0, 0, 128) : top->palette().color(QPalette::WindowText));
     const bool takesFocus = c->kind == ControlKind::PushButton || c->kind == ControlKind::TextBox ||
                             c->kind == ControlKind::Grid;
     QCOMPARE(w->focusPolicy() != Qt::NoFocus, takesFocus);
@@ -254,22 +262,7 @@ class MainWindowTest : public QObject {
       QCOMPARE(QPoint(bar->maximum(), bar->value()), QPoint(100, 0));
       QVERIFY(!bar->isTextVisible());
     }
-  }
-
-  void captionFits_data() { addControlRows(true); }
-
-  // With the fonts this system resolves, every caption fits its control: a
-  // label's text within its width, a button's icon, gap and text within its
-  // width less the style's margins; at 7 points or more, and no smaller or
-  // narrower than it needs. A face too wide for that fails here by name.
-  void captionFits() {
-    QFETCH(int, row);
-    const Expected& e = kControls[row];
-    QWidget* top = window(e.window);
-    top->show();
-    QVERIFY(QTest::qWaitForWindowExposed(top));
-    QWidget* w = top->findChild<QWidget*>(QString::fromStdString(test::ObjectNameOf(e.name, e.index)));
-    QVERIFY(w);
+    if (!e.text || !*e.text) return;
     const QString text = Text(w);
     int room = w->contentsRect().width();
     int icon = 0;
@@ -277,11 +270,10 @@ class MainWindowTest : public QObject {
       icon = button->iconSize().width() + 4;
       room -= 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
     }
-    const auto fits = [&](const QFont& font) {
-      const QFontMetrics metrics(font);
+    const auto fits = [&](const QFont& tried) {
+      const QFontMetrics metrics(tried);
       return icon + metrics.horizontalAdvance(text) <= room && metrics.height() <= w->height();
     };
-    const QFont font = w->font();
     QVERIFY2(fits(font) && font.pointSizeF() >= kMinCaptionPoints,
              qPrintable(QStringLiteral("\"%1\" in %2 at %3 pt, %4%: needs %5 pixels, has %6")
                             .arg(text, QFontInfo(font).family())
@@ -314,9 +306,7 @@ class MainWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(w));
     QCOMPARE(w->objectName(), QString(f.window));
     w->resize(client + QSize(50, 50));
-    QCOMPARE(w->size(), client);
-    QCOMPARE(w->minimumSize(), client);
-    QCOMPARE(w->maximumSize(), client);
+    QCOMPARE((QList<QSize>{w->size(), w->minimumSize(), w->maximumSize()}), QList<QSize>(3, client));
     QCOMPARE(w->windowTitle(), QString(f.caption));
     QCOMPARE(w->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
              Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
@@ -345,7 +335,7 @@ class MainWindowTest : public QObject {
     QStringList seen;
     for (const bool confirm : {true, false}) {
       test::WhenModal<frmSetCHS>([&](frmSetCHS* shown) {
-        for (const char* box : kChsBoxes) seen << shown->findChild<QLineEdit*>(box)->text();
+        for (const char* box : {"txtC", "txtH", "txtS"}) seen << shown->findChild<QLineEdit*>(box)->text();
         seen << QApplication::focusWidget()->objectName();
         QVERIFY((shown->frameGeometry().center() - window_->frameGeometry().center()).manhattanLength() <= 2);
         if (!confirm) {
@@ -393,53 +383,38 @@ class MainWindowTest : public QObject {
   }
 
   // The system's file dialog takes the job's filter in Qt's form.
-  void qtFilter_data() {
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("qt");
-    QTest::newRow("description without pattern") << "Immagini|*.chd" << "Immagini (*.chd)";
-    QTest::newRow("other parentheses, two patterns") << "Immagini (vecchie)|*.img;*.chd"
-                                                     << "Immagini (vecchie) (*.img *.chd)";
-    QTest::newRow("two types") << "CHD (*.chd)|*.chd|Diff (*.diff)|*.diff" << "CHD (*.chd);;Diff (*.diff)";
-  }
   void qtFilter() {
-    QFETCH(QString, filter);
-    QFETCH(QString, qt);
-    QCOMPARE(QtFileOpenDialog::QtFilter(filter.toStdString()), qt);
-  }
-
-  void columns_data() {
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("width");  // pixels
-    QTest::addColumn<QString>("header");
-    QTest::addColumn<bool>("bold");
-    QTest::newRow("image") << 0 << 100 << "Immagine" << true;
-    QTest::newRow("short folder") << 1 << 277 << "Percorso" << true;  // 4150 twips, rounded
-    QTest::newRow("action") << 2 << 100 << "Azione" << true;
-    QTest::newRow("temporary name") << 3 << 64 << "" << true;
-    QTest::newRow("folder") << 4 << 64 << "" << false;
-    QTest::newRow("diff name") << 5 << 64 << "" << false;
-    QTest::newRow("arguments") << 6 << 64 << "" << false;
+    const std::pair<const char*, const char*> rows[] = {
+        {"Immagini|*.chd", "Immagini (*.chd)"},  // a description without pattern
+        {"Immagini (vecchie)|*.img;*.chd", "Immagini (vecchie) (*.img *.chd)"},
+        {"CHD (*.chd)|*.chd|Diff (*.diff)|*.diff", "CHD (*.chd);;Diff (*.diff)"},
+    };
+    for (const auto& [filter, qt] : rows) QCOMPARE(QtFileOpenDialog::QtFilter(filter), QString(qt));
   }
 
   // The grid at start: the header and one blank row, left-aligned plain
-  // cells; columns 3..6 begin beyond the right edge of the first three.
+  // cells; columns 3..6 begin beyond the right edge of the first three; a
+  // later width reaches the view.
   void columns() {
-    QFETCH(int, column);
-    QFETCH(int, width);
-    QFETCH(QString, header);
-    QFETCH(bool, bold);
     QAbstractItemModel* model = grid_->model();
     QCOMPARE(model->rowCount(), 1);
     QVERIFY(grid_->verticalHeader()->isHidden());
-    QCOMPARE(grid_->columnWidth(column), width);
-    QCOMPARE(model->headerData(column, Qt::Horizontal).toString(), header);
-    QCOMPARE(model->headerData(column, Qt::Horizontal, Qt::FontRole).value<QFont>().bold(), bold);
-    QVERIFY(!model->index(0, column).data(Qt::FontRole).value<QFont>().bold());
-    QCOMPARE(Qt::Alignment(model->index(0, column).data(Qt::TextAlignmentRole).toInt()),
-             Qt::AlignLeft | Qt::AlignVCenter);
-    if (column >= 3) QVERIFY(grid_->columnViewportPosition(column) >= 476);
-    window_->jobTable().grid().SetColWidth(column, 1500);  // a later width reaches the view
-    QCOMPARE(grid_->columnWidth(column), 100);
+    QStringList seen;  // width in pixels, header, its weight
+    for (int column = 0; column < model->columnCount(); ++column) {
+      const QFont header = model->headerData(column, Qt::Horizontal, Qt::FontRole).value<QFont>();
+      seen << QString::number(grid_->columnWidth(column)) + " " + model->headerData(column, Qt::Horizontal).toString() +
+                  (header.bold() ? " bold" : "");
+      QVERIFY(!model->index(0, column).data(Qt::FontRole).value<QFont>().bold());
+      QCOMPARE(Qt::Alignment(model->index(0, column).data(Qt::TextAlignmentRole).toInt()),
+               Qt::AlignLeft | Qt::AlignVCenter);
+      if (column >= 3) QVERIFY(grid_->columnViewportPosition(column) >= 476);
+    }
+    // 4150 twips rounded to 277 pixels.
+    QCOMPARE(seen, (QStringList{"100 Immagine bold", "277 Percorso bold", "100 Azione bold", "64  bold", "64 ", "64 ", "64 "}));
+    for (int column = 0; column < model->columnCount(); ++column) {
+      window_->jobTable().grid().SetColWidth(column, 1500);
+      QCOMPARE(grid_->columnWidth(column), 100);
+    }
   }
 
   void aboutClicks_data() {
@@ -479,31 +454,21 @@ class MainWindowTest : public QObject {
     QCOMPARE(opened_, url.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{url.toStdString()});
   }
 
-  void aboutHover_data() {
-    QTest::addColumn<QStringList>("path");  // controls the pointer moves over, in order
-    QTest::addColumn<QStringList>("looks");  // of lblWeb_0 and lblWeb_1 afterwards
-    const QString d = "#000080", h = "#ff0000_";
-    QTest::newRow("over the web link") << QStringList{"lblWeb_0"} << QStringList{h, d};
-    QTest::newRow("from web to mail") << QStringList{"lblWeb_0", "lblWeb_1"} << QStringList{d, h};
-    QTest::newRow("web, then the frame") << QStringList{"lblWeb_0", "Frame1"} << QStringList{d, d};
-    QTest::newRow("mail, then its image") << QStringList{"lblWeb_1", "imgWeb_0"} << QStringList{d, d};
-  }
-
   // Pointing at a link underlines it in red; only that one changes, and
-  // leaving it brings back the design look.
+  // leaving it, for the other link, the frame or an image, brings back the
+  // design look.
   void aboutHover() {
-    QFETCH(QStringList, path);
-    QFETCH(QStringList, looks);
     QStringList seen;
     withAbout([&](frmInfo* shown) {
-      for (const QString& name : path) {
+      for (const char* name : {"lblWeb_0", "lblWeb_1", "lblWeb_0", "Frame1", "lblWeb_1", "imgWeb_0"}) {
         auto* w = shown->findChild<QWidget*>(name);
         QTest::mouseMove(w, w->rect().center());
         QTest::mouseMove(w, w->rect().center() + QPoint(1, 0));
+        seen << Looks(shown);
       }
-      seen << LookOf(shown, "lblWeb_0") << LookOf(shown, "lblWeb_1");
     });
-    QCOMPARE(seen, looks);
+    const QString web = "#ff0000_ #000080", mail = "#000080 #ff0000_", none = "#000080 #000080";
+    QCOMPARE(seen, (QStringList{web, mail, web, none, mail, none}));
     QVERIFY(opened_.empty());
   }
 
@@ -518,7 +483,7 @@ class MainWindowTest : public QObject {
       test::WhenModal<frmInfo>([&](frmInfo* shown) {
         instances << shown;
         auto* web = shown->findChild<QLabel*>("lblWeb_0");
-        looks << LookOf(shown, "lblWeb_0") << LookOf(shown, "lblWeb_1") << web->text();
+        looks << Looks(shown) << web->text();
         offCentre = (shown->frameGeometry().center() - shown->screen()->availableGeometry().center()).manhattanLength();
         // Spoilt for the next showing: hiding ends the hover, so the
         // highlight is forced on directly.
@@ -532,7 +497,7 @@ class MainWindowTest : public QObject {
         shown->close();
       });
       QTest::mouseClick(button("btnInfo"), Qt::LeftButton);
-      QCOMPARE(looks, (QStringList{"#000080", "#000080", QString::fromUtf8(about::kWebAddress)}));
+      QCOMPARE(looks, (QStringList{"#000080 #000080", QString::fromUtf8(about::kWebAddress)}));
       QVERIFY(offCentre >= 0 && offCentre <= 2);
     }
     QCOMPARE(instances.size(), 1);
