@@ -85,20 +85,6 @@ class MainWindowTest : public QObject {
     return name == QLatin1String("frmSetCHS") ? static_cast<QWidget*>(setChs_.get()) : info_.get();
   }
 
-  // The rows of kControls, named window/object, or of kDesignedWindows.
-  static void addControlRows() {
-    QTest::addColumn<int>("row");
-    for (int row = 0; row < int(std::size(kControls)); ++row) {
-      const Expected& e = kControls[row];
-      QTest::newRow((std::string(e.window) + "/" + test::ObjectNameOf(e.name, e.index)).c_str()) << row;
-    }
-  }
-  static void addWindowRows() {
-    QTest::addColumn<int>("row");
-    for (int row = 0; row < int(std::size(test::kDesignedWindows)); ++row)
-      QTest::newRow(test::kDesignedWindows[row].window) << row;
-  }
-
   QPushButton* button(const char* name) { return window_->findChild<QPushButton*>(name); }
   std::vector<test::FakeToolCall> calls() const { return test::ReadFakeToolLog(tree_->log().string()); }
 
@@ -138,15 +124,12 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!window_->runner().Running(), 60000);
   }
 
-  // The mark the grid shows on a job: "none" (as the rest of the row),
-  // "grey", or the colour's dominant channel.
+  // The colour of the mark the grid shows on a job: the design's pale green
+  // (#beebbe), red (#f5b9b9) or grey (#cdcdcd), or "none" as the rest of the row.
   QString hue(int row) {
     const QVariant brush = grid_->model()->index(row - 1, 0).data(Qt::BackgroundRole);
     if (brush == grid_->model()->index(row - 1, 1).data(Qt::BackgroundRole)) return "none";
-    const QColor c = brush.value<QBrush>().color();
-    if (c.red() == c.green() && c.green() == c.blue()) return "grey";
-    if (c.green() > c.red() && c.green() > c.blue()) return "green";
-    return c.red() > c.green() && c.red() > c.blue() ? "red" : c.name();
+    return brush.value<QBrush>().color().name();
   }
 
   // Answers the next popup menu: the item `choice` is chosen, or Escape
@@ -212,7 +195,13 @@ class MainWindowTest : public QObject {
     tree_.reset();
   }
 
-  void control_data() { addControlRows(); }
+  void control_data() {
+    QTest::addColumn<int>("row");
+    for (int row = 0; row < int(std::size(kControls)); ++row) {
+      const Expected& e = kControls[row];
+      QTest::newRow((std::string(e.window) + "/" + test::ObjectNameOf(e.name, e.index)).c_str()) << row;
+    }
+  }
 
   // Each control as built, against the designed table. With the fonts this
   // system resolves, every caption fits its control: a label's text within
@@ -292,7 +281,11 @@ class MainWindowTest : public QObject {
     if (larger != font) QVERIFY(!fits(larger));
   }
 
-  void frame_data() { addWindowRows(); }
+  void frame_data() {
+    QTest::addColumn<int>("row");
+    for (int row = 0; row < int(std::size(test::kDesignedWindows)); ++row)
+      QTest::newRow(test::kDesignedWindows[row].window) << row;
+  }
 
   // Fixed client size, caption, icon, a frame without minimize or maximize
   // box; Tab visits the focusable controls in tab-index order and wraps round.
@@ -534,7 +527,7 @@ class MainWindowTest : public QObject {
     QVERIFY(sawJobMaximum);  // 1000 hunks: a maximum of 1000 / 100
     QVERIFY(locked);
     QVERIFY(operations.contains("Update di 'game.chd'"));
-    QCOMPARE((QStringList{hue(1), hue(2), hue(3)}), (QStringList{"green", "grey", "none"}));
+    QCOMPARE((QStringList{hue(1), hue(2), hue(3)}), (QStringList{"#beebbe", "#cdcdcd", "none"}));
     QCOMPARE(test::ReadAll(hang), std::string("original:HANG.chd"));
     // Idle again.
     for (QPushButton* b : window_->findChildren<QPushButton*>()) QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
@@ -603,7 +596,7 @@ class MainWindowTest : public QObject {
     runBatch();
     QCOMPARE(messages_.size(), 1);
     QCOMPARE(messages_[0].icon, QMessageBox::Warning);
-    QCOMPARE(hue(2), QStringLiteral("red"));
+    QCOMPARE(hue(2), QStringLiteral("#f5b9b9"));
 
     const QPoint failed = grid_->visualRect(grid_->model()->index(1, 0)).center();
     QTest::mouseClick(grid_->viewport(), Qt::LeftButton, {}, failed);
