@@ -72,7 +72,6 @@ inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
   } while (!done() && Clock::now() < end);
   return done();
 }
-inline void Pump(int ms = 0) { PumpUntil([] { return false; }, ms); }
 
 inline void Click(HWND button) { ::SendMessageA(button, BM_CLICK, 0, 0); }
 
@@ -80,12 +79,7 @@ inline void Click(HWND button) { ::SendMessageA(button, BM_CLICK, 0, 0); }
 inline void PressKey(UINT key) {
   ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 1);
   ::PostMessageA(::GetFocus(), WM_KEYUP, key, 0xC0000001);
-  Pump();
-}
-
-// Characters typed into `box`; '\b' is backspace.
-inline void Type(HWND box, const std::string& text) {
-  for (char c : text) ::SendMessageA(box, WM_CHAR, static_cast<unsigned char>(c), 1);
+  TopWindow::DispatchPending();
 }
 
 // The pointer moved to `x`, `y` of `w`'s client area through the system's
@@ -246,13 +240,10 @@ class MainWindowTest : public ::testing::Test {
         {Utf8(tree_.program()) + "\\", "chdman.exe", "automate.bat", Interpreter::Cmd, Utf8(tree_.privateFolder()) + "\\"}));
     files_ = ScriptedFileDialog({}, [this] { return ::IsWindowEnabled(control("fraToolbar")) != FALSE; });
     window_->controller().SetFileDialog(&files_);
+    window_->about().setNavigator([this](const std::string& url) { opened_.push_back(url); });
     window_->Show();
-    Pump(20);
-  }
-  void TearDown() override {
-    window_.reset();
-    UnsetEnv("FAKE_CHDMAN_LOG");
-    UnsetEnv("FAKE_CHDMAN_MODE");
+    grid_ = control("MainGrid");
+    PumpUntil([] { return false; }, 20);
   }
 
   HWND control(const std::string& name) { return FindControl(window_->hwnd(), name); }
@@ -272,7 +263,9 @@ class MainWindowTest : public ::testing::Test {
 
   TempTree tree_;
   ScriptedFileDialog files_;
-  std::unique_ptr<frmMain> window_;
+  std::unique_ptr<frmMain> window_;  // gone before the dialog and the tree it uses
+  std::vector<std::string> opened_;  // urls handed to the About dialog's opener
+  HWND grid_ = nullptr;
 };
 
 }  // namespace qm::test

@@ -70,12 +70,6 @@ std::string Highlighted(HWND dialog) {
 
 class WindowTest : public test::MainWindowTest {
  protected:
-  void SetUp() override {
-    MainWindowTest::SetUp();
-    window_->about().setNavigator([this](const std::string& url) { opened_.push_back(url); });
-    grid_ = control("MainGrid");
-  }
-
   std::vector<test::FakeToolCall> calls() const { return test::ReadFakeToolLog(Utf8(tree_.log())); }
 
   std::vector<std::string> column(int col) {
@@ -161,8 +155,6 @@ class WindowTest : public test::MainWindowTest {
   }
 
   std::vector<Box> boxes_;
-  std::vector<std::string> opened_;  // urls handed to the About dialog's opener
-  HWND grid_ = nullptr;
 };
 
 // Each add button asks through the window's dialogs with the tool bar off
@@ -180,9 +172,10 @@ TEST_F(WindowTest, AddAndRemoveByClicks) {
       for (const char* box : {"txtC", "txtH", "txtS"}) texts.push_back(GetText(FindControl(dialog, box)));
       texts.push_back(test::NameOf(::GetFocus()));
       if (!confirm) return test::PressKey(VK_ESCAPE);
-      const char* typed[] = {"1k0-245\b", "+\x16\x0d" "16.", "6 x\xe8" "3"};
-      const char* boxes[] = {"txtC", "txtH", "txtS"};
-      for (int i = 0; i < 3; ++i) test::Type(FindControl(dialog, boxes[i]), typed[i]);
+      const std::pair<const char*, std::string_view> typed[] = {
+          {"txtC", "1k0-245\b"}, {"txtH", "+\x16\x0d" "16."}, {"txtS", "6 x\xe8" "3"}};  // '\b' is backspace
+      for (const auto& [box, keys] : typed)
+        for (char c : keys) ::SendMessageA(FindControl(dialog, box), WM_CHAR, static_cast<unsigned char>(c), 1);
       test::Click(FindControl(dialog, "btnSetCHS"));
     });
     add("btnAggiungi_2", {confirm ? "D:\\img\\b.chd" : "D:\\img\\c.chd"});
@@ -214,18 +207,15 @@ TEST_F(WindowTest, SystemFileDialog) {
   const fs::path file = image("with blank\\patch one.diff");
   for (const OpenRequest* request : {&kDiffRequest, &kChdRequest}) {
     const bool choose = request == &kDiffRequest;
-    std::string title, type;
+    std::string type;  // stays empty unless a dialog with the request's title shows
     test::WhenShown answer(
         [&](HWND w) { return test::ClassOf(w) == "#32770" && GetText(w) == request->DialogTitle; },
         [&](HWND dialog) {
-          title = GetText(dialog);
           type = GetText(::GetDlgItem(dialog, cmb1));
           if (choose) ::SetDlgItemTextA(dialog, cmb13, ToAnsi(Utf8(file)).c_str());
           ::PostMessageA(dialog, WM_COMMAND, choose ? IDOK : IDCANCEL, 0);
         });
     const std::optional<FileChoice> choice = Win32FileOpenDialog(window_->hwnd()).Open(*request);
-    EXPECT_TRUE(answer.ran());
-    EXPECT_EQ(title, request->DialogTitle);
     EXPECT_EQ(type, request->Filter.substr(0, request->Filter.find('|')));
     EXPECT_EQ(::CommDlgExtendedError(), 0u);
     ASSERT_EQ(choice.has_value(), choose);
@@ -297,12 +287,11 @@ TEST_F(WindowTest, ABatchThroughTheWindowCancelledDuringTheSecondJob) {
   EXPECT_EQ(column(kColArgs), (std::vector<std::string>{"-update game.chd game.tmp", "-update HANG.chd HANG.tmp",
                                                         "-update b%.chd b%.tmp"}));
   test::ExpectViewMatchesGrid(grid_, window_->jobTable().grid());
-  int highestTotal = 0, highestCurrentMax = 0, samples = 0;
+  int highestTotal = 0, highestCurrentMax = 0;
   bool locked = true;
   std::vector<std::string> operations;
   test::Every sampler(1, [&] {
     if (!window_->runner().Running()) return false;
-    ++samples;
     highestTotal = std::max<int>(highestTotal, ::SendMessageA(control("pbTotal"), PBM_GETPOS, 0, 0));
     // The job bar's maximum once progress has come (before, it keeps its 100).
     if (::SendMessageA(control("pbCurrent"), PBM_GETPOS, 0, 0) > 0)
@@ -319,20 +308,18 @@ TEST_F(WindowTest, ABatchThroughTheWindowCancelledDuringTheSecondJob) {
 
   EXPECT_EQ(calls().size(), 2u);  // the third job never started
   EXPECT_EQ(boxes_, (std::vector<Box>{{"Quillmere", "Operazione annullata dall'utente.", IDI_HAND}}));
-  EXPECT_GT(samples, 0) << "the window was never serviced during the batch";
   EXPECT_GE(highestTotal, 100) << "the batch bar never reached the end of the first job";
   EXPECT_EQ(highestCurrentMax, 10);  // 1000 hunks: a maximum of 1000 / 100
   EXPECT_TRUE(locked);
   EXPECT_NE(std::find(operations.begin(), operations.end(), "Update di 'game.chd'"), operations.end());
-  EXPECT_EQ(window_->jobTable().grid().Mark(1), RowMark::Succeeded);
-  EXPECT_EQ(window_->jobTable().grid().Mark(2), RowMark::Cancelled);
+  EXPECT_EQ((std::vector{window_->jobTable().grid().Mark(1), window_->jobTable().grid().Mark(2)}),
+            (std::vector{RowMark::Succeeded, RowMark::Cancelled}));
   EXPECT_EQ(test::ReadAll(hang), "original:HANG.chd");
   // Idle again.
   for (const char* name : {"btnAggiungi_0", "btnAggiungi_1", "btnAggiungi_2", "btnRimuovi", "btnComprimi",
                            "btnAnnulla", "btnInfo"})
     EXPECT_TRUE(::IsWindowEnabled(control(name))) << name;
-  EXPECT_EQ(::SendMessageA(control("pbCurrent"), PBM_GETPOS, 0, 0), 0);
-  EXPECT_EQ(::SendMessageA(control("pbTotal"), PBM_GETPOS, 0, 0), 0);
+  for (const char* bar : {"pbCurrent", "pbTotal"}) EXPECT_EQ(::SendMessageA(control(bar), PBM_GETPOS, 0, 0), 0);
   EXPECT_EQ(GetText(control("lblOperazione")), "");
   for (const test::FakeToolCall& call : calls()) EXPECT_FALSE(ProcessRunning(call.pid));
 }
