@@ -265,11 +265,8 @@ class MainWindowTest : public QObject {
     };
     QVERIFY2(fits(font) && font.pointSizeF() >= kMinCaptionPoints,
              qPrintable(QStringLiteral("\"%1\" in %2 at %3 pt, %4%: needs %5 pixels, has %6")
-                            .arg(text, QFontInfo(font).family())
-                            .arg(font.pointSizeF())
-                            .arg(font.stretch())
-                            .arg(icon + QFontMetrics(font).horizontalAdvance(text))
-                            .arg(room)));
+                            .arg(text, QFontInfo(font).family()).arg(font.pointSizeF()).arg(font.stretch())
+                            .arg(icon + QFontMetrics(font).horizontalAdvance(text)).arg(room)));
     // One step back towards the designed look (wider, else larger) no longer fits.
     QFont larger = font;
     if (font.stretch() != QFont::AnyStretch && font.stretch() < 100) {

@@ -193,37 +193,31 @@ inline COLORREF TextColourOf(HWND control) {
   return colour;
 }
 
-// The text of list view item `item` (-1: the header) in column `col`.
-inline std::string ListText(HWND list, int item, int col) {
-  char buffer[512] = "";
-  if (item >= 0) ListView_GetItemText(list, item, col, buffer, sizeof buffer);
-  LVCOLUMNA column{};
-  column.mask = LVCF_TEXT;
-  column.pszText = buffer;
-  column.cchTextMax = sizeof buffer;
-  if (item < 0) ListView_GetColumn(list, col, &column);
-  return FromAnsi(buffer);
-}
-
 // The list view shows exactly the grid: rows, texts, header and the current row.
 inline void ExpectViewMatchesGrid(HWND list, const Grid& grid) {
   ASSERT_EQ(ListView_GetItemCount(list), grid.Rows() - 1);
-  for (int r = 0; r < grid.Rows(); ++r)
-    for (int c = 0; c < grid.Cols(); ++c) EXPECT_EQ(ListText(list, r - 1, c), grid.TextMatrix(r, c)) << r << "," << c;
+  for (int r = 0; r < grid.Rows(); ++r) {
+    for (int c = 0; c < grid.Cols(); ++c) {
+      char text[512] = "";
+      LVCOLUMNA header{};
+      header.mask = LVCF_TEXT;
+      header.pszText = text;
+      header.cchTextMax = sizeof text;
+      if (r == 0) ListView_GetColumn(list, c, &header);
+      if (r > 0) ListView_GetItemText(list, r - 1, c, text, sizeof text);
+      EXPECT_EQ(FromAnsi(text), grid.TextMatrix(r, c)) << r << "," << c;
+    }
+  }
   EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), grid.Row() - 1);
 }
 
-// A click on grid cell (row, col) of the list view; row 0 is the header.
-inline void ClickCell(HWND list, int row, int col) {
+// A click on the first cell of grid row `row` of the list view, or on the
+// header's column `col` when `row` is 0.
+inline void ClickCell(HWND list, int row, int col = 0) {
   RECT r{};
   HWND target = row == 0 ? ListView_GetHeader(list) : list;
-  if (row == 0) {
-    ::SendMessageA(target, HDM_GETITEMRECT, col, reinterpret_cast<LPARAM>(&r));
-  } else if (col == 0) {
-    ListView_GetItemRect(list, row - 1, &r, LVIR_LABEL);
-  } else {
-    ListView_GetSubItemRect(list, row - 1, col, LVIR_BOUNDS, &r);
-  }
+  if (row == 0) ::SendMessageA(target, HDM_GETITEMRECT, col, reinterpret_cast<LPARAM>(&r));
+  if (row > 0) ListView_GetItemRect(list, row - 1, &r, LVIR_LABEL);
   ClickAt(target, (r.left + r.right) / 2, (r.top + r.bottom) / 2);  // clear of the header's dividers
 }
 

@@ -49,7 +49,9 @@ TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
     EXPECT_EQ((std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
               (std::vector<int>{e.left, e.top, e.width, e.height}));
     EXPECT_EQ(::lstrcmpiA(test::ClassOf(w).c_str(), e.windowClass), 0) << test::ClassOf(w);
-    if (e.text) EXPECT_EQ(GetText(w), e.text);
+    if (e.text) {
+      EXPECT_EQ(GetText(w), e.text);
+    }
     EXPECT_TRUE(::IsWindowVisible(w) && ::IsWindowEnabled(w));
 
     // Controls that show text, in the table's font.
@@ -90,7 +92,7 @@ TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
       } else if (-font.lfHeight < static_cast<int>(e.points * 96 / 72 + 0.5)) {
         --larger.lfHeight;
       }
-      if (larger.lfWidth != font.lfWidth || larger.lfHeight != font.lfHeight) EXPECT_FALSE(fits(larger)) << text;
+      EXPECT_FALSE((larger.lfWidth != font.lfWidth || larger.lfHeight != font.lfHeight) && fits(larger)) << text;
     }
 
     const LONG style = ::GetWindowLongA(w, GWL_STYLE);
@@ -102,8 +104,9 @@ TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
       EXPECT_EQ(style & SS_TYPEMASK, static_cast<LONG>(c->align == TextAlign::Center ? SS_CENTER : SS_LEFT));
     }
     // A button's 16-pixel icon; an image's one 32-pixel picture at its natural size.
-    if (const bool image = c->kind == ControlKind::Image; image || c->kind == ControlKind::PushButton)
+    if (const bool image = c->kind == ControlKind::Image; image || c->kind == ControlKind::PushButton) {
       EXPECT_EQ(IconWidth(::SendMessageA(w, image ? STM_GETICON : BM_GETIMAGE, image ? 0 : IMAGE_ICON, 0)), image ? 32 : 16);
+    }
   });
 }
 
@@ -130,8 +133,9 @@ TEST_P(FrameTest, FramePlaceAndTabOrder) {
     ::GetClientRect(top, &r);
     EXPECT_EQ((std::vector<int>{r.right, r.bottom}), (std::vector<int>{f.width, f.height}));
     ::GetWindowRect(top, &r);
-    if (name != "frmMain")
+    if (name != "frmMain") {
       EXPECT_LE(std::max(std::abs(r.left + r.right - area.left - area.right), std::abs(r.top + r.bottom - area.top - area.bottom)), 2);
+    }
     EXPECT_EQ(GetText(top), f.caption);
     const LONG style = ::GetWindowLongA(top, GWL_STYLE);
     EXPECT_EQ(style & (WS_SYSMENU | WS_CAPTION | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_SYSMENU | WS_CAPTION);

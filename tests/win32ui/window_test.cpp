@@ -28,26 +28,20 @@ using test::Utf8;
 
 const std::string kChd = "Seleziona file CHD...", kDiff = "Seleziona file Diff...";
 
-// A message box as shown: caption, text (its longest label) and icon.
-struct Box {
-  std::string caption, text;
-  LPCSTR icon;  // IDI_INFORMATION, IDI_HAND (stop), IDI_WARNING, or null
-  bool operator==(const Box&) const = default;
-};
-void PrintTo(const Box& b, std::ostream* os) { *os << b.caption << ": " << b.text; }
-
-Box ReadBox(HWND box) {
-  Box read{GetText(box), "", nullptr};
+// A message box as shown: "caption: text (icon)", the text its longest label
+// and the icon the system's "information", "stop" or "warning".
+std::string ReadBox(HWND box) {
+  std::string text, kind;
   HICON icon = nullptr;
   test::FindWhere(box, [&](HWND child) {
-    const std::string text = GetText(child);
-    if (test::ClassOf(child) == "Static" && text.size() > read.text.size()) read.text = text;
+    if (test::ClassOf(child) == "Static" && GetText(child).size() > text.size()) text = GetText(child);
     if (HICON shown = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0))) icon = shown;
     return false;
   });
-  for (LPCSTR id : {IDI_INFORMATION, IDI_HAND, IDI_WARNING})
-    if (icon && icon == ::LoadIconA(nullptr, id)) read.icon = id;
-  return read;
+  const std::pair<LPCSTR, const char*> icons[] = {{IDI_INFORMATION, "information"}, {IDI_HAND, "stop"}, {IDI_WARNING, "warning"}};
+  for (const auto& [id, name] : icons)
+    if (icon && icon == ::LoadIconA(nullptr, id)) kind = name;
+  return GetText(box) + ": " + text + " (" + kind + ")";
 }
 
 // The visible top-level window of this thread of class `name` (a message
@@ -154,7 +148,7 @@ class WindowTest : public test::MainWindowTest {
     return !stayed;
   }
 
-  std::vector<Box> boxes_;
+  std::vector<std::string> boxes_;
 };
 
 // Each add button asks through the window's dialogs with the tool bar off
@@ -208,13 +202,12 @@ TEST_F(WindowTest, SystemFileDialog) {
   for (const OpenRequest* request : {&kDiffRequest, &kChdRequest}) {
     const bool choose = request == &kDiffRequest;
     std::string type;  // stays empty unless a dialog with the request's title shows
-    test::WhenShown answer(
-        [&](HWND w) { return test::ClassOf(w) == "#32770" && GetText(w) == request->DialogTitle; },
-        [&](HWND dialog) {
-          type = GetText(::GetDlgItem(dialog, cmb1));
-          if (choose) ::SetDlgItemTextA(dialog, cmb13, ToAnsi(Utf8(file)).c_str());
-          ::PostMessageA(dialog, WM_COMMAND, choose ? IDOK : IDCANCEL, 0);
-        });
+    test::WhenShown answer([&](HWND w) { return test::ClassOf(w) == "#32770" && GetText(w) == request->DialogTitle; },
+                           [&](HWND dialog) {
+                             type = GetText(::GetDlgItem(dialog, cmb1));
+                             if (choose) ::SetDlgItemTextA(dialog, cmb13, ToAnsi(Utf8(file)).c_str());
+                             ::PostMessageA(dialog, WM_COMMAND, choose ? IDOK : IDCANCEL, 0);
+                           });
     const std::optional<FileChoice> choice = Win32FileOpenDialog(window_->hwnd()).Open(*request);
     EXPECT_EQ(type, request->Filter.substr(0, request->Filter.find('|')));
     EXPECT_EQ(::CommDlgExtendedError(), 0u);
@@ -307,7 +300,7 @@ TEST_F(WindowTest, ABatchThroughTheWindowCancelledDuringTheSecondJob) {
   sampler.Stop();
 
   EXPECT_EQ(calls().size(), 2u);  // the third job never started
-  EXPECT_EQ(boxes_, (std::vector<Box>{{"Quillmere", "Operazione annullata dall'utente.", IDI_HAND}}));
+  EXPECT_EQ(boxes_, std::vector<std::string>{"Quillmere: Operazione annullata dall'utente. (stop)"});
   EXPECT_GE(highestTotal, 100) << "the batch bar never reached the end of the first job";
   EXPECT_EQ(highestCurrentMax, 10);  // 1000 hunks: a maximum of 1000 / 100
   EXPECT_TRUE(locked);
@@ -342,7 +335,7 @@ TEST_F(WindowTest, TheBatchGoesOnWhileTheAboutDialogIsOpen) {
   runBatch();
   EXPECT_TRUE(endedWhileOpen);
   EXPECT_EQ(calls().size(), 2u);
-  EXPECT_EQ(boxes_, (std::vector<Box>{{"Quillmere", "Operazione terminata con successo.", IDI_INFORMATION}}));
+  EXPECT_EQ(boxes_, std::vector<std::string>{"Quillmere: Operazione terminata con successo. (information)"});
 }
 
 TEST_F(WindowTest, ClosingDuringABatchCancelsItQuietly) {
@@ -391,7 +384,7 @@ TEST_F(WindowTest, AFailedJobIsShownAndRunAgain) {
   add("btnAggiungi_0", {image("one.chd"), image("FAIL.chd")});
   runBatch();
   ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0].icon, IDI_WARNING);
+  EXPECT_TRUE(boxes_[0].ends_with("(warning)")) << boxes_[0];
 
   notifyRow(NM_DBLCLK, 2);
   HWND output = test::FindWhere(nullptr, [](HWND w) { return ::IsWindowVisible(w) && test::NameOf(w) == "frmOutput"; });
