@@ -2,7 +2,7 @@
 // Driving the real Win32 windows in-process: windows found by the name their
 // layout gives them, messages pumped through the program's own dispatch, the
 // pointer moved through the system's input, actions run from a timer inside a
-// modal loop; and the main window with the fake tool installed as chdman.exe.
+// modal loop.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,12 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "IsolatedSettings.h"
-#include "ScriptedFileDialog.h"
-#include "TempTree.h"
 #include "TestSystem.h"
-#include "app/win32/frmMain.h"
-#include "dialogs/win32/frmInfo.h"
 #include "jobs/Grid.h"
 #include "ui/win32/TopWindow.h"
 #include "ui/win32/Win32Layout.h"
@@ -51,11 +46,8 @@ inline HWND FindWhere(HWND parent, const std::function<bool(HWND)>& match) {
     s->second = w;
     return FALSE;
   };
-  if (parent) {
-    ::EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
-  } else {
-    ::EnumThreadWindows(::GetCurrentThreadId(), visit, reinterpret_cast<LPARAM>(&search));
-  }
+  const auto data = reinterpret_cast<LPARAM>(&search);
+  parent ? ::EnumChildWindows(parent, visit, data) : ::EnumThreadWindows(::GetCurrentThreadId(), visit, data);
   return search.second;
 }
 
@@ -220,46 +212,5 @@ inline void ClickCell(HWND list, int row, int col = 0) {
   if (row > 0) ListView_GetItemRect(list, row - 1, &r, LVIR_LABEL);
   ClickAt(target, (r.left + r.right) / 2, (r.top + r.bottom) / 2);  // clear of the header's dividers
 }
-
-// The main window, shown, with the fake tool installed as chdman.exe, run by
-// the real cmd.exe, and a scripted file dialog.
-class MainWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    tree_.InstallTool(QM_FAKE_CHDMAN, "chdman.exe");
-    SetEnv("FAKE_CHDMAN_LOG", Utf8(tree_.log()));
-    UnsetEnv("FAKE_CHDMAN_MODE");
-    window_ = std::make_unique<frmMain>();
-    window_->controller().SetRunnerSettings(Isolated(
-        {Utf8(tree_.program()) + "\\", "chdman.exe", "automate.bat", Interpreter::Cmd, Utf8(tree_.privateFolder()) + "\\"}));
-    files_ = ScriptedFileDialog({}, [this] { return ::IsWindowEnabled(control("fraToolbar")) != FALSE; });
-    window_->controller().SetFileDialog(&files_);
-    window_->about().setNavigator([this](const std::string& url) { opened_.push_back(url); });
-    window_->Show();
-    grid_ = control("MainGrid");
-    PumpUntil([] { return false; }, 20);
-  }
-
-  HWND control(const std::string& name) { return FindControl(window_->hwnd(), name); }
-
-  // Runs `inspect` on the open window: the main window as it is, a dialog
-  // from inside its modal showing, opened as the main window opens it.
-  void WithWindow(const std::string& window, const std::function<void(HWND)>& inspect) {
-    if (window == "frmMain") return inspect(window_->hwnd());
-    WhenShown shown(window, [&](HWND w) {
-      inspect(w);
-      ::PostMessageA(w, WM_CLOSE, 0, 0);
-    });
-    if (window == "frmSetCHS") window_->AskGeometry();
-    if (window == "frmInfo") window_->about().ShowModal(window_->hwnd());
-    EXPECT_TRUE(shown.ran());
-  }
-
-  TempTree tree_;
-  ScriptedFileDialog files_;
-  std::unique_ptr<frmMain> window_;  // gone before the dialog and the tree it uses
-  std::vector<std::string> opened_;  // urls handed to the About dialog's opener
-  HWND grid_ = nullptr;
-};
 
 }  // namespace qm::test

@@ -16,9 +16,14 @@
 
 #include "DesignedWindows.h"
 #include "FakeToolLog.h"
+#include "IsolatedSettings.h"
 #include "RowName.h"
+#include "ScriptedFileDialog.h"
+#include "TempTree.h"
 #include "UiTest.h"
+#include "app/win32/frmMain.h"
 #include "dialogs/About.h"
+#include "dialogs/win32/frmInfo.h"
 #include "jobs/AddJob.h"
 #include "platform/processes.h"
 #include "ui/CaptionFit.h"
@@ -71,144 +76,40 @@ std::string Highlighted(HWND dialog) {
   return on;
 }
 
-using Expected = test::DesignedControl;
-
-int IconWidth(LRESULT handle) {
-  const auto icon = reinterpret_cast<HICON>(handle);
-  ICONINFO info{};
-  if (!icon || !::GetIconInfo(icon, &info)) return 0;
-  BITMAP bitmap{};
-  ::GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-  if (info.hbmColor) ::DeleteObject(info.hbmColor);
-  if (info.hbmMask) ::DeleteObject(info.hbmMask);
-  return bitmap.bmWidth;
-}
-
-class ControlTest : public test::MainWindowTest, public ::testing::WithParamInterface<Expected> {};
-
-// The table holds the designed values, and the control is built from it.
-TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
-  const Expected& e = GetParam();
-  const ControlSpec* c = SpecOf(e.window).Find(e.name, e.index);
-  ASSERT_TRUE(c);
-  WithWindow(e.window, [&](HWND top) {
-    EXPECT_EQ(NameOf(top), e.window);
-    HWND w = FindControl(top, ObjectNameOf(e.name, e.index));
-    ASSERT_TRUE(w) << ObjectNameOf(e.name, e.index);
-    EXPECT_EQ(NameOf(::GetParent(w)), e.parent);
-    RECT r;
-    ::GetWindowRect(w, &r);
-    ::MapWindowPoints(nullptr, ::GetParent(w), reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ((std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
-              (std::vector<int>{e.left, e.top, e.width, e.height}));
-    EXPECT_EQ(::lstrcmpiA(test::ClassOf(w).c_str(), e.windowClass), 0) << test::ClassOf(w);
-    if (e.text) {
-      EXPECT_EQ(GetText(w), e.text);
-    }
-    EXPECT_TRUE(::IsWindowVisible(w) && ::IsWindowEnabled(w));
-
-    // Controls that show text, in the table's font.
-    if (c->kind != ControlKind::Frame && c->kind != ControlKind::Image && c->kind != ControlKind::ProgressBar) {
-      const LOGFONTA font = test::FontOf(w);
-      EXPECT_EQ(std::string(font.lfFaceName) + (font.lfWeight >= FW_BOLD ? " bold" : "") + (font.lfUnderline ? " underlined" : ""),
-                std::string("MS Sans Serif") + (e.bold ? " bold" : ""));
-      // The table's size, or smaller where the face here is wider (below).
-      EXPECT_LE(-font.lfHeight, static_cast<int>(e.points * 96 / 72 + 0.5));
-    }
-
-    // With the face this system puts in for the table's, the caption fits:
-    // a label's text within its width, a button's icon, gap and text within
-    // its width less its edges; at 7 points or more, and no smaller or
-    // narrower than it needs.
-    if (e.text && *e.text) {
-      const std::string text = ToAnsi(e.text);
-      const bool button = c->kind == ControlKind::PushButton;
-      const auto fits = [&](const LOGFONTA& font) {
-        HFONT handle = ::CreateFontIndirectA(&font);
-        HDC dc = ::GetDC(w);
-        HGDIOBJ old = ::SelectObject(dc, handle);
-        SIZE size{};
-        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(w, dc);
-        ::DeleteObject(handle);
-        return size.cx + (button ? 16 + 4 : 0) <= e.width - (button ? 2 * ::GetSystemMetrics(SM_CXEDGE) + 4 : 0) &&
-               size.cy <= e.height;
-      };
-      const LOGFONTA font = test::FontOf(w);
-      EXPECT_TRUE(fits(font)) << text << " at " << font.lfHeight << " pixels, " << font.lfWidth << " wide";
-      EXPECT_GE(-font.lfHeight, static_cast<int>(kMinCaptionPoints * 96 / 72 + 0.5));
-      LOGFONTA larger = font;  // one step back towards the table's: wider, else taller
-      if (font.lfWidth != 0) {
-        larger.lfWidth = 0;
-      } else if (-font.lfHeight < static_cast<int>(e.points * 96 / 72 + 0.5)) {
-        --larger.lfHeight;
-      }
-      EXPECT_FALSE((larger.lfWidth != font.lfWidth || larger.lfHeight != font.lfHeight) && fits(larger)) << text;
-    }
-
-    const LONG style = ::GetWindowLongA(w, GWL_STYLE);
-    const bool takesFocus = c->kind == ControlKind::PushButton || c->kind == ControlKind::TextBox ||
-                            c->kind == ControlKind::Grid;
-    EXPECT_EQ((style & WS_TABSTOP) != 0, takesFocus);
-    if (c->kind == ControlKind::Label) {
-      EXPECT_EQ(test::TextColourOf(w), e.navy ? RGB(0, 0, 128) : ::GetSysColor(COLOR_BTNTEXT));
-      EXPECT_EQ(style & SS_TYPEMASK, static_cast<LONG>(c->align == TextAlign::Center ? SS_CENTER : SS_LEFT));
-    }
-    // A button's 16-pixel icon; an image's one 32-pixel picture at its natural size.
-    if (const bool image = c->kind == ControlKind::Image; image || c->kind == ControlKind::PushButton) {
-      EXPECT_EQ(IconWidth(::SendMessageA(w, image ? STM_GETICON : BM_GETIMAGE, image ? 0 : IMAGE_ICON, 0)), image ? 32 : 16);
-    }
-  });
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryControl, ControlTest, ::testing::ValuesIn(test::kDesignedControls), [](const auto& info) {
-  return std::string(info.param.window) + "_" + ObjectNameOf(info.param.name, info.param.index);
-});
-
-class FrameTest : public test::MainWindowTest, public ::testing::WithParamInterface<test::DesignedWindow> {};
-
-// Client size, caption, icon, a fixed frame with a close box and no minimize
-// or maximize box, and the place a dialog opens at wherever the main window is:
-// the geometry dialog over the main window, the About dialog on the screen.
-// Tab visits the focusable controls in tab-index order, across frames, and
-// wraps round.
-TEST_P(FrameTest, FramePlaceAndTabOrder) {
-  const test::DesignedWindow& f = GetParam();
-  const std::string name = f.window;
-  ::SetWindowPos(window_->hwnd(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  RECT area{};
-  if (name == "frmSetCHS") ::GetWindowRect(window_->hwnd(), &area);
-  if (name == "frmInfo") ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-  WithWindow(f.window, [&](HWND top) {
-    RECT r;
-    ::GetClientRect(top, &r);
-    EXPECT_EQ((std::vector<int>{r.right, r.bottom}), (std::vector<int>{f.width, f.height}));
-    ::GetWindowRect(top, &r);
-    if (name != "frmMain") {
-      EXPECT_LE(std::max(std::abs(r.left + r.right - area.left - area.right), std::abs(r.top + r.bottom - area.top - area.bottom)), 2);
-    }
-    EXPECT_EQ(GetText(top), f.caption);
-    const LONG style = ::GetWindowLongA(top, GWL_STYLE);
-    EXPECT_EQ(style & (WS_SYSMENU | WS_CAPTION | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_SYSMENU | WS_CAPTION);
-    EXPECT_EQ(::SendMessageA(top, WM_GETICON, ICON_BIG, 0) != 0, f.icon);
-    if (f.tabChain.empty()) return;
-    std::vector<std::string> visited{NameOf(::GetFocus())};
-    for (std::size_t i = 0; i < f.tabChain.size(); ++i) {
-      test::PressKey(VK_TAB);
-      visited.push_back(NameOf(::GetFocus()));
-    }
-    std::vector<std::string> expected = f.tabChain;
-    expected.push_back(f.tabChain.front());
-    EXPECT_EQ(visited, expected);
-  });
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryWindow, FrameTest, ::testing::ValuesIn(test::kDesignedWindows),
-                         [](const auto& info) { return std::string(info.param.window); });
-
-class WindowTest : public test::MainWindowTest {
+// The main window, shown, with the fake tool installed as chdman.exe, run by
+// the real cmd.exe, and a scripted file dialog.
+class WindowTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    tree_.InstallTool(QM_FAKE_CHDMAN, "chdman.exe");
+    test::SetEnv("FAKE_CHDMAN_LOG", Utf8(tree_.log()));
+    test::UnsetEnv("FAKE_CHDMAN_MODE");
+    window_ = std::make_unique<frmMain>();
+    window_->controller().SetRunnerSettings(test::Isolated(
+        {Utf8(tree_.program()) + "\\", "chdman.exe", "automate.bat", Interpreter::Cmd, Utf8(tree_.privateFolder()) + "\\"}));
+    files_ = test::ScriptedFileDialog({}, [this] { return ::IsWindowEnabled(control("fraToolbar")) != FALSE; });
+    window_->controller().SetFileDialog(&files_);
+    window_->about().setNavigator([this](const std::string& url) { opened_.push_back(url); });
+    window_->Show();
+    grid_ = control("MainGrid");
+    test::PumpUntil([] { return false; }, 20);
+  }
+
+  HWND control(const std::string& name) { return FindControl(window_->hwnd(), name); }
+
+  // Runs `inspect` on the open window: the main window as it is, a dialog
+  // from inside its modal showing, opened as the main window opens it.
+  void WithWindow(const std::string& window, const std::function<void(HWND)>& inspect) {
+    if (window == "frmMain") return inspect(window_->hwnd());
+    test::WhenShown shown(window, [&](HWND w) {
+      inspect(w);
+      ::PostMessageA(w, WM_CLOSE, 0, 0);
+    });
+    if (window == "frmSetCHS") window_->AskGeometry();
+    if (window == "frmInfo") window_->about().ShowModal(window_->hwnd());
+    EXPECT_TRUE(shown.ran());
+  }
+
   std::vector<test::FakeToolCall> calls() const { return test::ReadFakeToolLog(Utf8(tree_.log())); }
 
   std::vector<std::string> column(int col) {
@@ -293,8 +194,142 @@ class WindowTest : public test::MainWindowTest {
     return !stayed;
   }
 
+  test::TempTree tree_;
+  test::ScriptedFileDialog files_;
+  std::unique_ptr<frmMain> window_;  // gone before the dialog and the tree it uses
+  std::vector<std::string> opened_;  // urls handed to the About dialog's opener
   std::vector<std::string> boxes_;
+  HWND grid_ = nullptr;
 };
+
+int IconWidth(LRESULT handle) {
+  const auto icon = reinterpret_cast<HICON>(handle);
+  ICONINFO info{};
+  if (!icon || !::GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap{};
+  ::GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) ::DeleteObject(info.hbmColor);
+  if (info.hbmMask) ::DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+class ControlTest : public WindowTest, public ::testing::WithParamInterface<test::DesignedControl> {};
+
+// The table holds the designed values, and the control is built from it.
+TEST_P(ControlTest, PlaceCaptionIdentityAndLook) {
+  const test::DesignedControl& e = GetParam();
+  const ControlSpec* c = SpecOf(e.window).Find(e.name, e.index);
+  ASSERT_TRUE(c);
+  WithWindow(e.window, [&](HWND top) {
+    EXPECT_EQ(NameOf(top), e.window);
+    HWND w = FindControl(top, ObjectNameOf(e.name, e.index));
+    ASSERT_TRUE(w) << ObjectNameOf(e.name, e.index);
+    EXPECT_EQ(NameOf(::GetParent(w)), e.parent);
+    RECT r;
+    ::GetWindowRect(w, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ((std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+              (std::vector<int>{e.left, e.top, e.width, e.height}));
+    EXPECT_EQ(::lstrcmpiA(test::ClassOf(w).c_str(), e.windowClass), 0) << test::ClassOf(w);
+    EXPECT_TRUE(!e.text || GetText(w) == e.text) << GetText(w);
+    EXPECT_TRUE(::IsWindowVisible(w) && ::IsWindowEnabled(w));
+
+    // Controls that show text, in the table's font.
+    if (c->kind != ControlKind::Frame && c->kind != ControlKind::Image && c->kind != ControlKind::ProgressBar) {
+      const LOGFONTA font = test::FontOf(w);
+      EXPECT_EQ(std::string(font.lfFaceName) + (font.lfWeight >= FW_BOLD ? " bold" : "") + (font.lfUnderline ? " underlined" : ""),
+                std::string("MS Sans Serif") + (e.bold ? " bold" : ""));
+      // The table's size, or smaller where the face here is wider (below).
+      EXPECT_LE(-font.lfHeight, static_cast<int>(e.points * 96 / 72 + 0.5));
+    }
+
+    // With the face this system puts in for the table's, the caption fits:
+    // a label's text within its width, a button's icon, gap and text within
+    // its width less its edges; at 7 points or more, and no smaller or
+    // narrower than it needs.
+    if (e.text && *e.text) {
+      const std::string text = ToAnsi(e.text);
+      const bool button = c->kind == ControlKind::PushButton;
+      const auto fits = [&](const LOGFONTA& font) {
+        HFONT handle = ::CreateFontIndirectA(&font);
+        HDC dc = ::GetDC(w);
+        HGDIOBJ old = ::SelectObject(dc, handle);
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(w, dc);
+        ::DeleteObject(handle);
+        return size.cx + (button ? 16 + 4 : 0) <= e.width - (button ? 2 * ::GetSystemMetrics(SM_CXEDGE) + 4 : 0) &&
+               size.cy <= e.height;
+      };
+      const LOGFONTA font = test::FontOf(w);
+      EXPECT_TRUE(fits(font)) << text << " at " << font.lfHeight << " pixels, " << font.lfWidth << " wide";
+      EXPECT_GE(-font.lfHeight, static_cast<int>(kMinCaptionPoints * 96 / 72 + 0.5));
+      LOGFONTA larger = font;  // one step back towards the table's: wider, else taller
+      if (font.lfWidth != 0) {
+        larger.lfWidth = 0;
+      } else if (-font.lfHeight < static_cast<int>(e.points * 96 / 72 + 0.5)) {
+        --larger.lfHeight;
+      }
+      EXPECT_FALSE((larger.lfWidth != font.lfWidth || larger.lfHeight != font.lfHeight) && fits(larger)) << text;
+    }
+
+    const LONG style = ::GetWindowLongA(w, GWL_STYLE);
+    const bool takesFocus = c->kind == ControlKind::PushButton || c->kind == ControlKind::TextBox ||
+                            c->kind == ControlKind::Grid;
+    EXPECT_EQ((style & WS_TABSTOP) != 0, takesFocus);
+    if (c->kind == ControlKind::Label) {
+      EXPECT_EQ(test::TextColourOf(w), e.navy ? RGB(0, 0, 128) : ::GetSysColor(COLOR_BTNTEXT));
+      EXPECT_EQ(style & SS_TYPEMASK, static_cast<LONG>(c->align == TextAlign::Center ? SS_CENTER : SS_LEFT));
+    }
+    // A button's 16-pixel icon; an image's one 32-pixel picture at its natural size.
+    if (const bool image = c->kind == ControlKind::Image; image || c->kind == ControlKind::PushButton) {
+      EXPECT_EQ(IconWidth(::SendMessageA(w, image ? STM_GETICON : BM_GETIMAGE, image ? 0 : IMAGE_ICON, 0)), image ? 32 : 16);
+    }
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryControl, ControlTest, ::testing::ValuesIn(test::kDesignedControls), [](const auto& info) {
+  return std::string(info.param.window) + "_" + ObjectNameOf(info.param.name, info.param.index);
+});
+
+class FrameTest : public WindowTest, public ::testing::WithParamInterface<test::DesignedWindow> {};
+
+// Client size, caption, icon, a fixed frame with a close box and no minimize
+// or maximize box, and the place a dialog opens at wherever the main window is:
+// the geometry dialog over the main window, the About dialog on the screen.
+// Tab visits the focusable controls in tab-index order, across frames, and
+// wraps round.
+TEST_P(FrameTest, FramePlaceAndTabOrder) {
+  const test::DesignedWindow& f = GetParam();
+  const std::string name = f.window;
+  ::SetWindowPos(window_->hwnd(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  RECT area{};
+  if (name == "frmSetCHS") ::GetWindowRect(window_->hwnd(), &area);
+  if (name == "frmInfo") ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  WithWindow(f.window, [&](HWND top) {
+    RECT r;
+    ::GetClientRect(top, &r);
+    EXPECT_EQ((std::vector<int>{r.right, r.bottom}), (std::vector<int>{f.width, f.height}));
+    ::GetWindowRect(top, &r);
+    if (name != "frmMain") {
+      EXPECT_LE(std::max(std::abs(r.left + r.right - area.left - area.right), std::abs(r.top + r.bottom - area.top - area.bottom)), 2);
+    }
+    EXPECT_EQ(GetText(top), f.caption);
+    const LONG style = ::GetWindowLongA(top, GWL_STYLE);
+    EXPECT_EQ(style & (WS_SYSMENU | WS_CAPTION | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_SYSMENU | WS_CAPTION);
+    EXPECT_EQ(::SendMessageA(top, WM_GETICON, ICON_BIG, 0) != 0, f.icon);
+    if (f.tabChain.empty()) return;
+    for (const std::string& expected : f.tabChain) {
+      EXPECT_EQ(NameOf(::GetFocus()), expected);
+      test::PressKey(VK_TAB);
+    }
+    EXPECT_EQ(NameOf(::GetFocus()), f.tabChain.front());  // wraps round
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWindow, FrameTest, ::testing::ValuesIn(test::kDesignedWindows),
+                         [](const auto& info) { return std::string(info.param.window); });
 
 // Each add button asks through the window's dialogs with the tool bar off
 // (the geometry typed key by key: only digits and backspace pass); the next
@@ -323,8 +358,7 @@ TEST_F(WindowTest, AddAndRemoveByClicks) {
   EXPECT_EQ(texts, (std::vector<std::string>{"", "", "", "txtC", "", "", "", "txtC"}));
   EXPECT_EQ(files_.titles, (std::vector<std::string>{kChd, kChd, kDiff, kChd, kChd}));
   EXPECT_EQ(files_.toolbarEnabled, std::vector<bool>(5, false));
-  EXPECT_TRUE(::IsWindowEnabled(control("fraToolbar")));
-  EXPECT_TRUE(::IsWindowEnabled(window_->hwnd()));
+  EXPECT_TRUE(::IsWindowEnabled(control("fraToolbar")) && ::IsWindowEnabled(window_->hwnd()));
   const JobTable& table = window_->jobTable();
   EXPECT_EQ(column(kColArgs), (std::vector<std::string>{"-update a.chd a.tmp", "-setchs b.chd 1024 16 63 ",
                                                         "-setchs c.chd 1024 16 63 "}));
@@ -526,8 +560,7 @@ TEST_F(WindowTest, ADroppedFolderQueuesItsImagesInNameOrder) {
 TEST_F(WindowTest, AFailedJobIsShownAndRunAgain) {
   add("btnAggiungi_0", {image("one.chd"), image("FAIL.chd")});
   runBatch();
-  ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_TRUE(boxes_[0].ends_with("(warning)")) << boxes_[0];
+  EXPECT_TRUE(boxes_.size() == 1 && boxes_[0].ends_with("(warning)")) << ::testing::PrintToString(boxes_);
 
   notifyRow(NM_DBLCLK, 2);
   HWND output = test::FindWhere(nullptr, [](HWND w) { return ::IsWindowVisible(w) && NameOf(w) == "frmOutput"; });
@@ -536,10 +569,8 @@ TEST_F(WindowTest, AFailedJobIsShownAndRunAgain) {
   EXPECT_NE(GetText(text).find("Error: something failed"), std::string::npos) << GetText(text);
   EXPECT_TRUE(::GetWindowLongA(text, GWL_STYLE) & ES_READONLY);
   ::SendMessageA(output, WM_CLOSE, 0, 0);
-  {
-    test::Every removeSucceeded = AnswerMenu(6);  // the table menu's sixth item
-    notifyRow(NM_RCLICK, 2);
-  }
+  const test::Every removeSucceeded = AnswerMenu(6);  // the table menu's sixth item; stops once answered
+  notifyRow(NM_RCLICK, 2);
   EXPECT_EQ(column(kColImage), std::vector<std::string>{"FAIL.chd"});
 
   runBatch();
