@@ -96,9 +96,7 @@ inline void SendPointer(HWND w, int x, int y, DWORD buttons) {
 }
 inline void MovePointer(HWND w, int x, int y) { SendPointer(w, x, y, 0); }
 inline void ClickAt(HWND w, int x, int y) {
-  SendPointer(w, x, y, 0);
-  SendPointer(w, x, y, MOUSEEVENTF_LEFTDOWN);
-  SendPointer(w, x, y, MOUSEEVENTF_LEFTUP);
+  for (const DWORD buttons : {DWORD{0}, DWORD{MOUSEEVENTF_LEFTDOWN}, DWORD{MOUSEEVENTF_LEFTUP}}) SendPointer(w, x, y, buttons);
 }
 
 // Runs `tick` every `ms` from a thread timer, which every loop of the thread
