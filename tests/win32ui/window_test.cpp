@@ -422,7 +422,7 @@ TEST_P(AboutClicks, ClosesOpensOrDoesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Parts, AboutClicks,
+    DialogAreas, AboutClicks,
     ::testing::Values(Target{"web_link", "lblWeb_0", true, {"http://" + std::string(about::kWebAddress)}},
                       Target{"credit_line", "lblInt_0", true, {}}, Target{"frame", "Frame1", true, {}},
                       Target{"margin", "", true, {}}, Target{"web_image", "imgWeb_3", false, {}}),
