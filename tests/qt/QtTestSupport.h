@@ -26,16 +26,12 @@ void WhenModal(std::function<void(T*)> act) {
     T* dialog = qobject_cast<T*>(modal);
     const bool ready = dialog && dialog->isVisible() &&
                        (QApplication::activeWindow() == dialog || clock->elapsed() > 1000);
-    if (ready || clock->elapsed() > 5000) {
-      timer->stop();
-      timer->deleteLater();
-      if (ready) {
-        act(dialog);
-      } else {
-        if (modal) modal->close();
-        QFAIL("the expected modal dialog did not open");
-      }
-    }
+    if (!ready && clock->elapsed() <= 5000) return;
+    timer->stop();
+    timer->deleteLater();
+    if (ready) return act(dialog);
+    if (modal) modal->close();
+    QFAIL("the expected modal dialog did not open");
   });
   timer->start(5);
 }

@@ -3,7 +3,6 @@
 // windows, in pixels at 96 dots per inch: what both front ends' layout tests
 // hold their built windows against.
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,8 +26,6 @@ struct DesignedControl {
   bool navy = false;  // text colour 0x800000 (BBGGRR); else the system's
 };
 
-inline void PrintTo(const DesignedControl& c, std::ostream* os) { *os << c.window << "/" << c.name << "_" << c.index; }
-
 // The object name a layout gives a control: "btnAggiungi_0", "MainGrid".
 inline std::string ObjectNameOf(const char* name, int index) {
   return index == kNoIndex ? name : std::string(name) + "_" + std::to_string(index);
@@ -38,8 +35,6 @@ inline const WindowSpec& SpecOf(std::string_view window) {
   if (window == "frmMain") return MainWindowLayout();
   return window == "frmSetCHS" ? SetChsLayout() : InfoLayout();
 }
-
-inline const std::string kCredit(about::kCredit), kWeb(about::kWebAddress), kMail(about::kMailAddress);
 
 inline const DesignedControl kDesignedControls[] = {
     {"frmMain", "fraToolbar", kNoIndex, "frmMain", 8, 0, 481, 52, "QuillmereFrame", nullptr},
@@ -67,12 +62,12 @@ inline const DesignedControl kDesignedControls[] = {
     {"frmSetCHS", "txtS", kNoIndex, "Frame1", 160, 39, 49, 19, "Edit", ""},
     {"frmSetCHS", "btnSetCHS", kNoIndex, "Frame1", 16, 80, 193, 41, "Button", "Conferma"},
     {"frmInfo", "Frame1", kNoIndex, "frmInfo", 8, 0, 361, 193, "QuillmereFrame", nullptr},
-    {"frmInfo", "lblInt", 0, "Frame1", 67, 24, 226, 20, "Static", kCredit.c_str(), 12, true, true},
+    {"frmInfo", "lblInt", 0, "Frame1", 67, 24, 226, 20, "Static", about::kCredit.data(), 12, true, true},
     {"frmInfo", "lblInt", 2, "Frame1", 24, 64, 308, 13, "Static", "Per Contattarmi:", 8.25, true, true},
     {"frmInfo", "imgWeb", 3, "Frame1", 88, 96, 32, 32, "Static", nullptr},
-    {"frmInfo", "lblWeb", 0, "Frame1", 136, 104, 110, 13, "Static", kWeb.c_str(), 8.25, true, true},
+    {"frmInfo", "lblWeb", 0, "Frame1", 136, 104, 110, 13, "Static", about::kWebAddress.data(), 8.25, true, true},
     {"frmInfo", "imgWeb", 0, "Frame1", 88, 136, 32, 32, "Static", nullptr},
-    {"frmInfo", "lblWeb", 1, "Frame1", 136, 144, 131, 13, "Static", kMail.c_str(), 8.25, true, true},
+    {"frmInfo", "lblWeb", 1, "Frame1", 136, 144, 131, 13, "Static", about::kMailAddress.data(), 8.25, true, true},
 };
 
 // The window's client size and caption, and the focus chain (the first holds
@@ -84,8 +79,6 @@ struct DesignedWindow {
   bool icon;
   std::vector<std::string> tabChain;
 };
-
-inline void PrintTo(const DesignedWindow& w, std::ostream* os) { *os << w.window; }
 
 // Needs QM_TEST_VERSION, the project's version.
 inline const DesignedWindow kDesignedWindows[] = {

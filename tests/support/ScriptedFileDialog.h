@@ -30,14 +30,11 @@ class ScriptedFileDialog : public FileOpenDialog {
   void push(const std::string& path) { selections.push_back(path.empty() ? Paths{} : Paths{path}); }
   template <class Text>
     requires requires(const Text& text) { text.toStdString(); }
-  void push(const Text& path) {
-    push(path.toStdString());
-  }
+  void push(const Text& path) { push(path.toStdString()); }
 
   std::optional<FileChoice> Open(const OpenRequest& request) override {
     const std::vector<FileChoice> chosen = OpenMany(request);
-    if (chosen.empty()) return std::nullopt;
-    return chosen.front();
+    return chosen.empty() ? std::nullopt : std::optional(chosen.front());
   }
   std::vector<FileChoice> OpenMany(const OpenRequest& request) override {
     titles.emplace_back(request.DialogTitle);

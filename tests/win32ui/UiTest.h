@@ -2,7 +2,7 @@
 // Driving the real Win32 windows in-process: windows found by the name their
 // layout gives them, messages pumped through the program's own dispatch, the
 // pointer moved through the system's input, actions run from a timer inside a
-// modal loop; and the main window with the fake tool installed as chdman.exe.
+// modal loop.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,12 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "IsolatedSettings.h"
-#include "ScriptedFileDialog.h"
-#include "TempTree.h"
 #include "TestSystem.h"
-#include "app/win32/frmMain.h"
-#include "dialogs/win32/frmInfo.h"
 #include "jobs/Grid.h"
 #include "ui/win32/TopWindow.h"
 #include "ui/win32/Win32Layout.h"
@@ -51,11 +46,8 @@ inline HWND FindWhere(HWND parent, const std::function<bool(HWND)>& match) {
     s->second = w;
     return FALSE;
   };
-  if (parent) {
-    ::EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
-  } else {
-    ::EnumThreadWindows(::GetCurrentThreadId(), visit, reinterpret_cast<LPARAM>(&search));
-  }
+  const auto data = reinterpret_cast<LPARAM>(&search);
+  parent ? ::EnumChildWindows(parent, visit, data) : ::EnumThreadWindows(::GetCurrentThreadId(), visit, data);
   return search.second;
 }
 
@@ -72,7 +64,6 @@ inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
   } while (!done() && Clock::now() < end);
   return done();
 }
-inline void Pump(int ms = 0) { PumpUntil([] { return false; }, ms); }
 
 inline void Click(HWND button) { ::SendMessageA(button, BM_CLICK, 0, 0); }
 
@@ -80,12 +71,7 @@ inline void Click(HWND button) { ::SendMessageA(button, BM_CLICK, 0, 0); }
 inline void PressKey(UINT key) {
   ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 1);
   ::PostMessageA(::GetFocus(), WM_KEYUP, key, 0xC0000001);
-  Pump();
-}
-
-// Characters typed into `box`; '\b' is backspace.
-inline void Type(HWND box, const std::string& text) {
-  for (char c : text) ::SendMessageA(box, WM_CHAR, static_cast<unsigned char>(c), 1);
+  TopWindow::DispatchPending();
 }
 
 // The pointer moved to `x`, `y` of `w`'s client area through the system's
@@ -110,9 +96,7 @@ inline void SendPointer(HWND w, int x, int y, DWORD buttons) {
 }
 inline void MovePointer(HWND w, int x, int y) { SendPointer(w, x, y, 0); }
 inline void ClickAt(HWND w, int x, int y) {
-  SendPointer(w, x, y, 0);
-  SendPointer(w, x, y, MOUSEEVENTF_LEFTDOWN);
-  SendPointer(w, x, y, MOUSEEVENTF_LEFTUP);
+  for (const DWORD buttons : {DWORD{0}, DWORD{MOUSEEVENTF_LEFTDOWN}, DWORD{MOUSEEVENTF_LEFTUP}}) SendPointer(w, x, y, buttons);
 }
 
 // Runs `tick` every `ms` from a thread timer, which every loop of the thread
@@ -199,80 +183,32 @@ inline COLORREF TextColourOf(HWND control) {
   return colour;
 }
 
-// The text of list view item `item` (-1: the header) in column `col`.
-inline std::string ListText(HWND list, int item, int col) {
-  char buffer[512] = "";
-  if (item >= 0) ListView_GetItemText(list, item, col, buffer, sizeof buffer);
-  LVCOLUMNA column{};
-  column.mask = LVCF_TEXT;
-  column.pszText = buffer;
-  column.cchTextMax = sizeof buffer;
-  if (item < 0) ListView_GetColumn(list, col, &column);
-  return FromAnsi(buffer);
-}
-
 // The list view shows exactly the grid: rows, texts, header and the current row.
 inline void ExpectViewMatchesGrid(HWND list, const Grid& grid) {
   ASSERT_EQ(ListView_GetItemCount(list), grid.Rows() - 1);
-  for (int r = 0; r < grid.Rows(); ++r)
-    for (int c = 0; c < grid.Cols(); ++c) EXPECT_EQ(ListText(list, r - 1, c), grid.TextMatrix(r, c)) << r << "," << c;
+  for (int r = 0; r < grid.Rows(); ++r) {
+    for (int c = 0; c < grid.Cols(); ++c) {
+      char text[512] = "";
+      LVCOLUMNA header{};
+      header.mask = LVCF_TEXT;
+      header.pszText = text;
+      header.cchTextMax = sizeof text;
+      if (r == 0) ListView_GetColumn(list, c, &header);
+      if (r > 0) ListView_GetItemText(list, r - 1, c, text, sizeof text);
+      EXPECT_EQ(FromAnsi(text), grid.TextMatrix(r, c)) << r << "," << c;
+    }
+  }
   EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), grid.Row() - 1);
 }
 
-// A click on grid cell (row, col) of the list view; row 0 is the header.
-inline void ClickCell(HWND list, int row, int col) {
+// A click on the first cell of grid row `row` of the list view, or on the
+// header's column `col` when `row` is 0.
+inline void ClickCell(HWND list, int row, int col = 0) {
   RECT r{};
   HWND target = row == 0 ? ListView_GetHeader(list) : list;
-  if (row == 0) {
-    ::SendMessageA(target, HDM_GETITEMRECT, col, reinterpret_cast<LPARAM>(&r));
-  } else if (col == 0) {
-    ListView_GetItemRect(list, row - 1, &r, LVIR_LABEL);
-  } else {
-    ListView_GetSubItemRect(list, row - 1, col, LVIR_BOUNDS, &r);
-  }
+  if (row == 0) ::SendMessageA(target, HDM_GETITEMRECT, col, reinterpret_cast<LPARAM>(&r));
+  if (row > 0) ListView_GetItemRect(list, row - 1, &r, LVIR_LABEL);
   ClickAt(target, (r.left + r.right) / 2, (r.top + r.bottom) / 2);  // clear of the header's dividers
 }
-
-// The main window, shown, with the fake tool installed as chdman.exe, run by
-// the real cmd.exe, and a scripted file dialog.
-class MainWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    tree_.InstallTool(QM_FAKE_CHDMAN, "chdman.exe");
-    SetEnv("FAKE_CHDMAN_LOG", Utf8(tree_.log()));
-    UnsetEnv("FAKE_CHDMAN_MODE");
-    window_ = std::make_unique<frmMain>();
-    window_->controller().SetRunnerSettings(Isolated(
-        {Utf8(tree_.program()) + "\\", "chdman.exe", "automate.bat", Interpreter::Cmd, Utf8(tree_.privateFolder()) + "\\"}));
-    files_ = ScriptedFileDialog({}, [this] { return ::IsWindowEnabled(control("fraToolbar")) != FALSE; });
-    window_->controller().SetFileDialog(&files_);
-    window_->Show();
-    Pump(20);
-  }
-  void TearDown() override {
-    window_.reset();
-    UnsetEnv("FAKE_CHDMAN_LOG");
-    UnsetEnv("FAKE_CHDMAN_MODE");
-  }
-
-  HWND control(const std::string& name) { return FindControl(window_->hwnd(), name); }
-
-  // Runs `inspect` on the open window: the main window as it is, a dialog
-  // from inside its modal showing, opened as the main window opens it.
-  void WithWindow(const std::string& window, const std::function<void(HWND)>& inspect) {
-    if (window == "frmMain") return inspect(window_->hwnd());
-    WhenShown shown(window, [&](HWND w) {
-      inspect(w);
-      ::PostMessageA(w, WM_CLOSE, 0, 0);
-    });
-    if (window == "frmSetCHS") window_->AskGeometry();
-    if (window == "frmInfo") window_->about().ShowModal(window_->hwnd());
-    EXPECT_TRUE(shown.ran());
-  }
-
-  TempTree tree_;
-  ScriptedFileDialog files_;
-  std::unique_ptr<frmMain> window_;
-};
 
 }  // namespace qm::test
