@@ -35,7 +35,7 @@ TEST_P(ConfirmChsTest, TrimsEachBoxAndEndsEveryFieldWithABlank) {
   EXPECT_EQ(std::pair(geometry.confirmed, geometry.ChsValue()), std::pair(true, std::string(row.chsValue)));
 }
 
-// The typical case and the trimming of pasted blanks are set_chs_dialog_test's.
+// Outer blanks go and inner ones stay; a typical entry is typed in the window tests.
 INSTANTIATE_TEST_SUITE_P(
     Boxes, ConfirmChsTest,
     testing::Values(ConfirmRow{"AllEmpty", "", "", "", "   "},
